@@ -1,0 +1,49 @@
+# Velocrag: the two commands a player or developer needs are `make play` and
+# `make test`. Everything else here is a step of those or a developer tool.
+
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
+DATA_DIR   ?= $(or $(XDG_DATA_HOME),$(HOME)/.local/share)/velocrag
+
+CTEST_FLAGS = --output-on-failure -j $(JOBS)
+ASAN_ENV    = ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_string_checks=1 \
+              LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
+              UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+
+.PHONY: play test deps build build-asan data test-release test-asan bench clean
+
+play: deps build data
+	@scripts/play.sh "$(BUILD)/velocrag" "$(DATA_DIR)"
+
+test: deps build build-asan test-release test-asan
+
+deps:
+	@scripts/install-deps.sh
+
+$(BUILD)/CMakeCache.txt:
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+
+$(ASAN_BUILD)/CMakeCache.txt:
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELOCRAG_SANITIZE=ON
+
+build: $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+
+build-asan: $(ASAN_BUILD)/CMakeCache.txt
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+
+data: build
+	@scripts/prepare-data.sh "$(BUILD)" "$(DATA_DIR)"
+
+test-release: build
+	cd $(BUILD) && ctest $(CTEST_FLAGS)
+
+test-asan: build-asan
+	cd $(ASAN_BUILD) && $(ASAN_ENV) ctest $(CTEST_FLAGS)
+
+bench: deps build
+	$(BUILD)/tools/physicsbench/physicsbench
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -1,0 +1,3 @@
+#include "sensorreader.h"
+
+SensorReader::SensorReader(QObject *parent) : QObject(parent) {}

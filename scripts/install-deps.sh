@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Velocrag needs to build, run and test.
+# Idempotent: asks apt only for what is missing, runs "apt-get update" at most once.
+set -euo pipefail
+
+PACKAGES=(
+  build-essential cmake pkg-config
+  qt6-base-dev libqt6sql6-sqlite qt6-multimedia-dev qt6-svg-dev libqt6opengl6-dev
+  libchipmunk-dev
+  ttf-bitstream-vera
+  xvfb xauth xdotool imagemagick pulseaudio pulseaudio-utils sox
+  clang libclang-rt-14-dev
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then
+  SUDO="sudo"
+fi
+
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -q
+$SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
