@@ -47,3 +47,12 @@ bench: deps build
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)
+
+# --- Menus: renders of every menu state, to look at (not committed) ----------
+MENU_SHOTS ?= $(BUILD)/menu-shots
+
+.PHONY: menu-shots
+menu-shots: build
+	$(BUILD)/tools/menushots/menushots $(MENU_SHOTS)/1920x1080 1920x1080
+	$(BUILD)/tools/menushots/menushots $(MENU_SHOTS)/1024x768 1024x768
+	$(BUILD)/tools/menushots/menushots $(MENU_SHOTS)/640x480 640x480
