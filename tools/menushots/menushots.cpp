@@ -55,8 +55,7 @@ class Shooter
 public:
     explicit Shooter(const QString &folder)
         : m_folder(folder)
-    {
-    }
+    { }
 
     // Saves the whole window and the menu alone.
     void shoot(QWidget *view, QWidget *menu, const QString &name)
@@ -88,7 +87,7 @@ private:
 void pressAt(QWidget *menu, QPointF pos)
 {
     QMouseEvent event(QEvent::MouseButtonPress, pos, menu->mapToGlobal(pos), Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
+        Qt::NoModifier);
     QCoreApplication::sendEvent(menu, &event);
 }
 
@@ -134,11 +133,12 @@ bool simulateScreen(const QSize &screen, const QTemporaryDir &dir)
     QFile config(dir.filePath(QStringLiteral("screens.json")));
     if (!config.open(QIODevice::WriteOnly))
         return false;
-    config.write(QStringLiteral("{\"screens\":[{\"name\":\"shots\",\"x\":0,\"y\":0,\"width\":%1,\"height\":%2,"
-                                "\"logicalDpi\":96,\"logicalBaseDpi\":96,\"dpr\":1}]}")
-                     .arg(screen.width())
-                     .arg(screen.height())
-                     .toUtf8());
+    config.write(
+        QStringLiteral("{\"screens\":[{\"name\":\"shots\",\"x\":0,\"y\":0,\"width\":%1,\"height\":%2,"
+                       "\"logicalDpi\":96,\"logicalBaseDpi\":96,\"dpr\":1}]}")
+            .arg(screen.width())
+            .arg(screen.height())
+            .toUtf8());
     config.close();
     qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + config.fileName().toLocal8Bit());
     return true;
@@ -153,8 +153,8 @@ int main(int argc, char **argv)
     }
     QSize screen = kDefaultScreen;
     if (argc > 2) {
-        const QRegularExpressionMatch m =
-            QRegularExpression(QStringLiteral("^(\\d+)x(\\d+)$")).match(QString::fromLocal8Bit(argv[2]));
+        const QRegularExpressionMatch m
+            = QRegularExpression(QStringLiteral("^(\\d+)x(\\d+)$")).match(QString::fromLocal8Bit(argv[2]));
         if (!m.hasMatch() || m.captured(1).toInt() <= 0 || m.captured(2).toInt() <= 0) {
             std::fprintf(stderr, "menushots: screen size must be <width>x<height>, not '%s'\n", argv[2]);
             return 2;
