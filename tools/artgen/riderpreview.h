@@ -1,0 +1,15 @@
+#ifndef RIDERPREVIEW_H
+#define RIDERPREVIEW_H
+
+#include <QImage>
+#include <QMap>
+#include <QString>
+
+// Shows how the bike, wheel and rider sprites sit on their physics shapes:
+// the bike at rest with the rider assembled from the limb sprites the way the
+// bike paints him, and the fallen rider with each sprite centred on its
+// ragdoll box. The shapes are overlaid as thin lines. `pictures` maps file
+// names to rendered pictures; `scale` magnifies the drawing.
+QImage renderRiderPreview(const QMap<QString, QImage> &pictures, double scale);
+
+#endif
