@@ -7,11 +7,15 @@
 // the window, and so the menus' layout, follows from it as in the game.
 
 #include "app/gamewindow.h"
+#include "leveldbfixture.h"
+#include "levels/level.h"
+#include "levels/levelmanager.h"
 #include "menus/buttonpixmap.h"
 #include "menus/helpmenu.h"
 #include "menus/infomenu.h"
 #include "menus/ingamemenu.h"
 #include "menus/levelcompletedmenu.h"
+#include "menus/mainmenu.h"
 
 #include <QApplication>
 #include <QDir>
@@ -127,6 +131,55 @@ void shootLevelCompletedMenu(QWidget *view, Shooter &shooter)
     shooter.shoot(view, &menu, QStringLiteral("levelcompleted-long-nomedal"));
 }
 
+// Pack 1: every kind of level button (gold, silver, bronze, the frontier,
+// locked levels, a medal after the frontier) in 15 levels. Pack 2: all 24
+// levels with a medal.
+const QList<LevelDbFixture::Pack> kShotPacks = {
+    {1, {1, 2, 3, 1, 1, 2, 3, 1, 2, 4, 0, 0, LevelDbFixture::kNoResult, 3, 0}},
+    {2, {1, 1, 2, 3, 1, 1, 2, 2, 3, 3, 1, 2, 1, 1, 1, 1, 1, 1, 2, 2, 2, 3, 3, 1}},
+};
+
+void passMainMenuAction(MainMenu *menu)
+{
+    finish(menu, "hideAnimation");
+    finish(menu, "showAnimation");
+}
+
+bool shootMainMenu(QWidget *view, Shooter &shooter)
+{
+    LevelDbFixture fixture;
+    if (!fixture.create(QStringLiteral(VELOCRAG_TESTLEVELS_DB), kShotPacks)) {
+        std::fprintf(stderr, "menushots: level database: %s\n", qPrintable(fixture.errorString()));
+        return false;
+    }
+    LevelManager levels(nullptr, nullptr);
+    MainMenu menu(&levels, true, view);
+    menu.showMenu();
+    shooter.shoot(view, &menu, QStringLiteral("mainmenu-packs"));
+
+    menu.levelPackButtonPressed(-1);
+    passMainMenuAction(&menu);
+    shooter.shoot(view, &menu, QStringLiteral("mainmenu-pack1-frontier"));
+
+    pressAt(&menu, menu.levelButton(10)->hitRect().center());
+    shooter.shoot(view, &menu, QStringLiteral("mainmenu-pack1-frontier-held"));
+    menu.levelButton(10)->setVisible(false);
+
+    Level level(nullptr, nullptr);
+    level.setLevelPackNumber(2);
+    level.setLevelNumber(7);
+    menu.showMenu(&level);
+    menu.soundsOnButton()->setVisible(false);
+    menu.soundsOffButton()->setVisible(true);
+    shooter.shoot(view, &menu, QStringLiteral("mainmenu-pack2-allmedals-fromlevel-soundsoff"));
+    menu.hide();
+
+    menu.showHelp(true);
+    passMainMenuAction(&menu);
+    shooter.shoot(view, menu.helpMenu(), QStringLiteral("mainmenu-help"));
+    return true;
+}
+
 // Points the offscreen platform at a one-screen configuration of that size.
 bool simulateScreen(const QSize &screen, const QTemporaryDir &dir)
 {
@@ -168,7 +221,8 @@ int main(int argc, char **argv)
     }
 
     QApplication app(argc, argv);
-    const QString folder = QString::fromLocal8Bit(argv[1]);
+    // Absolute: the main menu shots change the working directory.
+    const QString folder = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
     if (!QDir().mkpath(folder)) {
         std::fprintf(stderr, "menushots: cannot create %s\n", argv[1]);
         return 1;
@@ -181,5 +235,6 @@ int main(int argc, char **argv)
     shootInGameMenu(&view, shooter);
     shootSubMenus(&view, shooter);
     shootLevelCompletedMenu(&view, shooter);
-    return shooter.failures() == 0 ? 0 : 1;
+    const bool mainMenuShot = shootMainMenu(&view, shooter);
+    return mainMenuShot && shooter.failures() == 0 ? 0 : 1;
 }
