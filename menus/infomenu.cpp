@@ -58,7 +58,7 @@ void InfoMenu::paint(QPainter *painter)
 
 void InfoMenu::keyPressEvent(QKeyEvent *e)
 {
-    if (e->key() == Qt::Key_Escape || e->key() == Qt::Key_MediaPrevious) {
+    if (isBackKey(e->key())) {
         hideMenu();
         return;
     }

@@ -85,7 +85,7 @@ void InGameMenu::menuAction()
 void InGameMenu::keyPressEvent(QKeyEvent *e)
 {
     // Back from the pause panel leads to the main menu, not into the run.
-    if (e->key() == Qt::Key_Escape || e->key() == Qt::Key_MediaPrevious) {
+    if (isBackKey(e->key())) {
         slideOut(MainMenuAction);
         return;
     }

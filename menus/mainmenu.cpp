@@ -434,7 +434,7 @@ void MainMenu::facebookLinkClicked()
 
 void MainMenu::keyPressEvent(QKeyEvent *e)
 {
-    if (e->key() == Qt::Key_Escape || e->key() == Qt::Key_MediaPrevious) {
+    if (isBackKey(e->key())) {
         backAction();
         return;
     }

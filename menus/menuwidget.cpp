@@ -140,23 +140,26 @@ void MenuWidget::placeAtVisibleY(const QRect &screen)
 
 void MenuWidget::setUpSliding(int showMs, int hideMs)
 {
-    m_showAnimation = new QPropertyAnimation(this, "y", this);
-    m_showAnimation->setObjectName(QStringLiteral("showAnimation"));
-    m_showAnimation->setDuration(showMs);
-    m_showAnimation->setStartValue(m_hiddenY);
-    m_showAnimation->setEndValue(m_visibleY);
-    m_showAnimation->setEasingCurve(QEasingCurve::OutBack);
-
-    m_hideAnimation = new QPropertyAnimation(this, "y", this);
-    m_hideAnimation->setObjectName(QStringLiteral("hideAnimation"));
-    m_hideAnimation->setDuration(hideMs);
-    m_hideAnimation->setStartValue(m_visibleY);
-    m_hideAnimation->setEndValue(m_hiddenY);
-    m_hideAnimation->setEasingCurve(QEasingCurve::InCubic);
+    auto slide = [this](const char *name, int ms, int from, int to, QEasingCurve::Type easing) {
+        auto *animation = new QPropertyAnimation(this, "y", this);
+        animation->setObjectName(QLatin1String(name));
+        animation->setDuration(ms);
+        animation->setStartValue(from);
+        animation->setEndValue(to);
+        animation->setEasingCurve(easing);
+        return animation;
+    };
+    m_showAnimation = slide("showAnimation", showMs, m_hiddenY, m_visibleY, QEasingCurve::OutBack);
+    m_hideAnimation = slide("hideAnimation", hideMs, m_visibleY, m_hiddenY, QEasingCurve::InCubic);
 
     setVisible(false);
     m_pendingAction = 0;
     setFocusPolicy(Qt::StrongFocus);
+}
+
+bool MenuWidget::isBackKey(int key)
+{
+    return key == Qt::Key_Escape || key == Qt::Key_MediaPrevious;
 }
 
 void MenuWidget::slideIn()

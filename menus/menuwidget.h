@@ -67,6 +67,8 @@ protected:
     // Store what to do once slid out and start sliding out. The menu stays
     // interactive meanwhile; a later action replaces the pending one.
     void slideOut(int pendingAction);
+    // Escape and the media "previous" key: a menu's way back.
+    static bool isBackKey(int key);
 
     int m_offsetX = 0;
     int m_offsetY = 0;

@@ -1,6 +1,7 @@
 // The picture button: press/release rules, hit area, pictures by state.
 
 #include "menus/buttonpixmap.h"
+#include "menutesting.h"
 
 #include <QImage>
 #include <QPainter>
@@ -15,14 +16,9 @@ private:
     QTemporaryDir m_dir;
     QString m_off, m_on, m_disabled;
 
-    // A 20 x 10 picture of one colour, saved for the button to load.
     QString solidPicture(const QString &name, QColor colour)
     {
-        QImage image(20, 10, QImage::Format_ARGB32);
-        image.fill(colour);
-        const QString path = m_dir.filePath(name);
-        image.save(path);
-        return path;
+        return MenuTesting::solidPicture(QDir(m_dir.path()), name, QSize(20, 10), colour);
     }
 
 private slots:

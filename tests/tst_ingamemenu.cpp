@@ -11,33 +11,16 @@
 
 using namespace MenuTesting;
 
-namespace {
-const char *const kSignals[] = {"backInGame", "reset", "mainmenu", "exit"};
-}
-
 class TestInGameMenu : public QObject
 {
     Q_OBJECT
 private:
     QWidget *m_view = nullptr;
     InGameMenu *m_menu = nullptr;
-    QList<QSignalSpy *> m_spies;
+    SignalCounter *m_signals = nullptr;
 
-    // Number of emissions per signal, in kSignals order.
-    QList<int> counts() const
-    {
-        QList<int> c;
-        for (QSignalSpy *spy : m_spies)
-            c << int(spy->count());
-        return c;
-    }
-    static QList<int> only(const QString &signal)
-    {
-        QList<int> c;
-        for (const char *name : kSignals)
-            c << (signal == QLatin1String(name) ? 1 : 0);
-        return c;
-    }
+    QList<int> counts() const { return m_signals->counts(); }
+    QList<int> only(const QString &signal) const { return m_signals->only(signal); }
 
 private slots:
     void initTestCase()
@@ -52,16 +35,12 @@ private slots:
         m_view->resize(gameWindowRect().size());
         m_menu = new InGameMenu(m_view);
         m_view->show();
-        for (const char *name : kSignals) {
-            const QByteArray signal = QByteArray("2") + name + "()";
-            m_spies << new QSignalSpy(m_menu, signal.constData());
-        }
+        m_signals = new SignalCounter(m_menu, {"backInGame", "reset", "mainmenu", "exit"});
     }
 
     void cleanup()
     {
-        qDeleteAll(m_spies);
-        m_spies.clear();
+        delete m_signals;
         delete m_view;
     }
 

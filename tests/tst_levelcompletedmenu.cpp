@@ -11,32 +11,16 @@
 
 using namespace MenuTesting;
 
-namespace {
-const char *const kSignals[] = {"reset", "mainmenu", "nextLevel", "exit"};
-}
-
 class TestLevelCompletedMenu : public QObject
 {
     Q_OBJECT
 private:
     QWidget *m_view = nullptr;
     LevelCompletedMenu *m_menu = nullptr;
-    QList<QSignalSpy *> m_spies;
+    SignalCounter *m_signals = nullptr;
 
-    QList<int> counts() const
-    {
-        QList<int> c;
-        for (QSignalSpy *spy : m_spies)
-            c << int(spy->count());
-        return c;
-    }
-    static QList<int> only(const QString &signal)
-    {
-        QList<int> c;
-        for (const char *name : kSignals)
-            c << (signal == QLatin1String(name) ? 1 : 0);
-        return c;
-    }
+    QList<int> counts() const { return m_signals->counts(); }
+    QList<int> only(const QString &signal) const { return m_signals->only(signal); }
     // A finished run with a time of 42.5 s on level 3.
     void showRun(bool nextAvailable = true, bool lastOfPack = false)
     {
@@ -53,16 +37,12 @@ private slots:
         m_view->resize(gameWindowRect().size());
         m_menu = new LevelCompletedMenu(m_view);
         m_view->show();
-        for (const char *name : kSignals) {
-            const QByteArray signal = QByteArray("2") + name + "()";
-            m_spies << new QSignalSpy(m_menu, signal.constData());
-        }
+        m_signals = new SignalCounter(m_menu, {"reset", "mainmenu", "nextLevel", "exit"});
     }
 
     void cleanup()
     {
-        qDeleteAll(m_spies);
-        m_spies.clear();
+        delete m_signals;
         delete m_view;
     }
 

@@ -52,11 +52,7 @@ private:
 
     QString solidPicture(const QString &name, QSize size, QColor colour)
     {
-        QImage image(size, QImage::Format_ARGB32);
-        image.fill(colour);
-        const QString path = m_dir.filePath(name);
-        image.save(path);
-        return path;
+        return MenuTesting::solidPicture(QDir(m_dir.path()), name, size, colour);
     }
 
 private slots:

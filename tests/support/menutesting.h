@@ -4,11 +4,19 @@
 // Helpers for the menu tests: drive the slide animations to their end
 // instead of waiting for them, and deliver mouse and key events directly.
 
+#include <QColor>
 #include <QCoreApplication>
+#include <QDir>
+#include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPropertyAnimation>
+#include <QSignalSpy>
 #include <QWidget>
+
+#include <initializer_list>
+#include <memory>
+#include <vector>
 
 namespace MenuTesting {
 
@@ -79,6 +87,52 @@ inline void keyClick(QWidget *widget, int k)
 {
     keyPress(widget, k);
     keyRelease(widget, k);
+}
+
+// Counts the emissions of some argument-less signals of one object.
+class SignalCounter
+{
+public:
+    SignalCounter(QObject *sender, std::initializer_list<const char *> names)
+    {
+        for (const char *name : names) {
+            const QByteArray signal = QByteArray("2") + name + "()";
+            m_names << QLatin1String(name);
+            m_spies.push_back(std::make_unique<QSignalSpy>(sender, signal.constData()));
+        }
+    }
+
+    // Emissions so far, in the order the signals were named.
+    QList<int> counts() const
+    {
+        QList<int> c;
+        for (const auto &spy : m_spies)
+            c << int(spy->count());
+        return c;
+    }
+
+    // The counts after exactly one emission of that signal (none: all 0).
+    QList<int> only(const QString &name = QString()) const
+    {
+        QList<int> c;
+        for (const QString &n : m_names)
+            c << (n == name ? 1 : 0);
+        return c;
+    }
+
+private:
+    QStringList m_names;
+    std::vector<std::unique_ptr<QSignalSpy>> m_spies;
+};
+
+// Saves a picture of one colour into a folder and returns its path.
+inline QString solidPicture(const QDir &dir, const QString &name, QSize size, QColor colour)
+{
+    QImage image(size, QImage::Format_ARGB32);
+    image.fill(colour);
+    const QString path = dir.filePath(name);
+    image.save(path);
+    return path;
 }
 
 } // namespace MenuTesting
