@@ -31,10 +31,8 @@ private slots:
 
     void init()
     {
-        m_view = new QWidget;
-        m_view->resize(gameWindowRect().size());
+        m_view = newGameView();
         m_menu = new InGameMenu(m_view);
-        m_view->show();
         m_signals = new SignalCounter(m_menu, {"backInGame", "reset", "mainmenu", "exit"});
     }
 

@@ -33,10 +33,8 @@ private slots:
 
     void init()
     {
-        m_view = new QWidget;
-        m_view->resize(gameWindowRect().size());
+        m_view = newGameView();
         m_menu = new LevelCompletedMenu(m_view);
-        m_view->show();
         m_signals = new SignalCounter(m_menu, {"reset", "mainmenu", "nextLevel", "exit"});
     }
 

@@ -92,10 +92,8 @@ private slots:
 
     void init()
     {
-        m_view = new QWidget;
-        m_view->resize(gameWindowRect().size());
+        m_view = newGameView();
         m_menu = new MainMenu(m_levels, true, m_view);
-        m_view->show();
     }
 
     void cleanup() { delete m_view; }

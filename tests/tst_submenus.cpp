@@ -29,12 +29,7 @@ private:
 private slots:
     void initTestCase() { QCOMPARE(gameWindowRect().size(), QSize(528, 528)); }
 
-    void init()
-    {
-        m_view = new QWidget;
-        m_view->resize(gameWindowRect().size());
-        m_view->show();
-    }
+    void init() { m_view = newGameView(); }
 
     void cleanup() { delete m_view; }
 

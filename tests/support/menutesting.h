@@ -4,6 +4,8 @@
 // Helpers for the menu tests: drive the slide animations to their end
 // instead of waiting for them, and deliver mouse and key events directly.
 
+#include "app/gamewindow.h"
+
 #include <QColor>
 #include <QCoreApplication>
 #include <QDir>
@@ -45,6 +47,15 @@ inline void finishHide(QObject *menu)
 inline bool isHiding(QObject *menu)
 {
     return animation(menu, "hideAnimation")->state() == QAbstractAnimation::Running;
+}
+
+// A shown, window-sized widget standing in for the game view.
+inline QWidget *newGameView()
+{
+    auto *view = new QWidget;
+    view->resize(gameWindowRect().size());
+    view->show();
+    return view;
 }
 
 // Sends a mouse event and tells whether the receiver accepted it.
