@@ -74,7 +74,8 @@ void drawBike(QPainter &p, const QMap<QString, QImage> &pic)
     p.setBrush(Qt::NoBrush);
     p.drawPolygon(QPolygonF() << QPointF(-42.7, -6.5) << QPointF(-42.7, -1.5) << QPointF(38, -1.5)
                               << QPointF(38, -6.5));
-    p.drawPolygon(QPolygonF() << QPointF(-43, 1.5) << QPointF(-43, 6.5) << QPointF(36, 6.5) << QPointF(36, 1.5));
+    p.drawPolygon(
+        QPolygonF() << QPointF(-43, 1.5) << QPointF(-43, 6.5) << QPointF(36, 6.5) << QPointF(36, 1.5));
     p.drawEllipse(kHeadCentre, kHeadRadius, kHeadRadius);
     p.drawEllipse(QPointF(18, -11), 4, 4);
     for (QPointF c : {kRearWheel, kFrontWheel})
