@@ -2,6 +2,7 @@
 
 #include "artfonts.h"
 #include "riderpreview.h"
+#include "scenepreview.h"
 
 #include <QFont>
 #include <QPainter>
@@ -73,6 +74,10 @@ QImage renderContactSheet(const Manifest &manifest, const QString &imagesDir, do
     cells.append(
         {"assembly: bike, wheels, rider on the bike; fallen rider on ragdoll boxes (x3, shapes in blue)",
             renderRiderPreview(byName, 3.0)});
+    cells.append({"mock-up: level grid with numbers", renderLevelGridPreview(byName)});
+    cells.append({"mock-up: result panel", renderResultPreview(byName)});
+    cells.append({"mock-up: pack 1 level at zoom 0.65", renderGamePreview(byName, 1)});
+    cells.append({"mock-up: pack 2 level at zoom 0.65", renderGamePreview(byName, 2)});
 
     QFont font(artFontFamily());
     font.setPixelSize(12);

@@ -34,8 +34,8 @@ void drawRiderOnBike(QPainter &p, const QMap<QString, QImage> &pic, double shake
     p.translate(bw / 2 - 19, bh / 2 - 37);
     p.rotate(0.5 * a - 20);
     p.translate(-bw / 2, -bh / 2);
-    for (int leg = 0; leg < 2; ++leg) {
-        const double g = leg == 0 ? -shake : shake; // far leg first, painted under the body
+    drawPicture(p, body, QPointF(0, 0));
+    for (double g : {shake, -shake}) { // second leg with the shake mirrored
         p.save();
         p.translate(uw / 2 + 9, bh + uh / 2 - 20 + 0.25 * g);
         p.rotate(25 + g - a / 2.2);
@@ -46,8 +46,6 @@ void drawRiderOnBike(QPainter &p, const QMap<QString, QImage> &pic, double shake
         p.translate(-lw / 2, -lh / 2 - k);
         drawPicture(p, lower, QPointF(0, 0));
         p.restore();
-        if (leg == 0)
-            drawPicture(p, body, QPointF(0, 0));
     }
     p.restore();
     p.save();
@@ -57,7 +55,9 @@ void drawRiderOnBike(QPainter &p, const QMap<QString, QImage> &pic, double shake
     p.restore();
 }
 
-void drawBike(QPainter &p, const QMap<QString, QImage> &pic)
+} // namespace
+
+void drawBikeAtRest(QPainter &p, const QMap<QString, QImage> &pic, bool withShapes)
 {
     const QImage &wheel = pic["wheel.png"];
     for (QPointF c : {kRearWheel, kFrontWheel})
@@ -69,6 +69,8 @@ void drawBike(QPainter &p, const QMap<QString, QImage> &pic)
     p.drawLine(QPointF(0, 5), kRearWheel);
     drawPicture(p, pic["bike.png"], QPointF(-50, -20));
     drawRiderOnBike(p, pic, 0.0);
+    if (!withShapes)
+        return;
 
     p.setPen(QPen(kShapePen, 0));
     p.setBrush(Qt::NoBrush);
@@ -81,6 +83,8 @@ void drawBike(QPainter &p, const QMap<QString, QImage> &pic)
     for (QPointF c : {kRearWheel, kFrontWheel})
         p.drawEllipse(c, kWheelRadius, kWheelRadius);
 }
+
+namespace {
 
 // One ragdoll part: sprite centred on its box, box outlined.
 void drawPart(QPainter &p, const QImage &image, QPointF centre, double degrees, QSizeF box)
@@ -133,7 +137,7 @@ QImage renderRiderPreview(const QMap<QString, QImage> &pictures, double scale)
     p.scale(scale, scale);
     p.save();
     p.translate(70, 75);
-    drawBike(p, pictures);
+    drawBikeAtRest(p, pictures, true);
     p.restore();
     p.save();
     p.translate(200, 60);
