@@ -31,6 +31,38 @@ template <typename Draw> void wrapped(QPainter &p, const QSize &size, Draw draw)
         }
 }
 
+// Scatters `count` small grains over the tile, light or dark at random.
+void grit(QPainter &p, const QSize &size, ArtRandom &random, int count, QColor light, QColor dark,
+    double minR, double maxR)
+{
+    p.setPen(Qt::NoPen);
+    for (int i = 0; i < count; ++i) {
+        const QPointF c(random.uniform(0, size.width()), random.uniform(0, size.height()));
+        p.setBrush(random.range(0, 2) == 0 ? light : dark);
+        const double r = random.uniform(minR, maxR);
+        wrapped(p, size, [&] { p.drawEllipse(c, r, r); });
+    }
+}
+
+// Draws `count` wandering lines of `steps` segments each; `step` returns the
+// next segment and may turn the heading it is given.
+template <typename Step>
+void wanderingLines(
+    QPainter &p, const QSize &size, ArtRandom &random, int count, int steps, const QPen &pen, Step step)
+{
+    for (int i = 0; i < count; ++i) {
+        QPainterPath line;
+        QPointF at(random.uniform(0, size.width()), random.uniform(0, size.height()));
+        line.moveTo(at);
+        double heading = random.uniform(0, kTwoPi);
+        for (int k = 0; k < steps; ++k) {
+            at += step(heading);
+            line.lineTo(at);
+        }
+        wrapped(p, size, [&] { p.strokePath(line, pen); });
+    }
+}
+
 // A rounded stone lit from the top-left.
 void stone(QPainter &p, QPointF c, double rx, double ry, double angle, QColor base)
 {
@@ -68,30 +100,13 @@ QImage renderSoilTexture(const QSize &size)
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     ArtRandom random(3050);
-    // Fine grit.
-    for (int i = 0; i < 900; ++i) {
-        const QPointF c(random.uniform(0, size.width()), random.uniform(0, size.height()));
-        const bool lightGrain = random.range(0, 2) == 0;
-        p.setPen(Qt::NoPen);
-        p.setBrush(lightGrain ? QColor(0xc8, 0x94, 0x5e, 150) : QColor(0x3a, 0x22, 0x14, 150));
-        const double r = random.uniform(0.6, 1.6);
-        wrapped(p, size, [&] { p.drawEllipse(c, r, r); });
-    }
+    grit(p, size, random, 900, QColor(0xc8, 0x94, 0x5e, 150), QColor(0x3a, 0x22, 0x14, 150), 0.6, 1.6);
     // Thin roots.
-    for (int i = 0; i < 6; ++i) {
-        QPainterPath root;
-        QPointF at(random.uniform(0, size.width()), random.uniform(0, size.height()));
-        root.moveTo(at);
-        double heading = random.uniform(0, kTwoPi);
-        for (int k = 0; k < 8; ++k) {
+    wanderingLines(p, size, random, 6, 8,
+        QPen(QColor(0x3b, 0x24, 0x16, 170), 1.6, Qt::SolidLine, Qt::RoundCap), [&](double &heading) {
             heading += random.uniform(-0.7, 0.7);
-            at += QPointF(std::cos(heading), std::sin(heading)) * 7;
-            root.lineTo(at);
-        }
-        wrapped(p, size, [&] {
-            p.strokePath(root, QPen(QColor(0x3b, 0x24, 0x16, 170), 1.6, Qt::SolidLine, Qt::RoundCap));
+            return QPointF(std::cos(heading), std::sin(heading)) * 7;
         });
-    }
     const QColor pebbles[] = {QColor(0x9c, 0x8a, 0x78), QColor(0x8a, 0x6a, 0x4e), QColor(0xb0, 0xa0, 0x8c)};
     for (int i = 0; i < 26; ++i) {
         const QPointF c(random.uniform(0, size.width()), random.uniform(0, size.height()));
@@ -128,24 +143,10 @@ QImage renderSandstoneTexture(const QSize &size)
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     ArtRandom random(3060);
-    for (int i = 0; i < 700; ++i) {
-        const QPointF c(random.uniform(0, size.width()), random.uniform(0, size.height()));
-        p.setPen(Qt::NoPen);
-        p.setBrush(random.range(0, 1) ? QColor(0xff, 0xd8, 0xa8, 110) : QColor(0x6a, 0x28, 0x1e, 110));
-        const double r = random.uniform(0.5, 1.3);
-        wrapped(p, size, [&] { p.drawEllipse(c, r, r); });
-    }
+    grit(p, size, random, 700, QColor(0xff, 0xd8, 0xa8, 110), QColor(0x6a, 0x28, 0x1e, 110), 0.5, 1.3);
     // Hairline cracks.
-    for (int i = 0; i < 7; ++i) {
-        QPainterPath crack;
-        QPointF at(random.uniform(0, size.width()), random.uniform(0, size.height()));
-        crack.moveTo(at);
-        for (int k = 0; k < 5; ++k) {
-            at += QPointF(random.uniform(-6, 6), random.uniform(4, 9));
-            crack.lineTo(at);
-        }
-        wrapped(p, size, [&] { p.strokePath(crack, QPen(QColor(0x5a, 0x22, 0x1a, 150), 1.2)); });
-    }
+    wanderingLines(p, size, random, 7, 5, QPen(QColor(0x5a, 0x22, 0x1a, 150), 1.2),
+        [&](double &) { return QPointF(random.uniform(-6, 6), random.uniform(4, 9)); });
     for (int i = 0; i < 10; ++i) {
         const QPointF c(random.uniform(0, size.width()), random.uniform(0, size.height()));
         const double rx = random.uniform(3, 7), ry = rx * 0.6;

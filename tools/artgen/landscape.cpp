@@ -63,6 +63,18 @@ void rimLight(QPainter &p, const Profile &profile, const QSize &size, QColor col
     p.strokePath(line, QPen(colour, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
 }
 
+// A picture of the given size filled with a vertical sky gradient that ends
+// at the horizon height `horizon`.
+QImage skyCanvas(const QSize &size, double horizon, const QGradientStops &stops)
+{
+    QImage image(size, QImage::Format_RGB32);
+    QPainter p(&image);
+    QLinearGradient sky(0, 0, 0, horizon);
+    sky.setStops(stops);
+    p.fillRect(image.rect(), sky);
+    return image;
+}
+
 void sunGlow(QPainter &p, QPointF centre, double radius, QColor core, QColor glow, double glowRadius)
 {
     QRadialGradient halo(centre, glowRadius);
@@ -174,16 +186,11 @@ void barn(QPainter &p, QPointF foot, double s)
 QImage renderCountryside(const QSize &size)
 {
     const double w = size.width(), h = size.height();
-    QImage image(size, QImage::Format_RGB32);
+    QImage image = skyCanvas(size, h * 0.72,
+        {{0.0, QColor(0x3f, 0x9f, 0xe0)}, {0.6, QColor(0x8f, 0xcf, 0xf2)}, {1.0, QColor(0xe4, 0xf4, 0xf4)}});
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     ArtRandom random(1905);
-
-    QLinearGradient sky(0, 0, 0, h * 0.72);
-    sky.setColorAt(0.0, QColor(0x3f, 0x9f, 0xe0));
-    sky.setColorAt(0.6, QColor(0x8f, 0xcf, 0xf2));
-    sky.setColorAt(1.0, QColor(0xe4, 0xf4, 0xf4));
-    p.fillRect(image.rect(), sky);
     sunGlow(p, QPointF(w * 0.11, h * 0.16), 46, QColor(0xff, 0xe0, 0x5c), QColor(255, 250, 200, 150), 230);
 
     for (int i = 0; i < 9; ++i) {
@@ -352,18 +359,12 @@ void cactus(QPainter &p, QPointF foot, double s, QColor colour)
 QImage renderCanyon(const QSize &size)
 {
     const double w = size.width(), h = size.height();
-    QImage image(size, QImage::Format_RGB32);
+    QImage image = skyCanvas(size, h * 0.74,
+        {{0.0, QColor(0x22, 0x1d, 0x4a)}, {0.35, QColor(0x62, 0x36, 0x76)}, {0.62, QColor(0xd2, 0x5c, 0x58)},
+            {0.82, QColor(0xf5, 0x9a, 0x4a)}, {1.0, QColor(0xff, 0xd0, 0x78)}});
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     ArtRandom random(2024);
-
-    QLinearGradient sky(0, 0, 0, h * 0.74);
-    sky.setColorAt(0.0, QColor(0x22, 0x1d, 0x4a));
-    sky.setColorAt(0.35, QColor(0x62, 0x36, 0x76));
-    sky.setColorAt(0.62, QColor(0xd2, 0x5c, 0x58));
-    sky.setColorAt(0.82, QColor(0xf5, 0x9a, 0x4a));
-    sky.setColorAt(1.0, QColor(0xff, 0xd0, 0x78));
-    p.fillRect(image.rect(), sky);
     p.setPen(Qt::NoPen);
     for (int i = 0; i < 140; ++i) {
         const double y = random.uniform(0, h * 0.3);
