@@ -174,7 +174,7 @@ QImage renderFieldstoneTexture(const QSize &size)
             // An irregular rounded stone: a smoothed polygon of 7 corners.
             QPainterPath outline;
             QVector<QPointF> corners;
-            const double r = cell * random.uniform(0.36, 0.5);
+            const double r = cell * random.uniform(0.44, 0.56);
             const double squash = random.uniform(0.65, 0.9), turn = random.uniform(0, kTwoPi);
             for (int k = 0; k < 7; ++k) {
                 const double a = turn + kTwoPi * k / 7 + random.uniform(-0.25, 0.25);
