@@ -3,6 +3,7 @@
 
 #include <QImage>
 #include <QMap>
+#include <QPointF>
 #include <QString>
 
 // Shows how the bike, wheel and rider sprites sit on their physics shapes:
@@ -15,6 +16,8 @@
 // the bike paints him; optionally the physics shapes over it.
 class QPainter;
 void drawBikeAtRest(QPainter &p, const QMap<QString, QImage> &pictures, bool withShapes);
+// The same with the rider mass at `riderMass` (frame coordinates).
+void drawBike(QPainter &p, const QMap<QString, QImage> &pictures, QPointF riderMass, bool withShapes);
 
 QImage renderRiderPreview(const QMap<QString, QImage> &pictures, double scale);
 
