@@ -281,6 +281,55 @@ private slots:
             QVERIFY(alphaAt(image, w - 3, y) > 200);
     }
 
+    void riderSpritesCoverTheirRagdollBoxes_data()
+    {
+        // Each limb sprite is drawn centred on its ragdoll box at natural size.
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QSize>("box");
+        QTest::newRow("torso") << "driver_body.png" << QSize(15, 55);
+        QTest::newRow("thigh") << "driver_foot_high.png" << QSize(37, 10);
+        QTest::newRow("shin") << "driver_foot_low.png" << QSize(10, 40);
+        QTest::newRow("arm") << "driver_hand.png" << QSize(40, 10);
+    }
+
+    void riderSpritesCoverTheirRagdollBoxes()
+    {
+        QFETCH(QString, file);
+        QFETCH(QSize, box);
+        const QImage image = load(file);
+        // Not much larger than the box either, or the limb floats off its body.
+        QVERIFY(image.width() >= box.width() && image.width() <= box.width() + 22);
+        QVERIFY(image.height() >= box.height() && image.height() <= box.height() + 12);
+        const double cx = image.width() / 2.0, cy = image.height() / 2.0;
+        // The long axis of the box is drawn from end to end (2 px in).
+        if (box.width() > box.height()) {
+            for (double x = cx - box.width() / 2.0 + 2; x <= cx + box.width() / 2.0 - 2; x += 1)
+                QVERIFY2(alphaAt(image, x, cy) > 200, qPrintable(QString("x %1").arg(x)));
+        } else {
+            for (double y = cy - box.height() / 2.0 + 2; y <= cy + box.height() / 2.0 - 2; y += 1)
+                QVERIFY2(alphaAt(image, cx, y) > 200, qPrintable(QString("y %1").arg(y)));
+        }
+    }
+
+    void bikeSpansItsFrame()
+    {
+        // Drawn from frame (-50,-20): the frame polygon x -42.7 ... 38 maps to
+        // picture x 7.3 ... 88, which the body of the bike must reach.
+        const QImage image = load("bike.png");
+        int left = image.width(), right = -1;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (alphaAt(image, x, y) > 200) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                }
+        QVERIFY2(left <= 8, qPrintable(QString::number(left)));
+        QVERIFY2(right >= 88, qPrintable(QString::number(right)));
+        // The wheels are separate pictures: the axles are not covered.
+        QCOMPARE(alphaAt(image, 18, 42), 0); // rear axle (-32, 22.4)
+        QCOMPARE(alphaAt(image, 83, 40), 0); // front axle (33.6, 20.8)
+    }
+
     void groundTexturesTileSeamlessly_data()
     {
         QTest::addColumn<QString>("file");
