@@ -334,6 +334,14 @@ void drawMesas(QPainter &p, const QSize &size, double foot, double minH, double 
             p.setPen(QPen(strata, random.uniform(1.2, 2.6)));
             p.drawLine(QPointF(m.left - 200, y), QPointF(m.right + 200, y + random.uniform(-2, 2)));
         }
+        // Erosion gullies running down the cliff faces.
+        for (double gx = m.left + random.uniform(10, 30); gx < m.right - 8; gx += random.uniform(18, 45)) {
+            QPainterPath gully;
+            gully.moveTo(gx, m.top + random.uniform(3, 12));
+            gully.cubicTo(gx + random.uniform(-4, 4), m.top + (m.foot - m.top) * 0.4, gx + random.uniform(-6, 6),
+                          m.top + (m.foot - m.top) * 0.7, gx + random.uniform(-8, 8), m.foot);
+            p.strokePath(gully, QPen(body.darker(125), random.uniform(1.5, 3.0), Qt::SolidLine, Qt::RoundCap));
+        }
         // Bright cap rock.
         p.setPen(QPen(lit.lighter(112), 3));
         p.drawLine(QPointF(m.left, m.top + 1.5), QPointF(m.right, m.top + 1.5));
