@@ -2,6 +2,7 @@
 
 #include "artfonts.h"
 #include "riderpreview.h"
+#include "scenepreview.h"
 
 #include <QFont>
 #include <QPainter>
@@ -13,7 +14,8 @@ constexpr int kMargin = 16;
 constexpr int kLabelHeight = 18;
 constexpr int kChecker = 8;
 
-struct Cell {
+struct Cell
+{
     QString label;
     QImage image; // already scaled
 };
@@ -35,8 +37,8 @@ void checkerboard(QPainter &p, const QRect &r)
     for (int y = r.top(); y < r.bottom(); y += kChecker)
         for (int x = r.left(); x < r.right(); x += kChecker)
             p.fillRect(x, y, kChecker, kChecker,
-                       ((x - r.left()) / kChecker + (y - r.top()) / kChecker) % 2 ? QColor(0xbc, 0xbc, 0xbc)
-                                                                                  : QColor(0xe6, 0xe6, 0xe6));
+                ((x - r.left()) / kChecker + (y - r.top()) / kChecker) % 2 ? QColor(0xbc, 0xbc, 0xbc)
+                                                                           : QColor(0xe6, 0xe6, 0xe6));
     p.restore();
 }
 
@@ -63,19 +65,26 @@ QImage renderContactSheet(const Manifest &manifest, const QString &imagesDir, do
         if (image.width() * s > kSheetWidth - 2 * kMargin)
             s = double(kSheetWidth - 2 * kMargin) / image.width();
         if (s != 1.0) {
-            image = image.scaled((QSizeF(image.size()) * s).toSize(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            image = image.scaled(
+                (QSizeF(image.size()) * s).toSize(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
             label += QString("  (shown x%1)").arg(s, 0, 'g', 3);
         }
         cells.append({label, image});
     }
-    cells.append({"assembly: bike, wheels, rider on the bike; fallen rider on ragdoll boxes (x3, shapes in blue)",
-                  renderRiderPreview(byName, 3.0)});
+    cells.append({"assembly (x3): bike and rider at rest with shapes in blue; fallen rider on ragdoll boxes; "
+                  "rider mass at the back and at the front of its groove",
+        renderRiderPreview(byName, 3.0)});
+    cells.append({"mock-up: level grid with numbers", renderLevelGridPreview(byName)});
+    cells.append({"mock-up: result panel", renderResultPreview(byName)});
+    cells.append({"mock-up: pack 1 level at zoom 0.65", renderGamePreview(byName, 1)});
+    cells.append({"mock-up: pack 2 level at zoom 0.65", renderGamePreview(byName, 2)});
 
     QFont font(artFontFamily());
     font.setPixelSize(12);
     const QFontMetrics metrics(font);
     // Flow layout: rows of cells, each row as tall as its tallest cell.
-    struct Placed {
+    struct Placed
+    {
         const Cell *cell;
         QPoint at;
     };

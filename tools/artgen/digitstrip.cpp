@@ -8,7 +8,8 @@
 
 namespace {
 
-struct GlyphCell {
+struct GlyphCell
+{
     QChar character;
     int x;
     int width;
@@ -17,9 +18,20 @@ struct GlyphCell {
 // Cell x positions and widths as the number display reads them: digits at
 // trunc(i * 18.85), 16 wide; "." and ":" 8 wide; "+" and "-" 16 wide.
 const GlyphCell kCells[] = {
-    {'0', 0, 16},    {'1', 18, 16},  {'2', 37, 16},  {'3', 56, 16},  {'4', 75, 16},
-    {'5', 94, 16},   {'6', 113, 16}, {'7', 131, 16}, {'8', 150, 16}, {'9', 169, 16},
-    {'.', 188, 8},   {':', 197, 8},  {'+', 211, 16}, {'-', 230, 16},
+    {'0', 0, 16},
+    {'1', 18, 16},
+    {'2', 37, 16},
+    {'3', 56, 16},
+    {'4', 75, 16},
+    {'5', 94, 16},
+    {'6', 113, 16},
+    {'7', 131, 16},
+    {'8', 150, 16},
+    {'9', 169, 16},
+    {'.', 188, 8},
+    {':', 197, 8},
+    {'+', 211, 16},
+    {'-', 230, 16},
 };
 
 constexpr double kOutlinePx = 2.6;

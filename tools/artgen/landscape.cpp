@@ -18,13 +18,14 @@ using Profile = std::function<double(double)>;
 Profile rollingProfile(double base, double amplitude, std::uint32_t seed, double width)
 {
     ArtRandom random(seed);
-    struct Wave {
+    struct Wave
+    {
         double a, f, p;
     };
     std::vector<Wave> waves;
     for (int i = 0; i < 4; ++i)
         waves.push_back({amplitude / (1 + i) * random.uniform(0.6, 1.0), (i + 1) * random.uniform(1.2, 2.6),
-                         random.uniform(0, kTwoPi)});
+            random.uniform(0, kTwoPi)});
     return [=](double x) {
         double y = base;
         for (const Wave &w : waves)
@@ -62,6 +63,18 @@ void rimLight(QPainter &p, const Profile &profile, const QSize &size, QColor col
     p.strokePath(line, QPen(colour, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
 }
 
+// A picture of the given size filled with a vertical sky gradient that ends
+// at the horizon height `horizon`.
+QImage skyCanvas(const QSize &size, double horizon, const QGradientStops &stops)
+{
+    QImage image(size, QImage::Format_RGB32);
+    QPainter p(&image);
+    QLinearGradient sky(0, 0, 0, horizon);
+    sky.setStops(stops);
+    p.fillRect(image.rect(), sky);
+    return image;
+}
+
 void sunGlow(QPainter &p, QPointF centre, double radius, QColor core, QColor glow, double glowRadius)
 {
     QRadialGradient halo(centre, glowRadius);
@@ -79,29 +92,34 @@ void sunGlow(QPainter &p, QPointF centre, double radius, QColor core, QColor glo
     p.drawEllipse(centre, radius, radius);
 }
 
-// A cartoon cumulus: overlapping puffs on a flat base, shaded underneath.
+// A cartoon cumulus: overlapping puffs standing on a flat base, shaded
+// underneath; `at` is the left end of the base line.
 void cloud(QPainter &p, ArtRandom &random, QPointF at, double scale, QColor light, QColor shade)
 {
     QPainterPath puffs;
-    const int n = random.range(4, 6);
+    puffs.setFillRule(Qt::WindingFill); // overlapping puffs must not cancel out
+    const int n = random.range(3, 5);
     double x = 0;
     for (int i = 0; i < n; ++i) {
-        const double r = scale * random.uniform(14, 26) * (i == 0 || i == n - 1 ? 0.7 : 1.0);
-        puffs.addEllipse(QPointF(at.x() + x, at.y() - r * 0.6), r, r);
-        x += r * random.uniform(0.9, 1.2);
+        const bool edge = i == 0 || i == n - 1;
+        const double r = scale * random.uniform(16, 26) * (edge ? 0.65 : 1.0);
+        puffs.addEllipse(QPointF(at.x() + x + r, at.y() - r * random.uniform(0.55, 0.9)), r, r);
+        x += r * random.uniform(1.0, 1.35);
     }
+    const double length = x + scale * 14;
     QPainterPath base;
-    base.addRect(at.x() - 40 * scale, at.y() - 2, x + 80 * scale, 200);
-    puffs = puffs.subtracted(base);
-    QPainterPath flat;
-    flat.addRoundedRect(at.x() - 10 * scale, at.y() - 14 * scale, x + 6 * scale, 14 * scale, 7 * scale,
-                        7 * scale);
-    puffs = puffs.united(flat).simplified();
+    base.addRoundedRect(QRectF(at.x() + scale * 6, at.y() - scale * 16, length - scale * 8, scale * 16),
+        scale * 8, scale * 8);
+    puffs = puffs.united(base);
+    QPainterPath below;
+    below.addRect(at.x() - 100, at.y(), length + 200, 300);
+    puffs = puffs.subtracted(below).simplified();
     const QRectF b = puffs.boundingRect();
     QLinearGradient g(0, b.top(), 0, b.bottom());
     g.setColorAt(0.0, light);
-    g.setColorAt(0.55, light);
+    g.setColorAt(0.6, light);
     g.setColorAt(1.0, shade);
+    p.fillPath(puffs.translated(scale * 3, scale * 3), QColor(0x5a, 0x8a, 0xb8, 40));
     p.fillPath(puffs, g);
 }
 
@@ -111,6 +129,7 @@ void tree(QPainter &p, QPointF foot, double size, QColor leafLight, QColor leafD
     p.setBrush(QColor(0x6b, 0x4a, 0x2b));
     p.drawRect(QRectF(foot.x() - size * 0.09, foot.y() - size * 0.9, size * 0.18, size * 0.95));
     QPainterPath crown;
+    crown.setFillRule(Qt::WindingFill);
     crown.addEllipse(QPointF(foot.x(), foot.y() - size * 1.25), size * 0.55, size * 0.55);
     crown.addEllipse(QPointF(foot.x() - size * 0.35, foot.y() - size * 0.9), size * 0.38, size * 0.38);
     crown.addEllipse(QPointF(foot.x() + size * 0.38, foot.y() - size * 0.92), size * 0.4, size * 0.4);
@@ -167,23 +186,18 @@ void barn(QPainter &p, QPointF foot, double s)
 QImage renderCountryside(const QSize &size)
 {
     const double w = size.width(), h = size.height();
-    QImage image(size, QImage::Format_RGB32);
+    QImage image = skyCanvas(size, h * 0.72,
+        {{0.0, QColor(0x3f, 0x9f, 0xe0)}, {0.6, QColor(0x8f, 0xcf, 0xf2)}, {1.0, QColor(0xe4, 0xf4, 0xf4)}});
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     ArtRandom random(1905);
-
-    QLinearGradient sky(0, 0, 0, h * 0.72);
-    sky.setColorAt(0.0, QColor(0x3f, 0x9f, 0xe0));
-    sky.setColorAt(0.6, QColor(0x8f, 0xcf, 0xf2));
-    sky.setColorAt(1.0, QColor(0xe4, 0xf4, 0xf4));
-    p.fillRect(image.rect(), sky);
     sunGlow(p, QPointF(w * 0.11, h * 0.16), 46, QColor(0xff, 0xe0, 0x5c), QColor(255, 250, 200, 150), 230);
 
-    for (int i = 0; i < 11; ++i) {
-        const double x = w * (i + random.uniform(0.0, 0.7)) / 11.0;
+    for (int i = 0; i < 9; ++i) {
+        const double x = w * (i + random.uniform(0.0, 0.6)) / 9.0;
         const double y = random.uniform(h * 0.1, h * 0.42);
         const double s = random.uniform(0.8, 1.5) * (1.0 - y / h * 0.6);
-        cloud(p, random, QPointF(x, y), s, QColor(255, 255, 255, 235), QColor(0xd3, 0xe3, 0xef, 235));
+        cloud(p, random, QPointF(x, y), s, QColor(255, 255, 255), QColor(0xc4, 0xd8, 0xea));
     }
 
     // Distant hazy hills.
@@ -191,7 +205,7 @@ QImage renderCountryside(const QSize &size)
     fillLayer(p, areaBelow(far, size), h * 0.5, h * 0.75, QColor(0xa9, 0xd3, 0xc4), QColor(0x9c, 0xc9, 0xa8));
     for (double x = 10; x < w; x += random.uniform(18, 40))
         poplar(p, QPointF(x, far(x) + 3), random.uniform(12, 20), QColor(0x9c, 0xc8, 0xa6),
-               QColor(0x84, 0xb5, 0x95));
+            QColor(0x84, 0xb5, 0x95));
 
     // Fields on the middle hills, separated by hedges.
     const Profile mid = rollingProfile(h * 0.68, 40, 23, w);
@@ -199,9 +213,9 @@ QImage renderCountryside(const QSize &size)
     fillLayer(p, midArea, h * 0.55, h, QColor(0x9a, 0xcf, 0x63), QColor(0x6f, 0xae, 0x48));
     p.save();
     p.setClipPath(midArea);
-    const QColor fieldColours[] = {QColor(0xc9, 0xd8, 0x6a), QColor(0x86, 0xc4, 0x5a), QColor(0xe0, 0xc8, 0x6c),
-                                   QColor(0x9f, 0xd0, 0x6a)};
-    for (double x = -20; x < w; ) {
+    const QColor fieldColours[] = {QColor(0xc9, 0xd8, 0x6a), QColor(0x86, 0xc4, 0x5a),
+        QColor(0xe0, 0xc8, 0x6c), QColor(0x9f, 0xd0, 0x6a)};
+    for (double x = -20; x < w;) {
         const double fw = random.uniform(120, 260);
         QPolygonF patch;
         const double tilt = random.uniform(-30, 30);
@@ -224,7 +238,7 @@ QImage renderCountryside(const QSize &size)
     rimLight(p, mid, size, QColor(0xd6, 0xf0, 0x8e, 200), 3);
     for (double x = 30; x < w; x += random.uniform(60, 170))
         tree(p, QPointF(x, mid(x) + 4), random.uniform(16, 24), QColor(0x8d, 0xcc, 0x56),
-             QColor(0x3e, 0x84, 0x30));
+            QColor(0x3e, 0x84, 0x30));
 
     // Near pasture with the farm and big trees.
     const Profile near = rollingProfile(h * 0.8, 30, 37, w);
@@ -247,7 +261,7 @@ QImage renderCountryside(const QSize &size)
         if (std::abs(x - w * 0.37) < 70 || std::abs(x - w * 0.81) < 60)
             continue;
         tree(p, QPointF(x, near(x) + 8), random.uniform(30, 44), QColor(0x9a, 0xd6, 0x5e),
-             QColor(0x2f, 0x76, 0x2a));
+            QColor(0x2f, 0x76, 0x2a));
     }
 
     // Foreground meadow with flowers.
@@ -268,7 +282,8 @@ QImage renderCountryside(const QSize &size)
 namespace {
 
 // A flat-topped rock massif: steep stepped sides, lit on the left.
-struct Mesa {
+struct Mesa
+{
     double left, right, top, foot;
 };
 
@@ -294,12 +309,15 @@ QPainterPath mesaPath(const Mesa &m, ArtRandom &random)
 }
 
 void drawMesas(QPainter &p, const QSize &size, double foot, double minH, double maxH, QColor body, QColor lit,
-               QColor strata, std::uint32_t seed, double minW, double maxW)
+    QColor strata, std::uint32_t seed, double minW, double maxW)
 {
     ArtRandom random(seed);
     for (double x = random.uniform(-100, 0); x < size.width() + 100;) {
-        const double width = random.uniform(minW, maxW);
-        const Mesa m{x, x + width, foot - random.uniform(minH, maxH), foot + 4};
+        // Mostly broad mesas, now and then a narrow tall butte.
+        const bool butte = random.range(0, 2) == 0;
+        const double width = butte ? random.uniform(minW * 0.3, minW * 0.6) : random.uniform(minW, maxW);
+        const double height = butte ? random.uniform(maxH * 0.9, maxH * 1.25) : random.uniform(minH, maxH);
+        const Mesa m {x, x + width, foot - height, foot + 4};
         const QPainterPath path = mesaPath(m, random);
         p.fillPath(path, body);
         p.save();
@@ -316,17 +334,26 @@ void drawMesas(QPainter &p, const QSize &size, double foot, double minH, double 
             p.setPen(QPen(strata, random.uniform(1.2, 2.6)));
             p.drawLine(QPointF(m.left - 200, y), QPointF(m.right + 200, y + random.uniform(-2, 2)));
         }
+        // Erosion gullies running down the cliff faces.
+        for (double gx = m.left + random.uniform(10, 30); gx < m.right - 8; gx += random.uniform(18, 45)) {
+            QPainterPath gully;
+            gully.moveTo(gx, m.top + random.uniform(3, 12));
+            gully.cubicTo(gx + random.uniform(-4, 4), m.top + (m.foot - m.top) * 0.4, gx + random.uniform(-6, 6),
+                          m.top + (m.foot - m.top) * 0.7, gx + random.uniform(-8, 8), m.foot);
+            p.strokePath(gully, QPen(body.darker(125), random.uniform(1.5, 3.0), Qt::SolidLine, Qt::RoundCap));
+        }
         // Bright cap rock.
         p.setPen(QPen(lit.lighter(112), 3));
         p.drawLine(QPointF(m.left, m.top + 1.5), QPointF(m.right, m.top + 1.5));
         p.restore();
-        x += width + random.uniform(80, 420);
+        x += width + random.uniform(40, 300);
     }
 }
 
 void cactus(QPainter &p, QPointF foot, double s, QColor colour)
 {
     QPainterPath c;
+    c.setFillRule(Qt::WindingFill);
     c.addRoundedRect(QRectF(foot.x() - 4 * s, foot.y() - 44 * s, 8 * s, 46 * s), 4 * s, 4 * s);
     c.addRoundedRect(QRectF(foot.x() - 14 * s, foot.y() - 30 * s, 6 * s, 18 * s), 3 * s, 3 * s);
     c.addRect(QRectF(foot.x() - 14 * s, foot.y() - 16 * s, 12 * s, 5 * s));
@@ -340,18 +367,12 @@ void cactus(QPainter &p, QPointF foot, double s, QColor colour)
 QImage renderCanyon(const QSize &size)
 {
     const double w = size.width(), h = size.height();
-    QImage image(size, QImage::Format_RGB32);
+    QImage image = skyCanvas(size, h * 0.74,
+        {{0.0, QColor(0x22, 0x1d, 0x4a)}, {0.35, QColor(0x62, 0x36, 0x76)}, {0.62, QColor(0xd2, 0x5c, 0x58)},
+            {0.82, QColor(0xf5, 0x9a, 0x4a)}, {1.0, QColor(0xff, 0xd0, 0x78)}});
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     ArtRandom random(2024);
-
-    QLinearGradient sky(0, 0, 0, h * 0.74);
-    sky.setColorAt(0.0, QColor(0x22, 0x1d, 0x4a));
-    sky.setColorAt(0.35, QColor(0x62, 0x36, 0x76));
-    sky.setColorAt(0.62, QColor(0xd2, 0x5c, 0x58));
-    sky.setColorAt(0.82, QColor(0xf5, 0x9a, 0x4a));
-    sky.setColorAt(1.0, QColor(0xff, 0xd0, 0x78));
-    p.fillRect(image.rect(), sky);
     p.setPen(Qt::NoPen);
     for (int i = 0; i < 140; ++i) {
         const double y = random.uniform(0, h * 0.3);
@@ -361,30 +382,38 @@ QImage renderCanyon(const QSize &size)
     }
     sunGlow(p, QPointF(w * 0.16, h * 0.62), 52, QColor(0xff, 0xb8, 0x4a), QColor(255, 200, 120, 170), 320);
 
-    // Long thin evening clouds lit from below.
-    for (int i = 0; i < 12; ++i) {
-        const double cx = random.uniform(0, w), cy = random.uniform(h * 0.12, h * 0.48);
-        const double cw = random.uniform(120, 320), ch = random.uniform(7, 14);
+    // Long thin evening clouds, lit from below by the low sun.
+    for (int i = 0; i < 14; ++i) {
+        const double cx = random.uniform(-100, w), cy = random.uniform(h * 0.1, h * 0.5);
+        const double cw = random.uniform(160, 420), ch = random.uniform(4, 9);
+        const double warmth = cy / (h * 0.5);
         QLinearGradient g(0, cy - ch, 0, cy + ch);
-        g.setColorAt(0, QColor(0x8a, 0x4a, 0x86, 200));
-        g.setColorAt(1, QColor(0xff, 0x9e, 0x7a, 220));
-        QPainterPath cl;
-        cl.addRoundedRect(QRectF(cx, cy - ch, cw, ch * 2), ch, ch);
-        cl.addRoundedRect(QRectF(cx + cw * 0.2, cy - ch * 1.8, cw * 0.5, ch * 1.6), ch * 0.8, ch * 0.8);
-        p.fillPath(cl.simplified(), g);
+        g.setColorAt(0, QColor(0x7a, 0x44, 0x82, 150));
+        g.setColorAt(1, QColor(0xff, int(120 + 60 * warmth), 0x7a, 230));
+        QPainterPath streak;
+        streak.setFillRule(Qt::WindingFill);
+        streak.addEllipse(QRectF(cx, cy - ch, cw, ch * 2));
+        streak.addEllipse(QRectF(cx + cw * random.uniform(0.15, 0.45), cy - ch * 1.7, cw * 0.45, ch * 2));
+        p.fillPath(streak.simplified(), g);
     }
 
-    drawMesas(p, size, h * 0.72, 40, 95, QColor(0x7a, 0x4c, 0x7a), QColor(0xa8, 0x66, 0x86),
-              QColor(0x6c, 0x40, 0x6e, 120), 5, 120, 300);
-    p.fillRect(QRectF(0, h * 0.72, w, h), QColor(0x7a, 0x4c, 0x7a));
+    drawMesas(p, size, h * 0.72, 40, 95, QColor(0x9a, 0x5e, 0x86), QColor(0xc8, 0x80, 0x8e),
+        QColor(0x82, 0x4c, 0x78, 120), 5, 120, 300);
+    p.fillRect(QRectF(0, h * 0.72, w, h), QColor(0x9a, 0x5e, 0x86));
+    // Evening haze in front of the far mesas.
+    QLinearGradient haze(0, h * 0.6, 0, h * 0.76);
+    haze.setColorAt(0, QColor(0xff, 0xb0, 0x70, 0));
+    haze.setColorAt(1, QColor(0xff, 0xb0, 0x70, 110));
+    p.fillRect(QRectF(0, h * 0.6, w, h * 0.16), haze);
     drawMesas(p, size, h * 0.8, 60, 150, QColor(0xa4, 0x48, 0x3a), QColor(0xdb, 0x7c, 0x46),
-              QColor(0x84, 0x34, 0x2e, 150), 17, 150, 360);
+        QColor(0x84, 0x34, 0x2e, 150), 17, 150, 360);
     const Profile ground = rollingProfile(h * 0.8, 10, 29, w);
     fillLayer(p, areaBelow(ground, size), h * 0.75, h, QColor(0xb8, 0x5a, 0x3c), QColor(0x8c, 0x3e, 0x30));
 
     // Near rocky ridge with cacti against the glow.
     const Profile ridge = [&](double x) {
-        return h * 0.9 - 22 * std::sin(x / 97.0) - 14 * std::sin(x / 41.0 + 1.3) - 9 * std::abs(std::sin(x / 23.0));
+        return h * 0.9 - 22 * std::sin(x / 97.0) - 14 * std::sin(x / 41.0 + 1.3)
+            - 9 * std::abs(std::sin(x / 23.0));
     };
     fillLayer(p, areaBelow(ridge, size, 3), h * 0.78, h, QColor(0x5e, 0x2c, 0x34), QColor(0x3a, 0x1c, 0x28));
     rimLight(p, ridge, size, QColor(0xf0, 0x8a, 0x52, 200), 3);

@@ -32,9 +32,12 @@ int fail(const QString &message)
 QImage generate(const QString &name, const QSize &size)
 {
     static const QMap<QString, std::function<QImage(const QSize &)>> generators = {
-        {"countryside", renderCountryside},       {"canyon", renderCanyon},
-        {"soil", renderSoilTexture},              {"sandstone", renderSandstoneTexture},
-        {"fieldstone", renderFieldstoneTexture},  {"digits", renderDigitStrip},
+        {"countryside", renderCountryside},
+        {"canyon", renderCanyon},
+        {"soil", renderSoilTexture},
+        {"sandstone", renderSandstoneTexture},
+        {"fieldstone", renderFieldstoneTexture},
+        {"digits", renderDigitStrip},
     };
     const auto it = generators.find(name);
     return it == generators.end() ? QImage() : (*it)(size);
@@ -49,7 +52,8 @@ int render(const Manifest &manifest, const QString &outDir)
         QImage image = spec.generator.isEmpty() ? renderSvgLayers(manifest.assetsDir, spec, &error)
                                                 : generate(spec.generator, spec.size);
         if (image.isNull())
-            return fail(error.isEmpty() ? QString("%1: unknown generator %2").arg(spec.file, spec.generator) : error);
+            return fail(
+                error.isEmpty() ? QString("%1: unknown generator %2").arg(spec.file, spec.generator) : error);
         if (image.size() != spec.size)
             return fail(QString("%1: rendered at the wrong size").arg(spec.file));
         const bool jpeg = spec.file.endsWith(".jpg");
@@ -67,8 +71,10 @@ int main(int argc, char **argv)
 {
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() < 4 || (args[1] != "render" && args[1] != "sheet") || (args[1] == "sheet" && args.size() < 5))
-        return fail("usage: artgen render <pictures.json> <out dir> | sheet <pictures.json> <dir> <sheet.png> [zoom]");
+    if (args.size() < 4 || (args[1] != "render" && args[1] != "sheet")
+        || (args[1] == "sheet" && args.size() < 5))
+        return fail("usage: artgen render <pictures.json> <out dir> | sheet <pictures.json> <dir> "
+                    "<sheet.png> [zoom]");
     QString error;
     if (!loadArtFonts(&error))
         return fail(error);

@@ -67,7 +67,8 @@ bool Manifest::load(const QString &path, QString *error)
             layer.dy = lo.value("dy").toDouble();
             spec.layers.append(layer);
         }
-        if (spec.file.isEmpty() || spec.size.isEmpty() || (spec.layers.isEmpty() == spec.generator.isEmpty())) {
+        if (spec.file.isEmpty() || spec.size.isEmpty()
+            || (spec.layers.isEmpty() == spec.generator.isEmpty())) {
             *error = QString("%1: picture %2 needs a name, a size and either layers or a generator")
                          .arg(path, spec.file);
             return false;

@@ -8,7 +8,8 @@
 
 // One SVG drawn into a picture: its file (relative to the assets folder), an
 // optional colour substitution and an offset in picture pixels.
-struct SvgLayer {
+struct SvgLayer
+{
     QString svg;
     QMap<QString, QString> recolor; // "#rrggbb" -> "#rrggbb", lower case
     double dx = 0.0;
@@ -17,7 +18,8 @@ struct SvgLayer {
 
 // One output picture: its file name under :/images/, its exact size, and
 // either a list of SVG layers or the name of a procedural generator.
-struct PictureSpec {
+struct PictureSpec
+{
     QString file;
     QSize size;
     QVector<SvgLayer> layers;
@@ -25,7 +27,8 @@ struct PictureSpec {
 };
 
 // The list of every picture, read from assets/pictures.json.
-struct Manifest {
+struct Manifest
+{
     QString assetsDir;
     QVector<PictureSpec> pictures;
 

@@ -21,7 +21,9 @@ int ArtRandom::range(int lo, int hi)
     return lo + int(next() % std::uint32_t(hi - lo + 1));
 }
 
-PeriodicNoise::PeriodicNoise(int period, std::uint32_t seed) : m_period(period), m_values(period * period)
+PeriodicNoise::PeriodicNoise(int period, std::uint32_t seed)
+    : m_period(period)
+    , m_values(period * period)
 {
     ArtRandom random(seed);
     for (double &v : m_values)
@@ -41,7 +43,8 @@ double PeriodicNoise::at(double x, double y) const
     return top + (bottom - top) * ty;
 }
 
-TileNoise::TileNoise(int baseCells, int octaves, std::uint32_t seed) : m_baseCells(baseCells)
+TileNoise::TileNoise(int baseCells, int octaves, std::uint32_t seed)
+    : m_baseCells(baseCells)
 {
     for (int k = 0; k < octaves; ++k)
         m_octaves.emplace_back(baseCells << k, seed * 7919u + std::uint32_t(k) * 104729u + 1u);

@@ -36,10 +36,12 @@ private:
 class ArtRandom
 {
 public:
-    explicit ArtRandom(std::uint32_t seed) : m_state(seed ? seed : 1u) {}
+    explicit ArtRandom(std::uint32_t seed)
+        : m_state(seed ? seed : 1u)
+    { }
     std::uint32_t next();
     double uniform(double lo, double hi); // in [lo, hi)
-    int range(int lo, int hi);            // in [lo, hi]
+    int range(int lo, int hi); // in [lo, hi]
 
 private:
     std::uint32_t m_state;

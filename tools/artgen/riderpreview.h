@@ -3,6 +3,7 @@
 
 #include <QImage>
 #include <QMap>
+#include <QPointF>
 #include <QString>
 
 // Shows how the bike, wheel and rider sprites sit on their physics shapes:
@@ -10,6 +11,14 @@
 // bike paints him, and the fallen rider with each sprite centred on its
 // ragdoll box. The shapes are overlaid as thin lines. `pictures` maps file
 // names to rendered pictures; `scale` magnifies the drawing.
+// Paints the bike at rest in frame coordinates (origin at the frame centre):
+// wheels, fork and swing arm, the bike sprite and the rider assembled the way
+// the bike paints him; optionally the physics shapes over it.
+class QPainter;
+void drawBikeAtRest(QPainter &p, const QMap<QString, QImage> &pictures, bool withShapes);
+// The same with the rider mass at `riderMass` (frame coordinates).
+void drawBike(QPainter &p, const QMap<QString, QImage> &pictures, QPointF riderMass, bool withShapes);
+
 QImage renderRiderPreview(const QMap<QString, QImage> &pictures, double scale);
 
 #endif
