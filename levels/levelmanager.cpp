@@ -262,6 +262,8 @@ Level *LevelManager::LoadLevel(int levelPackNumber, int levelNumber)
         = PhysicsItemHelper::loadPhysicsItems(m_physics, levelId, groundTexture(levelPackNumber));
     for (PhysicsItem *item : items)
         level->addPhysicsItem(item);
+    // Placing static objects moved their outlines away from the origin.
+    level->dropStaleIndexEntries();
 
     m_currentLevelNumber = levelNumber;
     m_currentLevelPack = levelPackNumber;
