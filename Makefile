@@ -58,6 +58,17 @@ contact-sheet: build
 	QT_QPA_PLATFORM=offscreen $(BUILD)/tools/artgen/artgen sheet assets/pictures.json \
 	    $(BUILD)/resources/images $(BUILD)/contact-sheet.png $(ART_ZOOM)
 
+# --- Levels: developer targets ---
+.PHONY: level-bench levels-db
+
+# Median time of 100 loads of the largest test level.
+level-bench: deps build
+	$(BUILD)/tools/levelbench/levelbench $(BUILD)/testlevels.db
+
+# Recompile the level sources only (also part of every build).
+levels-db: $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) --target level_databases
+
 # --- Menus: renders of every menu state, to look at (not committed) ----------
 MENU_SHOTS ?= $(BUILD)/menu-shots
 

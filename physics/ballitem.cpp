@@ -71,11 +71,7 @@ void BallItem::applyDriveImpulse(qreal t)
 PhysicsItem *BallItem::clone() const
 {
     auto *copy = new BallItem(m_physics, m_radius, cpBodyGetMass(m_body), ownerItem(), group(), m_spriteName);
-    copy->setBodyAngle(bodyAngle());
-    copy->setBodyPos(bodyX(), bodyY());
-    copy->setElasticity(elasticity());
-    copy->setFriction(friction());
-    copy->setTypeId(typeId());
+    copyStateTo(copy);
     return copy;
 }
 
