@@ -128,6 +128,18 @@ private slots:
         QCOMPARE(m_menu->socialButton()->hitRect(), QRectF(10, 274, 64, 64));
     }
 
+    // The panels are the menu's parent's children but belong to the menu.
+    void ownsItsPanels()
+    {
+        auto *menu = new MainMenu(m_levels, true);
+        QPointer<InfoMenu> info = menu->infoMenu();
+        QPointer<HelpMenu> help = menu->helpMenu();
+        QVERIFY(info && help);
+        delete menu;
+        QVERIFY(info.isNull());
+        QVERIFY(help.isNull());
+    }
+
     void levelPackView()
     {
         open();
