@@ -192,13 +192,21 @@ private slots:
             levels.push_back(db(std::sqrt(sum / window)));
             pitches.push_back(levels.back() > kVoicedDb ? pitchOf(s, from, window) : 0.0);
         }
-        // The engine: the voiced windows before the first silence after it.
+        // The engine: from the first voiced window to the first second of
+        // silence after it (the mute); a short gap of a busy machine is not it.
         size_t first = 0;
         while (first < levels.size() && levels[first] <= kVoicedDb)
             ++first;
+        const size_t quietRun = size_t(1.0 / kWindowS);
         size_t last = first;
-        while (last < levels.size() && levels[last] > kSilentDb)
-            ++last;
+        while (last < levels.size()) {
+            size_t quiet = 0;
+            while (last + quiet < levels.size() && levels[last + quiet] <= kSilentDb)
+                ++quiet;
+            if (quiet >= quietRun || last + quiet >= levels.size())
+                break;
+            last += quiet + 1;
+        }
         QString trace;
         for (size_t i = 0; i < levels.size(); ++i)
             trace += QString("%1:%2dB/%3Hz ").arg(i).arg(levels[i], 0, 'f', 0).arg(pitches[i], 0, 'f', 0);
@@ -206,8 +214,13 @@ private slots:
         QVERIFY2(last - first >= 16, "the engine did not play for long enough");
         // First and last stretches, keeping clear of the change of speed.
         const size_t span = (last - first) / 3;
-        const std::vector<double> idle(pitches.begin() + first + 1, pitches.begin() + first + span);
-        const std::vector<double> full(pitches.begin() + last - span, pitches.begin() + last - 1);
+        std::vector<double> idle, full;
+        for (size_t i = first + 1; i < first + span; ++i)
+            if (pitches[i] > 0.0)
+                idle.push_back(pitches[i]);
+        for (size_t i = last - span; i < last - 1; ++i)
+            if (pitches[i] > 0.0)
+                full.push_back(pitches[i]);
         const double idlePitch = median(idle), fullPitch = median(full);
         qInfo("engine pitch idle %.1f Hz, full speed %.1f Hz, ratio %.3f", idlePitch, fullPitch,
             idlePitch > 0 ? fullPitch / idlePitch : 0.0);

@@ -119,6 +119,12 @@ private slots:
             QVERIFY(list > bytes.indexOf("fmt "));
             QVERIFY(list < bytes.indexOf("data"));
         }
+        // The stdio loader takes only "data" right after "fmt ".
+        FILE *stdioFile = fmemopen(const_cast<char *>(bytes.constData()), size_t(bytes.size()), "rb");
+        QVERIFY(stdioFile);
+        std::unique_ptr<GE::AudioBuffer> viaStdio(GE::AudioBuffer::readWaveFile(stdioFile));
+        std::fclose(stdioFile);
+        QCOMPARE(viaStdio == nullptr, hasList);
 
         const std::vector<double> s = samplesOf(*buffer);
         const double seconds = double(s.size()) / rate;
