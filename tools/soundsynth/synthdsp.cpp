@@ -30,43 +30,49 @@ double Rng::gauss()
     return std::sqrt(-2.0 * std::log(u1)) * std::cos(2.0 * kPi * u2);
 }
 
+namespace {
+// Angular frequency terms shared by the cookbook designs.
+struct Cookbook
+{
+    double alpha, cosW;
+    Cookbook(double rate, double hz, double q)
+    {
+        const double w = 2.0 * kPi * hz / rate;
+        alpha = std::sin(w) / (2.0 * q);
+        cosW = std::cos(w);
+    }
+};
+} // namespace
+
+Biquad Biquad::fromCoefficients(double b0, double b1, double b2, double a0, double a1, double a2)
+{
+    Biquad f;
+    f.m_b0 = b0 / a0;
+    f.m_b1 = b1 / a0;
+    f.m_b2 = b2 / a0;
+    f.m_a1 = a1 / a0;
+    f.m_a2 = a2 / a0;
+    return f;
+}
+
 Biquad Biquad::lowPass(double rate, double cutoffHz, double q)
 {
-    const double w = 2.0 * kPi * cutoffHz / rate, alpha = std::sin(w) / (2.0 * q), cw = std::cos(w);
-    Biquad f;
-    const double a0 = 1.0 + alpha;
-    f.m_b0 = (1.0 - cw) / 2.0 / a0;
-    f.m_b1 = (1.0 - cw) / a0;
-    f.m_b2 = f.m_b0;
-    f.m_a1 = -2.0 * cw / a0;
-    f.m_a2 = (1.0 - alpha) / a0;
-    return f;
+    const Cookbook c(rate, cutoffHz, q);
+    return fromCoefficients((1.0 - c.cosW) / 2.0, 1.0 - c.cosW, (1.0 - c.cosW) / 2.0, 1.0 + c.alpha,
+        -2.0 * c.cosW, 1.0 - c.alpha);
 }
 
 Biquad Biquad::highPass(double rate, double cutoffHz, double q)
 {
-    const double w = 2.0 * kPi * cutoffHz / rate, alpha = std::sin(w) / (2.0 * q), cw = std::cos(w);
-    Biquad f;
-    const double a0 = 1.0 + alpha;
-    f.m_b0 = (1.0 + cw) / 2.0 / a0;
-    f.m_b1 = -(1.0 + cw) / a0;
-    f.m_b2 = f.m_b0;
-    f.m_a1 = -2.0 * cw / a0;
-    f.m_a2 = (1.0 - alpha) / a0;
-    return f;
+    const Cookbook c(rate, cutoffHz, q);
+    return fromCoefficients((1.0 + c.cosW) / 2.0, -(1.0 + c.cosW), (1.0 + c.cosW) / 2.0, 1.0 + c.alpha,
+        -2.0 * c.cosW, 1.0 - c.alpha);
 }
 
 Biquad Biquad::bandPass(double rate, double centreHz, double q)
 {
-    const double w = 2.0 * kPi * centreHz / rate, alpha = std::sin(w) / (2.0 * q), cw = std::cos(w);
-    Biquad f;
-    const double a0 = 1.0 + alpha;
-    f.m_b0 = alpha / a0;
-    f.m_b1 = 0.0;
-    f.m_b2 = -alpha / a0;
-    f.m_a1 = -2.0 * cw / a0;
-    f.m_a2 = (1.0 - alpha) / a0;
-    return f;
+    const Cookbook c(rate, centreHz, q);
+    return fromCoefficients(c.alpha, 0.0, -c.alpha, 1.0 + c.alpha, -2.0 * c.cosW, 1.0 - c.alpha);
 }
 
 float Biquad::process(float x)

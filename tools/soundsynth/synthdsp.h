@@ -41,6 +41,8 @@ public:
     void reset() { m_x1 = m_x2 = m_y1 = m_y2 = 0.0; }
 
 private:
+    static Biquad fromCoefficients(double b0, double b1, double b2, double a0, double a1, double a2);
+
     double m_b0 = 1, m_b1 = 0, m_b2 = 0, m_a1 = 0, m_a2 = 0;
     double m_x1 = 0, m_x2 = 0, m_y1 = 0, m_y2 = 0;
 };
