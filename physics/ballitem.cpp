@@ -40,12 +40,7 @@ BallItem::BallItem(
 
 BallItem::~BallItem()
 {
-    cpSpaceRemoveShape(m_space, m_shape);
-    cpSpaceRemoveBody(m_space, m_body);
-    cpShapeFree(m_shape);
-    cpBodyFree(m_body);
-    m_shape = nullptr;
-    m_body = nullptr;
+    freeBodyAndShape();
 }
 
 qreal BallItem::rimSpeed() const

@@ -37,12 +37,7 @@ BoxItem::BoxItem(Physics *physics, qreal width, qreal height, qreal mass, const 
 
 BoxItem::~BoxItem()
 {
-    cpSpaceRemoveShape(m_space, m_shape);
-    cpSpaceRemoveBody(m_space, m_body);
-    cpShapeFree(m_shape);
-    cpBodyFree(m_body);
-    m_shape = nullptr;
-    m_body = nullptr;
+    freeBodyAndShape();
 }
 
 PhysicsItem *BoxItem::clone() const

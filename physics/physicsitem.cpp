@@ -224,6 +224,16 @@ void PhysicsItem::applyBodyPose(QGraphicsItem *item) const
     item->setRotation(radToDeg(cpBodyGetAngle(m_body)));
 }
 
+void PhysicsItem::freeBodyAndShape()
+{
+    cpSpaceRemoveShape(m_space, m_shape);
+    cpSpaceRemoveBody(m_space, m_body);
+    cpShapeFree(m_shape);
+    cpBodyFree(m_body);
+    m_shape = nullptr;
+    m_body = nullptr;
+}
+
 void PhysicsItem::storeInitial()
 {
     m_initialX = bodyX();

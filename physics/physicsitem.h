@@ -80,6 +80,9 @@ protected:
     // Puts item (this one or a helper item it draws with) at the body's
     // position and rotation, in degrees.
     void applyBodyPose(QGraphicsItem *item) const;
+    // For subclasses with one body and one shape of their own in the space:
+    // removes both from the space and frees them.
+    void freeBodyAndShape();
 
     cpSpace *m_space = nullptr;
     cpBody *m_body = nullptr;

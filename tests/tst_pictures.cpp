@@ -3,7 +3,13 @@
 // digit strip has a glyph in every cell and nothing between the cells; object
 // pictures fill the shapes of their physics bodies; ground textures tile.
 
+#include "testsupport.h"
+
+#include <QFile>
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QtTest>
 #include <cmath>
 
@@ -328,6 +334,66 @@ private slots:
         // The wheels are separate pictures: the axles are not covered.
         QCOMPARE(alphaAt(image, 18, 42), 0); // rear axle (-32, 22.4)
         QCOMPARE(alphaAt(image, 83, 40), 0); // front axle (33.6, 20.8)
+    }
+
+    void objectCatalogueMatchesThePictures()
+    {
+        // The level sources' object-type catalogue gives each ball and box its
+        // physics size and each static object its collision outline; the
+        // pictures must agree with it.
+        QFile file(TestSupport::sourceDir() + "/levels/sources/objecttypes.json");
+        if (!file.exists())
+            QSKIP("no object-type catalogue in this tree");
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QJsonArray types
+            = QJsonDocument::fromJson(file.readAll()).object().value("objecttypes").toArray();
+        QVERIFY(!types.isEmpty());
+        int checked = 0;
+        for (const QJsonValue &value : types) {
+            const QJsonObject type = value.toObject();
+            const QString picture = type.value("picture").toString().section('/', -1);
+            if (picture.isEmpty())
+                continue;
+            const QImage image = load(picture);
+            QVERIFY2(!image.isNull(), qPrintable(picture + " named by the catalogue is missing"));
+            const QString kind = type.value("kind").toString();
+            const int width = type.value("width").toInt(), height = type.value("height").toInt();
+            if (kind == "Ball")
+                QCOMPARE(image.size(), QSize(width, width));
+            else if (kind == "Box")
+                QCOMPARE(image.size(), QSize(width, height));
+            const QJsonObject outline = type.value("outline").toObject();
+            if (!outline.isEmpty()) {
+                // Every outline point lies on the picture (centred on the
+                // origin) and is drawn just inside, towards the centre.
+                QVector<QPointF> points;
+                const QJsonArray start = outline.value("start").toArray();
+                points << QPointF(start[0].toDouble(), start[1].toDouble());
+                for (const QJsonValue &v : outline.value("vertices").toArray())
+                    points << QPointF(v.toArray()[0].toDouble(), v.toArray()[1].toDouble());
+                QPointF centre;
+                for (const QPointF &pt : points)
+                    centre += pt / points.size();
+                for (const QPointF &pt : points) {
+                    const QPointF onPicture = pt + QPointF(image.width() / 2.0, image.height() / 2.0);
+                    QVERIFY2(onPicture.x() >= -0.01 && onPicture.x() <= image.width() + 0.01
+                            && onPicture.y() >= -0.01 && onPicture.y() <= image.height() + 0.01,
+                        qPrintable(QString("%1: outline point (%2,%3) off the picture")
+                                       .arg(picture)
+                                       .arg(pt.x())
+                                       .arg(pt.y())));
+                    const QPointF towards = centre - pt;
+                    const QPointF inside = onPicture + towards / std::hypot(towards.x(), towards.y()) * 4.0;
+                    QVERIFY2(alphaAt(image, inside.x(), inside.y()) > 200,
+                        qPrintable(QString("%1: not drawn inside outline point (%2,%3)")
+                                       .arg(picture)
+                                       .arg(pt.x())
+                                       .arg(pt.y())));
+                }
+            }
+            ++checked;
+        }
+        QVERIFY(checked >= 16);
     }
 
     void groundTexturesTileSeamlessly_data()
