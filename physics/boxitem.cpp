@@ -1,0 +1,94 @@
+#include "boxitem.h"
+
+#include "fatalerror.h"
+#include "physics.h"
+
+#include <QBrush>
+#include <QPainter>
+#include <QPen>
+#include <cmath>
+
+namespace {
+constexpr double kBoxElasticity = 0.0;
+constexpr double kBoxFriction = 1.0;
+} // namespace
+
+BoxItem::BoxItem(Physics *physics, qreal width, qreal height, qreal mass, const QString &spriteName)
+    : PhysicsItem(nullptr)
+    , m_spriteName(spriteName)
+    , m_rect(-width / 2, -height / 2, width, height)
+    , m_physics(physics)
+{
+    m_rect.setPen(QPen(Qt::black));
+    m_rect.setBrush(QBrush(Qt::green, Qt::SolidPattern));
+    m_space = physics->space();
+    // Chipmunk aborts on a dynamic body without mass; a negative or NaN mass
+    // is no better.
+    if (!(mass > 0.0))
+        fatalError(QStringLiteral("BoxItem::BoxItem - zero mass not supported"));
+    m_body = cpSpaceAddBody(m_space, cpBodyNew(mass, cpMomentForBox(mass, width, height)));
+    m_shape = cpSpaceAddShape(m_space, cpBoxShapeNew(m_body, width, height, 0.0));
+    cpShapeSetElasticity(m_shape, kBoxElasticity);
+    cpShapeSetFriction(m_shape, kBoxFriction);
+    cpBodySetPosition(m_body, cpvzero);
+    if (!spriteName.isEmpty())
+        m_sprite = QPixmap(spriteName);
+}
+
+BoxItem::~BoxItem()
+{
+    cpSpaceRemoveShape(m_space, m_shape);
+    cpSpaceRemoveBody(m_space, m_body);
+    cpShapeFree(m_shape);
+    cpBodyFree(m_body);
+    m_shape = nullptr;
+    m_body = nullptr;
+}
+
+PhysicsItem *BoxItem::clone() const
+{
+    auto *copy = new BoxItem(m_physics, width(), height(), cpBodyGetMass(m_body), m_spriteName);
+    copy->setBodyAngle(bodyAngle());
+    copy->setBodyPos(bodyX(), bodyY());
+    copy->setElasticity(elasticity());
+    copy->setFriction(friction());
+    copy->setTypeId(typeId());
+    return copy;
+}
+
+void BoxItem::updateFromBody()
+{
+    if (!m_body)
+        return;
+    const cpVect p = cpBodyGetPosition(m_body);
+    const qreal degrees = radToDeg(cpBodyGetAngle(m_body));
+    setPos(p.x, p.y);
+    setRotation(degrees);
+    m_rect.setPos(p.x, p.y);
+    m_rect.setRotation(degrees);
+}
+
+void BoxItem::advance(int phase)
+{
+    if (phase == 1 && m_body)
+        updateFromBody();
+}
+
+QRectF BoxItem::boundingRect() const
+{
+    QRectF rect = m_rect.boundingRect();
+    if (!m_sprite.isNull())
+        rect |= QRectF(std::trunc(-m_sprite.width() / 2.0), std::trunc(-m_sprite.height() / 2.0),
+            m_sprite.width(), m_sprite.height());
+    return rect;
+}
+
+void BoxItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget)
+{
+    if (m_sprite.isNull()) {
+        m_rect.paint(painter, option, widget);
+        return;
+    }
+    painter->drawPixmap(
+        QPointF(std::trunc(-m_sprite.width() / 2.0), std::trunc(-m_sprite.height() / 2.0)), m_sprite);
+}
