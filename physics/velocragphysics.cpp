@@ -72,13 +72,8 @@ void VelocragPhysics::groundWheelCollisionPostCallback(cpArbiter *arbiter, cpSpa
     if (!wheel || contacts.count < 1)
         return;
 
-    // The arbiter's normal points from its first shape to its second: make
-    // it point from the terrain toward the wheel.
-    cpVect n = cpArbiterGetNormal(arbiter);
-    if (wheelShape == first)
-        n = cpvneg(n);
-    n = cpvnormalize(n);
-    const cpVect q = cpvlerp(contacts.points[0].pointA, contacts.points[0].pointB, 0.5);
+    const cpVect n = normalTowardWheel(arbiter, wheelShape);
+    const cpVect q = firstContactPoint(arbiter);
     const double depth = std::fabs(contacts.points[0].distance);
 
     const double impulse = cpvlength(cpArbiterTotalImpulse(arbiter));
@@ -123,6 +118,24 @@ void VelocragPhysics::groundWheelCollisionPostCallback(cpArbiter *arbiter, cpSpa
         const double y = p.y - (r - double(kRimInset)) * std::sin(theta) + n.y * (depth + kGroundClearance);
         bike->emitMudParticle(x, y, theta - dir * degToRad(kQuarterTurnDegrees), s);
     }
+}
+
+cpVect VelocragPhysics::normalTowardWheel(const cpArbiter *arbiter, const cpShape *wheelShape)
+{
+    // The arbiter's normal points from its first shape to its second.
+    cpShape *first = nullptr;
+    cpShape *second = nullptr;
+    cpArbiterGetShapes(arbiter, &first, &second);
+    cpVect n = cpArbiterGetNormal(arbiter);
+    if (wheelShape == first)
+        n = cpvneg(n);
+    return cpvnormalize(n);
+}
+
+cpVect VelocragPhysics::firstContactPoint(const cpArbiter *arbiter)
+{
+    const cpContactPointSet contacts = cpArbiterGetContactPointSet(arbiter);
+    return cpvlerp(contacts.points[0].pointA, contacts.points[0].pointB, 0.5);
 }
 
 void VelocragPhysics::groundChassisCollisionPostCallback(cpArbiter *, cpSpace *, cpDataPointer data)

@@ -17,6 +17,12 @@ public:
     // (terrain, head) and (object, head): the rider falls off.
     static void groundHeadCollisionPostCallback(cpArbiter *arbiter, cpSpace *space, cpDataPointer bike);
 
+    // Contact geometry as the wheel callback reads it: the unit normal from
+    // the terrain toward the wheel, whichever shape the arbiter lists first,
+    // and the first contact's point (between the two surfaces).
+    static cpVect normalTowardWheel(const cpArbiter *arbiter, const cpShape *wheelShape);
+    static cpVect firstContactPoint(const cpArbiter *arbiter);
+
     // Registers the three callbacks for the four pairs with the bike as data.
     static void registerHandlers(cpSpace *space, void *bike);
 };
