@@ -1,11 +1,20 @@
-# velocrag_levelprobe: the child process of the tests for fatal paths and
-# hard kills. Tests that run it get its path as LEVELPROBE_PATH.
+# velocrag_levelprobe: the child process of the tests for fatal paths, damaged
+# level databases and hard kills. Tests that run it get its path as
+# LEVELPROBE_PATH; tests that read the compiled level databases wait for them.
 add_executable(velocrag_levelprobe levelprobe/levelprobe.cpp)
 target_link_libraries(velocrag_levelprobe PRIVATE velocrag_core velocrag_resources)
 
-foreach(test_name tst_physicsobjects)
+foreach(test_name tst_physicsobjects tst_levelcorpus)
   if(TARGET ${test_name})
     target_compile_definitions(${test_name} PRIVATE LEVELPROBE_PATH="$<TARGET_FILE:velocrag_levelprobe>")
     add_dependencies(${test_name} velocrag_levelprobe)
   endif()
 endforeach()
+foreach(test_name tst_levelmanager tst_levelcorpus tst_levelc)
+  if(TARGET ${test_name})
+    add_dependencies(${test_name} level_databases)
+  endif()
+endforeach()
+if(TARGET tst_levelc)
+  target_compile_definitions(tst_levelc PRIVATE LEVELC_PATH="$<TARGET_FILE:levelc>")
+endif()

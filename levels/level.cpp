@@ -1,0 +1,97 @@
+#include "level.h"
+
+#include "physics/physicsconventions.h"
+#include "physics/physicsitem.h"
+
+#include <QGraphicsPixmapItem>
+#include <QGraphicsScene>
+#include <algorithm>
+
+namespace {
+const char *const kFinishLinePicture = ":/images/finishline.png";
+constexpr qreal kFinishLineZ = 1000;
+constexpr qreal kForegroundObjectZ = 100;
+} // namespace
+
+Level::Level(Physics *physics, QGraphicsScene *scene, QObject *parent)
+    : QObject(parent)
+    , m_physics(physics)
+    , m_scene(scene)
+{ }
+
+// A level has one finish picture: a second call moves the finish instead of
+// leaving a stray picture behind.
+void Level::setFinishLine(double x, double y)
+{
+    m_finishLineX = x;
+    m_finishLineY = y;
+    delete m_finishLineItem;
+    m_finishLineItem = m_scene->addPixmap(QPixmap(QString::fromLatin1(kFinishLinePicture)));
+    m_finishLineItem->setPos(x, y - m_finishLineItem->boundingRect().height());
+    m_finishLineItem->setZValue(kFinishLineZ);
+}
+
+void Level::setBestTime(double time, bool updateStatus)
+{
+    m_bestTime = time;
+    if (updateStatus)
+        m_status = medalForTime(time);
+}
+
+int Level::medalForTime(double time) const
+{
+    if (time <= m_goldTime)
+        return 1;
+    if (time <= m_silverTime)
+        return 2;
+    if (time <= m_bronzeTime)
+        return 3;
+    return 4;
+}
+
+void Level::addPhysicsItem(PhysicsItem *item)
+{
+    m_physicsItems.append(item);
+    m_scene->addItem(item);
+    item->updateFromBody();
+    if (item->physicsItemType() == PhysicsItem::KindTerrain) {
+        item->setCollisionType(CollisionTerrain);
+        item->setGroup(int(PhysicsGroup::Terrain));
+        item->setLayers(unsigned(PhysicsLayers::Terrain));
+    } else {
+        item->setCollisionType(CollisionObject);
+        item->setLayers(unsigned(PhysicsLayers::Objects));
+        item->setGroup(int(PhysicsGroup::None));
+        if (item->physicsItemType() == PhysicsItem::KindStaticFront)
+            item->setZValue(kForegroundObjectZ);
+    }
+}
+
+double Level::groundMaxX() const
+{
+    double maxX = 0.0;
+    for (const PhysicsItem *item : m_physicsItems) {
+        if (item->physicsItemType() == PhysicsItem::KindTerrain) {
+            const QRectF r = item->boundingRect();
+            maxX = std::max(maxX, r.x() + r.width());
+        }
+    }
+    return maxX;
+}
+
+void Level::resetPhysicsItems()
+{
+    for (PhysicsItem *item : m_physicsItems)
+        item->resetToInitial();
+}
+
+void Level::clearItems()
+{
+    for (PhysicsItem *item : m_physicsItems) {
+        m_scene->removeItem(item);
+        delete item;
+    }
+    m_physicsItems.clear();
+    delete m_finishLineItem;
+    m_finishLineItem = nullptr;
+}

@@ -1,0 +1,388 @@
+#include "levelmanager.h"
+
+#include "game/myscene.h"
+#include "level.h"
+#include "levellimits.h"
+#include "physics/fatalerror.h"
+#include "physics/physicsitem.h"
+#include "physicsitemhelper.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+const char *const kLevelsDbName = "levels.db";
+const char *const kResultsDbName = "results.db";
+// Playing areas lower than this are widened upwards on loading, scene units.
+constexpr double kMinSceneHeight = 1200.0;
+
+const char *const kCreateLevelResult = "create table levelresult (id         INTEGER PRIMARY KEY,level_id    "
+                                       "INTEGER, status      INTEGER, besttime    REAL)";
+const char *const kCreateGameSettings
+    = "create table gamesettings (id INTEGER PRIMARY KEY, sounds_enabled INTEGER)";
+const char *const kInsertDefaultSettings = "INSERT INTO gamesettings(id, sounds_enabled) VALUES(1, 1)";
+
+QString nativeAbsolute(const QString &fileName)
+{
+    return QDir::toNativeSeparators(QFileInfo(fileName).absoluteFilePath());
+}
+
+[[noreturn]] void dbFailure(const char *what, const QSqlQuery &query, const char *fatal = "DB error")
+{
+    qDebug() << what << query.lastError().text();
+    fatalError(QString::fromLatin1(fatal));
+}
+
+bool exec(QSqlQuery &query, const QString &statement)
+{
+    return query.exec(statement);
+}
+} // namespace
+
+LevelManager::LevelManager(Physics *physics, MyScene *scene)
+    : m_physics(physics)
+    , m_scene(scene)
+    , m_resultsDbPath(nativeAbsolute(QString::fromLatin1(kResultsDbName)))
+{
+    if (!openDb())
+        fatalError(QStringLiteral("Could not open db."));
+}
+
+LevelManager::~LevelManager()
+{
+    delete m_currentLevel;
+    const QString name = m_database.connectionName();
+    m_database.close();
+    m_database = QSqlDatabase();
+    QSqlDatabase::removeDatabase(name);
+}
+
+bool LevelManager::openDb()
+{
+    if (!QFileInfo::exists(m_resultsDbPath) && !createResultsDb())
+        fatalError(QStringLiteral("Could not create results db."));
+
+    m_database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"));
+    const QString levelsPath = QString::fromLatin1(kLevelsDbName);
+    if (!QFileInfo::exists(levelsPath))
+        fatalError(QStringLiteral("Database file '%1' is missing.").arg(levelsPath));
+    m_database.setDatabaseName(nativeAbsolute(levelsPath));
+    if (!m_database.open())
+        return false;
+    {
+        // SQLite opens lazily: read the schema once so that a file that is
+        // not a database fails here, as "cannot open", not at the first level.
+        QSqlQuery probe(m_database);
+        if (!exec(probe, QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
+            qDebug() << "LevelManager::openDb - not a level database:" << probe.lastError().text();
+            return false;
+        }
+    }
+    // The path is bound, not spliced into the statement: any character may
+    // appear in the working directory's path.
+    QSqlQuery attach(m_database);
+    if (!attach.prepare(QStringLiteral("ATTACH DATABASE ? AS result")))
+        dbFailure("Error executing db attach query:", attach);
+    attach.addBindValue(m_resultsDbPath);
+    if (!attach.exec())
+        dbFailure("Error executing db attach query:", attach);
+    completeResultsDb();
+    return true;
+}
+
+// Creates results.db in one transaction: a start stopped half-way leaves a
+// file without tables, never one with half of them.
+bool LevelManager::createResultsDb()
+{
+    if (QFileInfo::exists(m_resultsDbPath)) {
+        qWarning().noquote() << QStringLiteral("Game results db '%1'' already exists.").arg(m_resultsDbPath);
+        return false;
+    }
+    QString connectionName;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"));
+        db.setDatabaseName(m_resultsDbPath);
+        if (!db.open())
+            fatalError(
+                QStringLiteral("Could not create game result database connection to database file '%1'.")
+                    .arg(m_resultsDbPath));
+        db.transaction();
+        QSqlQuery query(db);
+        if (!exec(query, QString::fromLatin1(kCreateLevelResult))) {
+            qDebug() << "Error:" << query.lastError().text();
+            fatalError(QStringLiteral("Could not create table level."));
+        }
+        if (!exec(query, QString::fromLatin1(kCreateGameSettings))) {
+            qDebug() << "Error:" << query.lastError().text();
+            fatalError(QStringLiteral("Could not create table gameresults."));
+        }
+        if (!exec(query, QString::fromLatin1(kInsertDefaultSettings)))
+            dbFailure("Error inserting default gameresults:", query);
+        query.finish();
+        if (!db.commit()) {
+            qDebug() << "Error:" << db.lastError().text();
+            fatalError(QStringLiteral("Could not create results db."));
+        }
+        connectionName = db.connectionName();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(connectionName);
+    return true;
+}
+
+// An attached results.db may lack its tables or its settings row (a first
+// start stopped while creating it, or a file made by hand). Add what is
+// missing; never touch what is there.
+void LevelManager::completeResultsDb()
+{
+    QSqlQuery query(m_database);
+    if (!exec(query, QStringLiteral("SELECT name FROM result.sqlite_master WHERE type = 'table'")))
+        dbFailure("Error reading results db schema:", query);
+    QStringList tables;
+    while (query.next())
+        tables.append(query.value(0).toString().toLower());
+    query.finish();
+
+    const bool hasResults = tables.contains(QLatin1String("levelresult"));
+    const bool hasSettings = tables.contains(QLatin1String("gamesettings"));
+    bool hasSettingsRow = false;
+    if (hasSettings) {
+        if (!exec(query, QStringLiteral("SELECT count(*) FROM result.gamesettings WHERE id = 1"))
+            || !query.next())
+            dbFailure("Error selecting gamesettings:", query);
+        hasSettingsRow = query.value(0).toInt() > 0;
+        query.finish();
+    }
+    if (hasResults && hasSettings && hasSettingsRow)
+        return;
+
+    qDebug() << "LevelManager::completeResultsDb - completing" << m_resultsDbPath;
+    m_database.transaction();
+    QString create = QString::fromLatin1(kCreateLevelResult);
+    if (!hasResults && !exec(query, create.replace(QLatin1String("table "), QLatin1String("table result."))))
+        dbFailure("Error:", query);
+    create = QString::fromLatin1(kCreateGameSettings);
+    if (!hasSettings && !exec(query, create.replace(QLatin1String("table "), QLatin1String("table result."))))
+        dbFailure("Error:", query);
+    if (!hasSettingsRow
+        && !exec(query, QStringLiteral("INSERT INTO result.gamesettings(id, sounds_enabled) VALUES(1, 1)")))
+        dbFailure("Error inserting default gameresults:", query);
+    query.finish();
+    if (!m_database.commit())
+        fatalError(QStringLiteral("DB error"));
+}
+
+Level *LevelManager::LoadLevel(int levelPackNumber, int levelNumber)
+{
+    if (m_currentLevel) {
+        m_currentLevel->clearItems();
+        delete m_currentLevel;
+        m_currentLevel = nullptr;
+    }
+    m_currentLevel = new Level(m_physics, m_scene, nullptr);
+    Level *level = m_currentLevel;
+
+    QSqlQuery query(m_database);
+    if (!query.prepare(QStringLiteral(
+            "SELECT  level.id AS level_id, bike_startx, bike_starty,  finishline_x, finishline_y, goldtime, "
+            "silvertime, bronzetime,  scene_min_y, scene_max_y,  levelresult.id AS levelresult_id, "
+            "levelresult.status,  levelresult.besttime FROM level LEFT OUTER JOIN result.levelresult "
+            "levelresult "
+            "ON level.id=levelresult.level_id WHERE levelpack_number = ? AND level_number = ? ORDER BY "
+            "level.id "
+            "DESC")))
+        dbFailure("Error preparing level query:", query);
+    query.addBindValue(levelPackNumber);
+    query.addBindValue(levelNumber);
+    if (!query.exec())
+        dbFailure("Error selecting levels:", query);
+    if (!query.next()) {
+        qDebug().noquote() << QStringLiteral(
+            "LevelManager::LoadLevel - No level found from levelpack %1 with "
+            "number %2\n")
+                                  .arg(levelPackNumber)
+                                  .arg(levelNumber);
+        return level;
+    }
+
+    const int levelId = query.value(0).toInt();
+    const double startX = query.value(1).toDouble();
+    const double startY = query.value(2).toDouble();
+    const double finishX = query.value(3).toDouble();
+    const double finishY = query.value(4).toDouble();
+    const double gold = query.value(5).toDouble();
+    const double silver = query.value(6).toDouble();
+    const double bronze = query.value(7).toDouble();
+    double sceneMinY = query.value(8).toDouble();
+    const double sceneMaxY = query.value(9).toDouble();
+    const QVariant resultId = query.value(10);
+
+    // The bike is put at the start and the scene is sized from these: a value
+    // the physics world or the scene cannot hold makes the level unusable.
+    for (double v : {startX, startY, finishX, finishY, sceneMinY, sceneMaxY}) {
+        if (!LevelLimits::validCoordinate(v)) {
+            qDebug().noquote() << QStringLiteral("LevelManager::LoadLevel - level %1 of levelpack %2 has "
+                                                 "invalid positions, not loaded\n")
+                                      .arg(levelNumber)
+                                      .arg(levelPackNumber);
+            return level;
+        }
+    }
+
+    level->setLevelId(levelId);
+    level->setLevelNumber(levelNumber);
+    level->setLevelPackNumber(levelPackNumber);
+    level->setBikeStartPos(QPointF(startX, startY));
+    level->setFinishLine(finishX, finishY);
+    level->setGoldTime(gold);
+    level->setSilverTime(silver);
+    level->setBronzeTime(bronze);
+    if (sceneMaxY - sceneMinY < kMinSceneHeight)
+        sceneMinY -= kMinSceneHeight - (sceneMaxY - sceneMinY);
+    level->setSceneMinY(sceneMinY);
+    level->setSceneMaxY(sceneMaxY);
+
+    int levelResultId = -1;
+    int status = 0;
+    double bestTime = 0.0;
+    if (!resultId.isNull()) {
+        levelResultId = resultId.toInt();
+        status = query.value(11).toInt();
+        bestTime = query.value(12).toDouble();
+    }
+    level->setLevelResultId(levelResultId);
+    level->setBestTime(bestTime, false);
+    level->setStatus(status);
+    query.finish();
+
+    const QVector<PhysicsItem *> items
+        = PhysicsItemHelper::loadPhysicsItems(m_physics, levelId, groundTexture(levelPackNumber));
+    for (PhysicsItem *item : items)
+        level->addPhysicsItem(item);
+
+    m_currentLevelNumber = levelNumber;
+    m_currentLevelPack = levelPackNumber;
+    return level;
+}
+
+QString LevelManager::groundTexture(int levelPackNumber) const
+{
+    if (levelPackNumber == 1)
+        return QStringLiteral(":/images/groundtexture_305.jpg");
+    if (levelPackNumber == 2)
+        return QStringLiteral(":/images/groundtexture_306.jpg");
+    return QString();
+}
+
+QVector<LevelInfo> LevelManager::levelInfos(int levelPackNumber)
+{
+    if (levelPackNumber == 0)
+        levelPackNumber = m_currentLevelPack;
+    QSqlQuery query(m_database);
+    if (!query.prepare(QStringLiteral("SELECT level_number, levelresult.status FROM level LEFT OUTER JOIN "
+                                      "result.levelresult levelresult ON level.id=levelresult.level_id WHERE "
+                                      "levelpack_number = ? ORDER BY level_number ")))
+        dbFailure("Error preparing level-info query:", query);
+    query.addBindValue(levelPackNumber);
+    if (!query.exec())
+        dbFailure("Error selecting level-infos:", query);
+    QVector<LevelInfo> infos;
+    while (query.next())
+        infos.append(LevelInfo(query.value(0).toInt(), query.value(1).toInt()));
+    return infos;
+}
+
+int LevelManager::nextLevelNumber()
+{
+    const QVector<LevelInfo> infos = levelInfos(m_currentLevelPack);
+    for (int i = 0; i < infos.size(); ++i) {
+        if (infos[i].levelNumber() == m_currentLevelNumber)
+            return i + 1 < infos.size() ? infos[i + 1].levelNumber() : 0;
+    }
+    return 0;
+}
+
+int LevelManager::frontierLevel(int levelPackNumber)
+{
+    for (const LevelInfo &info : levelInfos(levelPackNumber)) {
+        if (info.status() < 1 || info.status() > 3)
+            return info.levelNumber();
+    }
+    return 0;
+}
+
+void LevelManager::saveLevelResult(Level *level)
+{
+    if (level->levelResultId() != -1)
+        updateLevelResult(level);
+    else
+        insertLevelResult(level);
+}
+
+bool LevelManager::updateLevelResult(Level *level)
+{
+    QSqlQuery query(m_database);
+    if (!query.prepare(QStringLiteral("UPDATE result.levelresult SET status = ?, besttime = ? WHERE id = ?")))
+        dbFailure("Error preparing leverresult update:", query);
+    query.addBindValue(level->status());
+    query.addBindValue(level->bestTime());
+    query.addBindValue(level->levelResultId());
+    if (!query.exec())
+        dbFailure("Error:", query);
+    m_database.commit();
+    return true;
+}
+
+bool LevelManager::insertLevelResult(Level *level)
+{
+    QSqlQuery query(m_database);
+    if (!query.prepare(QStringLiteral(
+            "INSERT INTO result.levelresult (id, level_id, status, besttime) values(NULL, ?, ?, ?)")))
+        dbFailure("Error preparing levelresult insertion:", query);
+    query.addBindValue(level->levelId());
+    query.addBindValue(level->status());
+    query.addBindValue(level->bestTime());
+    if (!query.exec())
+        dbFailure("Error:", query);
+    level->setLevelResultId(query.lastInsertId().toInt());
+    m_database.commit();
+    return true;
+}
+
+bool LevelManager::soundsEnabled()
+{
+    QSqlQuery query(m_database);
+    if (!query.prepare(QStringLiteral("SELECT sounds_enabled FROM result.gamesettings WHERE id = ? ")))
+        dbFailure("Error preparing settings query:", query);
+    query.addBindValue(1);
+    if (!query.exec())
+        dbFailure("Error selecting gamesettings:", query);
+    bool enabled = true;
+    while (query.next()) {
+        if (query.value(0).toInt() == 0)
+            enabled = false;
+    }
+    return enabled;
+}
+
+void LevelManager::setSoundsEnabled(bool enabled)
+{
+    QSqlQuery query(m_database);
+    if (!query.prepare(QStringLiteral("UPDATE result.gamesettings SET sounds_enabled = ? WHERE id = ?")))
+        dbFailure("Error preparing gameresults update:", query);
+    query.addBindValue(enabled ? 1 : 0);
+    query.addBindValue(1);
+    if (!query.exec())
+        dbFailure("Error:", query);
+    m_database.commit();
+}
+
+QString LevelManager::backgroundImage(int levelPackNumber) const
+{
+    if (levelPackNumber == 2)
+        return QStringLiteral(":/images/levelpack2bg.jpg");
+    return QStringLiteral(":/images/levelpack1bg.jpg");
+}

@@ -1,0 +1,66 @@
+#ifndef LEVELMANAGER_H
+#define LEVELMANAGER_H
+
+#include "levelinfo.h"
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QVector>
+
+class Level;
+class MyScene;
+class Physics;
+
+// Owner of the game's one database connection (Qt's default connection):
+// "levels.db" of the working directory as the main database, "results.db"
+// beside it attached as "result" (created on the first start, completed if
+// an earlier start was stopped while creating it). Loads levels, lists a
+// pack's levels with their status and stores results and the sound setting.
+// Every database failure ends the program with a fixed message.
+class LevelManager
+{
+public:
+    LevelManager(Physics *physics, MyScene *scene);
+    virtual ~LevelManager();
+
+    bool openDb();
+    bool createResultsDb();
+
+    // Clears the previous level and loads pack/number into a new Level with
+    // its items in the scene and the physics world. Never null: a level that
+    // does not exist (or whose row holds unusable numbers) gives an empty
+    // level and leaves currentLevelPack/currentLevelNumber as they were.
+    Level *LoadLevel(int levelPackNumber, int levelNumber);
+    // The levels of a pack in ascending number; 0 means the current pack.
+    QVector<LevelInfo> levelInfos(int levelPackNumber = 0);
+    // Number of the level after the current one in the current pack, or 0.
+    int nextLevelNumber();
+    // First level of the pack without a medal, or 0.
+    int frontierLevel(int levelPackNumber);
+    void saveLevelResult(Level *level);
+    bool updateLevelResult(Level *level);
+    bool insertLevelResult(Level *level);
+    bool soundsEnabled();
+    void setSoundsEnabled(bool enabled);
+    QString backgroundImage(int levelPackNumber) const;
+
+    int currentLevelPack() const { return m_currentLevelPack; }
+    int currentLevelNumber() const { return m_currentLevelNumber; }
+    Level *currentLevel() const { return m_currentLevel; }
+    int levelsPerPack() const { return 24; }
+    QString resultsDbPath() const { return m_resultsDbPath; }
+
+private:
+    void completeResultsDb();
+    QString groundTexture(int levelPackNumber) const;
+
+    Physics *m_physics;
+    MyScene *m_scene;
+    int m_currentLevelPack = 1;
+    Level *m_currentLevel = nullptr;
+    int m_currentLevelNumber = 0;
+    QSqlDatabase m_database;
+    QString m_resultsDbPath;
+};
+
+#endif

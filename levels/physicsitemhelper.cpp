@@ -1,0 +1,150 @@
+#include "physicsitemhelper.h"
+
+#include "grounditem.h"
+#include "levellimits.h"
+#include "physics/ballitem.h"
+#include "physics/boxitem.h"
+#include "physics/fatalerror.h"
+
+#include <QDebug>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+// Where a static object without an outline row puts its (unused) start point.
+constexpr double kNoOutlineOffsetX = -100.0;
+constexpr double kNoOutlineY = 10000.0;
+
+[[noreturn]] void dbFailure(const char *what, const QSqlQuery &query)
+{
+    qDebug() << what << query.lastError().text();
+    fatalError(QStringLiteral("DB error"));
+}
+
+// One row of the placed-objects statement.
+struct ObjectRow
+{
+    int typeId;
+    double x, y, angle, height, width, mass, bounciness, friction;
+    QString pixmapFile;
+    QString kind;
+};
+
+ObjectRow readObjectRow(const QSqlQuery &q)
+{
+    return ObjectRow {q.value(0).toInt(), q.value(1).toDouble(), q.value(2).toDouble(), q.value(3).toDouble(),
+        q.value(4).toDouble(), q.value(5).toDouble(), q.value(6).toDouble(), q.value(7).toDouble(),
+        q.value(8).toDouble(), q.value(9).toString(), q.value(10).toString()};
+}
+
+bool placementValid(const ObjectRow &r)
+{
+    return LevelLimits::validCoordinate(r.x) && LevelLimits::validCoordinate(r.y) && std::isfinite(r.angle);
+}
+
+bool shapeValuesValid(const ObjectRow &r)
+{
+    return LevelLimits::validCoefficient(r.bounciness) && LevelLimits::validCoefficient(r.friction);
+}
+
+// A box of mass exactly 0 is left to BoxItem, which stops the program with
+// its own message; other unusable masses are skipped like any bad value.
+bool dynamicValuesValid(const ObjectRow &r)
+{
+    if (!shapeValuesValid(r) || !LevelLimits::validSize(r.width))
+        return false;
+    if (r.kind == QLatin1String("Ball"))
+        return LevelLimits::validMass(r.mass);
+    return LevelLimits::validSize(r.height) && (r.mass == 0.0 || LevelLimits::validMass(r.mass));
+}
+
+void logSkipped(const ObjectRow &r)
+{
+    qDebug().noquote() << "PhysicsItemHelper::loadPhysicsItems - skipping object of type" << r.typeId
+                       << "with invalid values";
+}
+
+GroundItem *loadStaticObject(Physics *physics, QSqlQuery &outlineQuery, const ObjectRow &r)
+{
+    outlineQuery.bindValue(0, r.typeId);
+    if (!outlineQuery.exec())
+        dbFailure("Error selecting groundItem for static physics item:", outlineQuery);
+    if (outlineQuery.next())
+        return GroundItem::loadGroundItem(outlineQuery.value(0).toInt(), physics, QString(), r.pixmapFile);
+    return new GroundItem(physics, r.x + kNoOutlineOffsetX, kNoOutlineY, 0.0, QString(), r.pixmapFile);
+}
+} // namespace
+
+QVector<PhysicsItem *> PhysicsItemHelper::loadPhysicsItems(
+    Physics *physics, int levelId, const QString &groundTexture)
+{
+    QVector<PhysicsItem *> items;
+    QSqlQuery objectQuery;
+    if (!objectQuery.prepare(QStringLiteral(
+            "SELECT  objecttype_id,  x,  y,  angle,  physics_height,  physics_width,  physics_mass,  "
+            "physics_bounciness,  physics_friction,  pixmapfile,  physicsitem_type FROM physicsobject JOIN "
+            "objecttype ON physicsobject.objecttype_id = objecttype.id WHERE physicsobject.level_id = ?")))
+        dbFailure("Error preparing physicsobject query:", objectQuery);
+    QSqlQuery terrainQuery;
+    if (!terrainQuery.prepare(QStringLiteral("SELECT id FROM grounditem WHERE level_id = ?")))
+        dbFailure("Error preparing grounditem query:", terrainQuery);
+    QSqlQuery outlineQuery;
+    if (!outlineQuery.prepare(
+            QStringLiteral("SELECT id, startx, starty FROM grounditem WHERE objecttype_id = ?")))
+        dbFailure("Error preparing generic item query:", outlineQuery);
+
+    terrainQuery.addBindValue(levelId);
+    if (!terrainQuery.exec())
+        dbFailure("Error selecting ground items:", terrainQuery);
+    while (terrainQuery.next()) {
+        if (GroundItem *terrain
+            = GroundItem::loadGroundItem(terrainQuery.value(0).toInt(), physics, groundTexture, QString()))
+            items.append(terrain);
+    }
+
+    objectQuery.addBindValue(levelId);
+    if (!objectQuery.exec())
+        dbFailure("Error selecting physics items:", objectQuery);
+    while (objectQuery.next()) {
+        const ObjectRow r = readObjectRow(objectQuery);
+        const bool isStatic = r.kind == QLatin1String("Generic_Static")
+            || r.kind == QLatin1String("Generic_Static_Foreground");
+        if (!isStatic && r.kind != QLatin1String("Ball") && r.kind != QLatin1String("Box")) {
+            qDebug().noquote()
+                << "PhysicsItemHelper::loadPhysicsItems - could not load item of unknown physics "
+                   "type "
+                    + QLatin1Char('"') + r.kind + QLatin1String("\"\n");
+            continue;
+        }
+        if (!placementValid(r) || (!isStatic && !dynamicValuesValid(r))) {
+            logSkipped(r);
+            continue;
+        }
+        PhysicsItem *item = nullptr;
+        if (r.kind == QLatin1String("Ball")) {
+            item = new BallItem(physics, r.width * 0.5, r.mass, nullptr, 0, r.pixmapFile);
+        } else if (r.kind == QLatin1String("Box")) {
+            item = new BoxItem(physics, r.width, r.height, r.mass, r.pixmapFile);
+        } else {
+            GroundItem *object = loadStaticObject(physics, outlineQuery, r);
+            if (!object) {
+                logSkipped(r);
+                continue;
+            }
+            if (r.kind == QLatin1String("Generic_Static_Foreground"))
+                object->setForeground();
+            object->setMass(r.mass);
+            item = object;
+        }
+        item->setBodyPos(r.x, r.y);
+        item->setBodyAngle(r.angle);
+        // Static objects have no shape of their own: these two change nothing
+        // there, and their values need no check.
+        item->setElasticity(r.bounciness);
+        item->setFriction(r.friction);
+        item->setTypeId(r.typeId);
+        item->storeInitial();
+        items.append(item);
+    }
+    return items;
+}

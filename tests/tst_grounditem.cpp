@@ -1,0 +1,191 @@
+// Terrain and static objects: outlines and their closing edge, drawing set-up,
+// collision attributes reaching every segment, moving the static body.
+
+#include "levels/grounditem.h"
+#include "physics/ballitem.h"
+#include "physics/physics.h"
+#include "physics/physicssegment.h"
+
+#include <QGraphicsScene>
+#include <QImage>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+GroundItem *rectangle(Physics *physics, bool closingVertex, const QString &texture = QString())
+{
+    auto *item = new GroundItem(physics, 0, 0, 0.0, texture, QString());
+    item->addPoint(QPointF(100, 0), true);
+    item->addPoint(QPointF(100, 50), true);
+    item->addPoint(QPointF(0, 50), true);
+    if (closingVertex)
+        item->addPoint(QPointF(0, 0), true);
+    item->completeOutline();
+    return item;
+}
+} // namespace
+
+class TestGroundItem : public QObject
+{
+    Q_OBJECT
+private slots:
+    void outlineIsClosedOnce_data()
+    {
+        QTest::addColumn<bool>("closingVertex");
+        QTest::addColumn<int>("outlinePoints");
+        QTest::newRow("closed by the loader") << false << 5;
+        QTest::newRow("closed by its last vertex") << true << 5;
+    }
+    void outlineIsClosedOnce()
+    {
+        QFETCH(bool, closingVertex);
+        QFETCH(int, outlinePoints);
+        Physics physics(450);
+        QScopedPointer<GroundItem> item(rectangle(&physics, closingVertex));
+        QCOMPARE(item->segments().size(), 4);
+        QCOMPARE(item->outline().size(), outlinePoints);
+        const PhysicsSegment *last = item->segments().last();
+        QCOMPARE(QPointF(last->ax(), last->ay()), QPointF(0, 50));
+        QCOMPARE(QPointF(last->bx(), last->by()), QPointF(0, 0));
+        QCOMPARE(item->endPoint(), closingVertex ? QPointF(0, 0) : QPointF(0, 50));
+        QCOMPARE(item->polygonItem().polygon().size(), outlinePoints);
+        QCOMPARE(item->physicsItemType(), int(PhysicsItem::KindTerrain));
+        // The segments hang on the item's own static body.
+        QCOMPARE(cpShapeGetBody(last->physicsShape()), item->body());
+        QCOMPARE(cpBodyGetType(item->body()), CP_BODY_TYPE_STATIC);
+    }
+
+    // Drawn points lie half the default line width (0.05) beside the edge.
+    void drawnPointsAreOffset()
+    {
+        Physics physics(450);
+        QScopedPointer<GroundItem> item(rectangle(&physics, false));
+        QCOMPARE(item->lineWidth(), double(0.1f));
+        const QPointF first = item->outline().at(1); // edge (0,0) -> (100,0)
+        QCOMPARE(first.x(), 100.0);
+        QVERIFY(qAbs(first.y() - 0.05) < 1e-7);
+    }
+
+    void plainFillWithoutTexture()
+    {
+        Physics physics(450);
+        QScopedPointer<GroundItem> item(rectangle(&physics, false, QStringLiteral(":/images/missing.jpg")));
+        QCOMPARE(item->polygonItem().pen().style(), Qt::NoPen);
+        QCOMPARE(item->polygonItem().brush().color(), QColor(221, 131, 23));
+        QCOMPARE(item->polygonItem().brush().style(), Qt::SolidPattern);
+        QImage image(120, 60, QImage::Format_ARGB32);
+        image.fill(Qt::white);
+        QGraphicsScene scene;
+        scene.addItem(item.data());
+        QPainter painter(&image);
+        scene.render(&painter, QRectF(0, 0, 120, 60), QRectF(0, 0, 120, 60));
+        painter.end();
+        scene.removeItem(item.data());
+        QCOMPARE(image.pixelColor(50, 25), QColor(221, 131, 23));
+        QCOMPARE(image.pixelColor(110, 25), QColor(Qt::white));
+    }
+
+    void textureFillsThePolygon()
+    {
+        QTemporaryDir dir;
+        QImage texture(8, 8, QImage::Format_RGB32);
+        texture.fill(QColor(10, 200, 30));
+        const QString path = dir.filePath("texture.png");
+        QVERIFY(texture.save(path));
+        Physics physics(450);
+        QScopedPointer<GroundItem> item(rectangle(&physics, false, path));
+        QCOMPARE(item->polygonItem().brush().texture().size(), QSize(8, 8));
+        QCOMPARE(item->polygonItem().pen().style(), Qt::NoPen);
+    }
+
+    void collisionAttributesReachEverySegment()
+    {
+        Physics physics(450);
+        GroundItem item(&physics, 0, 0, 0.0, QString(), QString());
+        for (int i = 1; i <= 9; ++i)
+            item.addPoint(QPointF(i * 10, (i % 2) * 5), true);
+        item.completeOutline();
+        QCOMPARE(item.segments().size(), 10);
+        item.setCollisionType(1);
+        item.setGroup(2);
+        item.setLayers(17);
+        for (const PhysicsSegment *s : item.segments()) {
+            QCOMPARE(s->collisionType(), 1);
+            QCOMPARE(s->group(), 2);
+            QCOMPARE(s->layers(), 17u);
+        }
+    }
+
+    // The body is static and never added to the space; moving it must carry
+    // the segments along in the collision search.
+    void movedOutlineCollidesAtItsNewPlace()
+    {
+        Physics physics(450);
+        GroundItem item(&physics, -50, 0, 0.0, QString(), QString());
+        item.addPoint(QPointF(50, 0), true);
+        item.addPoint(QPointF(50, 20), true);
+        item.addPoint(QPointF(-50, 20), true);
+        item.completeOutline();
+        item.setLayers(17);
+        item.setBodyPos(1000, 300);
+        item.setBodyAngle(0);
+        item.advance(1);
+        QCOMPARE(item.pos(), QPointF(1000, 300));
+        BallItem ball(&physics, 10, 1);
+        ball.setBodyPos(1000, 250);
+        for (int i = 0; i < 150; ++i)
+            physics.update();
+        QVERIFY2(qAbs(ball.bodyY() - 289.0) < 1.0, qPrintable(QString::number(ball.bodyY())));
+        QCOMPARE(cpSpaceContainsBody(physics.space(), item.body()), cpFalse);
+    }
+
+    void staticObjectKinds()
+    {
+        Physics physics(450);
+        GroundItem item(&physics, 0, 0, 0.0, QString(), QString());
+        item.setTypeId(12);
+        QCOMPARE(item.physicsItemType(), int(PhysicsItem::KindStatic));
+        item.setForeground();
+        QVERIFY(item.isForeground());
+        QCOMPARE(item.physicsItemType(), int(PhysicsItem::KindStaticFront));
+    }
+
+    // Without an outline a static object is only its picture: no segments,
+    // its bounding rectangle is the picture centred on the origin.
+    void pictureOnlyStaticObject()
+    {
+        QTemporaryDir dir;
+        QImage picture(48, 64, QImage::Format_ARGB32);
+        picture.fill(Qt::blue);
+        const QString path = dir.filePath("sign.png");
+        QVERIFY(picture.save(path));
+        Physics physics(450);
+        GroundItem item(&physics, -100, 10000, 0.0, QString(), path);
+        item.setTypeId(17);
+        QCOMPARE(item.segments().size(), 0);
+        QCOMPARE(item.outline().size(), 1);
+        QCOMPARE(item.boundingRect(), QRectF(-24, -32, 48, 64));
+    }
+
+    void cloneCopiesOutlineAndPlacement()
+    {
+        Physics physics(450);
+        QScopedPointer<GroundItem> item(rectangle(&physics, false));
+        item->setTypeId(3);
+        item->setCollisionType(8);
+        item->setLayers(17);
+        item->setBodyPos(40, 50);
+        QScopedPointer<PhysicsItem> copy(item->clone());
+        auto *c = dynamic_cast<GroundItem *>(copy.data());
+        QVERIFY(c);
+        QCOMPARE(c->segments().size(), 4);
+        QCOMPARE(c->bodyX(), 40.0);
+        QCOMPARE(c->typeId(), 3);
+        QCOMPARE(c->segments().first()->collisionType(), 8);
+        QCOMPARE(c->segments().first()->layers(), 17u);
+    }
+};
+
+QTEST_MAIN(TestGroundItem)
+#include "tst_grounditem.moc"

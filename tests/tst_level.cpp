@@ -1,0 +1,164 @@
+// The level model: medals, best time, collision set-up of added items, the
+// finish picture, the terrain's extent, resetting and clearing.
+
+#include "levels/grounditem.h"
+#include "levels/level.h"
+#include "physics/ballitem.h"
+#include "physics/boxitem.h"
+#include "physics/physics.h"
+#include "physics/physicssegment.h"
+
+#include <QGraphicsPixmapItem>
+#include <QGraphicsScene>
+#include <QtTest>
+
+namespace {
+GroundItem *terrain(Physics *physics, double width)
+{
+    auto *item = new GroundItem(physics, 0, 0, 0.0, QString(), QString());
+    item->addPoint(QPointF(width, 0), true);
+    item->addPoint(QPointF(width, 100), true);
+    item->addPoint(QPointF(0, 100), true);
+    item->completeOutline();
+    return item;
+}
+} // namespace
+
+class TestLevel : public QObject
+{
+    Q_OBJECT
+private slots:
+    void medalBoundaries_data()
+    {
+        QTest::addColumn<double>("time");
+        QTest::addColumn<int>("medal");
+        QTest::newRow("faster than gold") << 5.0 << 1;
+        QTest::newRow("equal to gold") << 10.0 << 1;
+        QTest::newRow("just above gold") << 10.1 << 2;
+        QTest::newRow("equal to silver") << 20.0 << 2;
+        QTest::newRow("equal to bronze") << 30.0 << 3;
+        QTest::newRow("0.1 above bronze") << 30.1 << 4;
+    }
+    void medalBoundaries()
+    {
+        QFETCH(double, time);
+        QFETCH(int, medal);
+        QGraphicsScene scene;
+        Level level(nullptr, &scene);
+        level.setGoldTime(10);
+        level.setSilverTime(20);
+        level.setBronzeTime(30);
+        QCOMPARE(level.medalForTime(time), medal);
+        level.setBestTime(time, true);
+        QCOMPARE(level.status(), medal);
+        QCOMPARE(level.bestTime(), time);
+    }
+
+    void bestTimeWithoutStatus()
+    {
+        QGraphicsScene scene;
+        Level level(nullptr, &scene);
+        level.setGoldTime(10);
+        level.setStatus(3);
+        level.setBestTime(4.0, false);
+        QCOMPARE(level.bestTime(), 4.0);
+        QCOMPARE(level.status(), 3);
+    }
+
+    void finishPictureStandsOnTheLine()
+    {
+        QGraphicsScene scene;
+        Level level(nullptr, &scene);
+        level.setFinishLine(4000, 25);
+        QVERIFY(level.finishLineItem());
+        const QGraphicsPixmapItem *finish = level.finishLineItem();
+        QCOMPARE(finish->zValue(), 1000.0);
+        QCOMPARE(finish->pos(), QPointF(4000, 25 - finish->boundingRect().height()));
+        QCOMPARE(finish->sceneBoundingRect().bottom(), 25.0);
+        QCOMPARE(level.finishLineX(), 4000.0);
+        level.setFinishLine(100, 0); // moved, not doubled
+        QCOMPARE(scene.items().size(), 1);
+        level.clearItems();
+        QVERIFY(!level.finishLineItem());
+        QCOMPARE(scene.items().size(), 0);
+    }
+
+    void addedItemsGetTheirCollisionSetUp()
+    {
+        Physics physics(450);
+        QGraphicsScene scene;
+        Level level(&physics, &scene);
+        GroundItem *ground = terrain(&physics, 5000);
+        ground->setBodyPos(10, 20);
+        auto *ball = new BallItem(&physics, 10, 1);
+        auto *front = new GroundItem(&physics, 0, 0, 0.0, QString(), QString());
+        front->addPoint(QPointF(10, 0), true);
+        front->addPoint(QPointF(10, 10), true);
+        front->completeOutline();
+        front->setTypeId(13);
+        front->setForeground();
+        level.addPhysicsItem(ground);
+        level.addPhysicsItem(ball);
+        level.addPhysicsItem(front);
+        QCOMPARE(ground->pos(), QPointF(10, 20)); // taken from the body at once
+        for (const PhysicsSegment *s : ground->segments()) {
+            QCOMPARE(s->collisionType(), 1);
+            QCOMPARE(s->group(), 2);
+            QCOMPARE(s->layers(), 17u);
+        }
+        QCOMPARE(ball->collisionType(), 8);
+        QCOMPARE(ball->layers(), 17u);
+        QCOMPARE(ball->group(), 0);
+        QCOMPARE(front->segments().first()->collisionType(), 8);
+        QCOMPARE(front->zValue(), 100.0);
+        QCOMPARE(ball->zValue(), 0.0);
+        QCOMPARE(scene.items().size(), 3);
+        level.clearItems();
+        QCOMPARE(scene.items().size(), 0);
+        QVERIFY(level.physicsItems().isEmpty());
+        int shapes = 0;
+        cpSpaceEachShape(
+            physics.space(), [](cpShape *, void *n) { ++*static_cast<int *>(n); }, &shapes);
+        QCOMPARE(shapes, 0);
+    }
+
+    void groundMaxX()
+    {
+        Physics physics(450);
+        QGraphicsScene scene;
+        Level level(&physics, &scene);
+        QCOMPARE(level.groundMaxX(), 0.0);
+        level.addPhysicsItem(new BoxItem(&physics, 10, 10, 1)); // objects do not count
+        QCOMPARE(level.groundMaxX(), 0.0);
+        level.addPhysicsItem(terrain(&physics, 5000));
+        level.addPhysicsItem(terrain(&physics, 3000));
+        QVERIFY(qAbs(level.groundMaxX() - 5000.0) < 0.1);
+        level.clearItems();
+    }
+
+    void resetReturnsItemsToTheirStart()
+    {
+        Physics physics(450);
+        QGraphicsScene scene;
+        Level level(&physics, &scene);
+        auto *box = new BoxItem(&physics, 20, 20, 2);
+        box->setBodyPos(100, -50);
+        box->setBodyAngle(15);
+        box->storeInitial();
+        level.addPhysicsItem(box);
+        box->setAngularVelocity(4);
+        for (int i = 0; i < 40; ++i)
+            physics.update();
+        QVERIFY(box->bodyY() > -40);
+        level.resetPhysicsItems();
+        QCOMPARE(box->bodyX(), 100.0);
+        QCOMPARE(box->bodyY(), -50.0);
+        QVERIFY(qAbs(box->bodyAngle() - 15.0) < 1e-9);
+        QCOMPARE(box->velocityY(), 0.0);
+        QCOMPARE(box->angularVelocity(), 0.0);
+        level.clearItems();
+    }
+};
+
+QTEST_MAIN(TestLevel)
+#include "tst_level.moc"

@@ -1,0 +1,232 @@
+// Damaged level databases and hard stops, each run in a child process: a
+// database either loads safely or ends the process with its fixed message,
+// never with a crash or a physics-library abort. Results survive SIGKILL.
+
+#include "testsupport.h"
+
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+const QString kProbe = QStringLiteral(LEVELPROBE_PATH);
+constexpr int kManyVertices = 100000;
+
+// Runs statements on a database file; returns the first error, or empty.
+QString execFile(const QString &file, const QStringList &statements)
+{
+    QString error;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "corpus");
+        db.setDatabaseName(file);
+        if (!db.open())
+            error = db.lastError().text();
+        QSqlQuery q(db);
+        db.transaction();
+        for (const QString &s : statements) {
+            if (error.isEmpty() && !q.exec(s))
+                error = s + ": " + q.lastError().text();
+        }
+        db.commit();
+        q.finish();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase("corpus");
+    return error;
+}
+
+QVariant queryValue(const QString &file, const QString &statement)
+{
+    QVariant value;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "corpus");
+        db.setDatabaseName(file);
+        if (db.open()) {
+            QSqlQuery q(db);
+            if (q.exec(statement) && q.next())
+                value = q.value(0);
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase("corpus");
+    return value;
+}
+
+QString testLevels()
+{
+    return TestSupport::binaryDir() + "/testlevels.db";
+}
+} // namespace
+
+class TestLevelCorpus : public QObject
+{
+    Q_OBJECT
+private slots:
+    void corpus_data()
+    {
+        QTest::addColumn<QString>("kind"); // copy: test levels + statements; raw: file bytes
+        QTest::addColumn<QStringList>("statements");
+        QTest::addColumn<int>("level");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("message"); // expected in stdout or stderr
+
+        QTest::newRow("not an SQLite file") << "raw:this is not a database, just some text\n"
+                                            << QStringList() << 1 << 1 << "Could not open db.";
+        QTest::newRow("zero-byte file") << "raw:" << QStringList() << 1 << 1 << "DB error";
+        QTest::newRow("missing table") << "copy" << QStringList {"DROP TABLE physicsobject"} << 1 << 1
+                                       << "Error preparing physicsobject query:";
+        QTest::newRow("missing column")
+            << "copy"
+            << QStringList {"CREATE TABLE level2 AS SELECT id, levelpack_number, level_number, bike_startx, "
+                            "bike_starty, goldtime, silvertime, bronzetime, finishline_x, finishline_y, "
+                            "scene_min_y "
+                            "FROM level",
+                   "DROP TABLE level", "ALTER TABLE level2 RENAME TO level"}
+            << 1 << 1 << "Error preparing level query:";
+        QTest::newRow("NULL in REAL columns")
+            << "copy"
+            << QStringList {"UPDATE level SET bike_startx = NULL, goldtime = NULL, scene_max_y = NULL",
+                   "UPDATE physicsobject SET x = NULL, angle = NULL",
+                   "UPDATE groundvertex SET endx = NULL WHERE id % 2 = 0",
+                   "UPDATE grounditem SET starty = NULL",
+                   "UPDATE objecttype SET physics_width = NULL, physics_friction = NULL"}
+            << 1 << 0 << "loaded items=5 ";
+        QTest::newRow("level without terrain")
+            << "copy" << QStringList {"DELETE FROM grounditem WHERE level_id = 90001"} << 1 << 0
+            << "loaded items=5 ";
+        QTest::newRow("100 000 vertices")
+            << "copy"
+            << QStringList {"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < "
+                            "100000) "
+                            "INSERT INTO groundvertex (grounditem_id, vertexnumber, type, endx, endy) SELECT "
+                            "1, 100 + "
+                            "i, 0, i * 0.5, 300 + (i % 7) FROM n"}
+            << 1 << 0 << QStringLiteral("loaded items=7 shapes=%1").arg(kManyVertices + 26);
+        QTest::newRow("box of mass 0")
+            << "copy" << QStringList {"UPDATE objecttype SET physics_mass = 0 WHERE id = 4"} << 1 << 1
+            << "BoxItem::BoxItem - zero mass not supported";
+        QTest::newRow("kind Crate")
+            << "copy" << QStringList {"UPDATE objecttype SET physicsitem_type = 'Crate' WHERE id = 4"} << 1
+            << 0 << "could not load item of unknown physics type \"Crate\"";
+        QTest::newRow("kind ball")
+            << "copy" << QStringList {"UPDATE objecttype SET physicsitem_type = 'ball' WHERE id = 2"} << 1
+            << 0 << "could not load item of unknown physics type \"ball\"";
+        QTest::newRow("ball of mass 0 and negative friction")
+            << "copy"
+            << QStringList {"UPDATE objecttype SET physics_mass = 0 WHERE id = 2",
+                   "UPDATE objecttype SET physics_friction = -1 WHERE id = 4"}
+            << 1 << 0 << "loaded items=5 ";
+        QTest::newRow("infinite and huge values")
+            << "copy"
+            << QStringList {"UPDATE physicsobject SET y = 1e999 WHERE objecttype_id = 2",
+                   "UPDATE physicsobject SET x = -1e300 WHERE objecttype_id = 10",
+                   "UPDATE groundvertex SET endy = 1e999 WHERE id = 2",
+                   "UPDATE objecttype SET physics_width = 1e999 WHERE id = 4"}
+            << 1 << 0 << "loaded items=4 ";
+        QTest::newRow("infinite start position")
+            << "copy" << QStringList {"UPDATE level SET bike_starty = -1e999"} << 1 << 0
+            << "loaded items=0 shapes=0";
+        QTest::newRow("terrain row without vertices")
+            << "copy" << QStringList {"DELETE FROM groundvertex"} << 1 << 0 << "loaded items=7 shapes=2";
+    }
+
+    void corpus()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QStringList, statements);
+        QFETCH(int, level);
+        QFETCH(int, exitCode);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        const QString db = dir.filePath("levels.db");
+        if (kind.startsWith("raw:")) {
+            QFile f(db);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(kind.mid(4).toUtf8());
+        } else {
+            QVERIFY(QFile::copy(testLevels(), db));
+            QFile(db).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+            const QString error = execFile(db, statements);
+            QVERIFY2(error.isEmpty(), qPrintable(error));
+        }
+        const auto r = TestSupport::runProcess(kProbe, {"load", "90", QString::number(level)}, dir.path());
+        const QString output = r.standardOutput + r.standardError;
+        QVERIFY2(!r.crashed, qPrintable(output.right(2000)));
+        QCOMPARE(r.exitCode, exitCode);
+        QVERIFY2(output.contains(message), qPrintable(output.right(2000)));
+        QVERIFY(!output.contains("Aborting due to Chipmunk error"));
+    }
+
+    void missingLevelFile()
+    {
+        QTemporaryDir dir;
+        const auto r = TestSupport::runProcess(kProbe, {"start"}, dir.path());
+        QVERIFY(!r.crashed);
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(
+            r.standardError.contains("Database file 'levels.db' is missing."), qPrintable(r.standardError));
+    }
+
+    // A results file that is not a database stops the game; it is never
+    // deleted or overwritten.
+    void brokenResultsFileIsKept()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QFile::copy(testLevels(), dir.filePath("levels.db")));
+        const QByteArray garbage("not a database, but maybe someone's results\n");
+        {
+            QFile f(dir.filePath("results.db"));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(garbage);
+        }
+        const auto r = TestSupport::runProcess(kProbe, {"start"}, dir.path());
+        QVERIFY(!r.crashed);
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.standardError.contains("DB error"), qPrintable(r.standardError));
+        QFile f(dir.filePath("results.db"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), garbage);
+    }
+
+    void firstStartInFolderWithOnlyLevels()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QFile::copy(testLevels(), dir.filePath("levels.db")));
+        const auto r = TestSupport::runProcess(kProbe, {"start"}, dir.path());
+        QCOMPARE(r.exitCode, 0);
+        const QString results = dir.filePath("results.db");
+        QCOMPARE(queryValue(results, "SELECT id || ',' || sounds_enabled FROM gamesettings").toString(),
+            QString("1,1"));
+        QCOMPARE(queryValue(results, "SELECT count(*) FROM levelresult").toInt(), 0);
+    }
+
+    // The save is durable when it returns: a kill right after it loses
+    // nothing and leaves a sound file.
+    void resultSurvivesHardKill()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QFile::copy(testLevels(), dir.filePath("levels.db")));
+        QProcess child;
+        child.setWorkingDirectory(dir.path());
+        child.start(kProbe, {"save-and-wait", "90", "4", "17.5"});
+        QVERIFY(child.waitForStarted());
+        QByteArray out;
+        while (!out.contains("saved\n") && child.waitForReadyRead(30000))
+            out += child.readAllStandardOutput();
+        QVERIFY2(out.contains("saved\n"), child.readAllStandardError().constData());
+        child.kill(); // SIGKILL
+        QVERIFY(child.waitForFinished());
+        QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+
+        const auto r = TestSupport::runProcess(kProbe, {"read-best", "90", "4"}, dir.path());
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(r.standardOutput.startsWith("best=17.5 status=2 id="), qPrintable(r.standardOutput));
+        QCOMPARE(queryValue(dir.filePath("results.db"), "PRAGMA integrity_check").toString(), QString("ok"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLevelCorpus)
+#include "tst_levelcorpus.moc"

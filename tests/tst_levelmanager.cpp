@@ -1,0 +1,316 @@
+// The level manager against the compiled test levels: first start, loading a
+// level into the scene and the physics world, the level lists, results and
+// the sound setting across restarts, and awkward results files.
+
+#include "game/myscene.h"
+#include "levels/grounditem.h"
+#include "levels/level.h"
+#include "levels/levelmanager.h"
+#include "physics/ballitem.h"
+#include "physics/physics.h"
+#include "physics/physicssegment.h"
+#include "testsupport.h"
+
+#include <QGraphicsPixmapItem>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+namespace {
+constexpr int kTestPack = 90;
+
+int shapeCount(cpSpace *space)
+{
+    int n = 0;
+    cpSpaceEachShape(
+        space, [](cpShape *, void *d) { ++*static_cast<int *>(d); }, &n);
+    return n;
+}
+
+// Runs one query on a database file through its own connection.
+QVariantList queryFile(const QString &file, const QString &statement)
+{
+    QVariantList rows;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "inspect");
+        db.setDatabaseName(file);
+        if (db.open()) {
+            QSqlQuery q(db);
+            if (q.exec(statement)) {
+                while (q.next())
+                    rows.append(q.value(0));
+            }
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase("inspect");
+    return rows;
+}
+
+// A game folder with a copy of a level database, made the working directory
+// for the fixture's lifetime. Declared order is teardown order: the manager
+// goes first, then the scene (which frees the items), then the world.
+struct GameFolder
+{
+    explicit GameFolder(const QString &subdir = QString(), const QString &db = "testlevels.db")
+    {
+        path = subdir.isEmpty() ? dir.path() : dir.filePath(subdir);
+        QDir().mkpath(path);
+        QFile::copy(TestSupport::binaryDir() + "/" + db, path + "/levels.db");
+        previous = QDir::currentPath();
+        QDir::setCurrent(path);
+    }
+    ~GameFolder() { QDir::setCurrent(previous); }
+    QString file(const QString &name) const { return path + "/" + name; }
+
+    QTemporaryDir dir;
+    QString path;
+    QString previous;
+};
+
+struct Game
+{
+    Physics physics {450};
+    MyScene scene;
+    std::unique_ptr<LevelManager> manager {new LevelManager(&physics, &scene)};
+};
+} // namespace
+
+class TestLevelManager : public QObject
+{
+    Q_OBJECT
+private slots:
+    void firstStartCreatesResults()
+    {
+        GameFolder folder;
+        QVERIFY(!QFile::exists(folder.file("results.db")));
+        {
+            Game game;
+            QCOMPARE(game.manager->resultsDbPath(), QDir::toNativeSeparators(folder.file("results.db")));
+            QVERIFY(game.manager->soundsEnabled());
+            game.manager->setSoundsEnabled(false);
+            QVERIFY(!game.manager->soundsEnabled());
+        }
+        QCOMPARE(queryFile(folder.file("results.db"), "SELECT count(*) FROM levelresult"), QVariantList {0});
+        QCOMPARE(queryFile(folder.file("results.db"), "SELECT id || ',' || sounds_enabled FROM gamesettings"),
+            QVariantList {"1,0"});
+        Game again;
+        QVERIFY(!again.manager->soundsEnabled());
+    }
+
+    void loadsLevelIntoSceneAndWorld()
+    {
+        GameFolder folder;
+        Game game;
+        Level *level = game.manager->LoadLevel(kTestPack, 1);
+        QCOMPARE(level, game.manager->currentLevel());
+        QCOMPARE(level->levelId(), 90001);
+        QCOMPARE(level->bikeStartPos(), QPointF(50, -40));
+        QCOMPARE(level->levelResultId(), -1);
+        QCOMPARE(level->bestTime(), 0.0);
+        // Terrain first, then the objects in their rows' order.
+        QVector<int> kinds;
+        for (const PhysicsItem *item : level->physicsItems())
+            kinds.append(item->physicsItemType());
+        QCOMPARE(kinds, (QVector<int> {4, 4, 0, 1, 2, 3, 3}));
+        auto *first = static_cast<GroundItem *>(level->physicsItems()[0]);
+        auto *second = static_cast<GroundItem *>(level->physicsItems()[1]);
+        QCOMPARE(first->segments().size(), 4); // closed by the loader
+        QCOMPARE(second->segments().size(), 4); // vertex types 1 and 7, own closing vertex
+        auto *ball = static_cast<BallItem *>(level->physicsItems()[2]);
+        QCOMPARE(ball->radius(), 20.0);
+        QCOMPARE(ball->typeId(), 2);
+        auto *rock = static_cast<GroundItem *>(level->physicsItems()[4]);
+        QCOMPARE(rock->segments().size(), 8); // octagon closed by the loader
+        QCOMPARE(QPointF(rock->bodyX(), rock->bodyY()), QPointF(600, -20));
+        const cpBB bb = cpShapeGetBB(rock->segments().first()->physicsShape());
+        QVERIFY(bb.l > 560 && bb.r < 640); // the outline moved with the object
+        auto *front = static_cast<GroundItem *>(level->physicsItems()[5]);
+        QVERIFY(qAbs(front->bodyAngle() - 90.0) < 1e-9);
+        QCOMPARE(front->zValue(), 100.0);
+        auto *sign = static_cast<GroundItem *>(level->physicsItems()[6]);
+        QCOMPARE(sign->segments().size(), 0);
+        // 4 + 4 terrain, 8 + 8 rock outlines, one ball, one box.
+        QCOMPARE(shapeCount(game.physics.space()), 26);
+        QCOMPARE(game.scene.items().size(), 8);
+        QGraphicsPixmapItem *finish = level->finishLineItem();
+        QVERIFY(finish);
+        QCOMPARE(finish->sceneBoundingRect().bottomLeft(), QPointF(1800, 0));
+        // 800 units high: widened upwards to 1200.
+        QCOMPARE(level->sceneMaxY(), 500.0);
+        QCOMPARE(level->sceneMinY(), -700.0);
+        QCOMPARE(game.manager->currentLevelPack(), kTestPack);
+        QCOMPARE(game.manager->currentLevelNumber(), 1);
+
+        // The next load clears this level from the scene and the world.
+        game.manager->LoadLevel(kTestPack, 4);
+        QCOMPARE(shapeCount(game.physics.space()), 4);
+        QCOMPARE(game.scene.items().size(), 2);
+    }
+
+    void highestIdWinsForDuplicatedNumber()
+    {
+        GameFolder folder;
+        Game game;
+        Level *level = game.manager->LoadLevel(kTestPack, 2);
+        QCOMPARE(level->levelId(), 90102);
+        QCOMPARE(level->bikeStartPos(), QPointF(20, -20));
+        QCOMPARE(level->sceneMinY(), -1000.0); // exactly 1200 high: unchanged
+        QCOMPARE(level->groundMaxX(), 5000.0);
+        QVector<int> numbers;
+        for (const LevelInfo &info : game.manager->levelInfos(kTestPack))
+            numbers.append(info.levelNumber());
+        QCOMPARE(numbers, (QVector<int> {1, 2, 2, 3, 4}));
+    }
+
+    void missingLevelGivesEmptyLevel()
+    {
+        GameFolder folder;
+        Game game;
+        game.manager->LoadLevel(kTestPack, 3);
+        QTest::ignoreMessage(
+            QtDebugMsg, "LevelManager::LoadLevel - No level found from levelpack 1 with number 99\n");
+        Level *level = game.manager->LoadLevel(1, 99);
+        QVERIFY(level);
+        QVERIFY(level->physicsItems().isEmpty());
+        QVERIFY(!level->finishLineItem());
+        QCOMPARE(level->levelId(), 0);
+        QCOMPARE(level->levelNumber(), 0);
+        QCOMPARE(level->goldTime(), 0.0);
+        QCOMPARE(game.scene.items().size(), 0);
+        QCOMPARE(shapeCount(game.physics.space()), 0);
+        QCOMPARE(game.manager->currentLevelPack(), kTestPack);
+        QCOMPARE(game.manager->currentLevelNumber(), 3);
+    }
+
+    void scenesLowerThan1200AreWidened()
+    {
+        GameFolder folder;
+        Game game;
+        Level *level = game.manager->LoadLevel(kTestPack, 4); // 0 .. 1000
+        QCOMPARE(level->sceneMinY(), -200.0);
+        QCOMPARE(level->sceneMaxY(), 1000.0);
+    }
+
+    void nextAndFrontierLevels()
+    {
+        GameFolder folder;
+        Game game;
+        QCOMPARE(game.manager->nextLevelNumber(), 0); // nothing loaded yet
+        QCOMPARE(game.manager->frontierLevel(kTestPack), 1);
+        Level *level = game.manager->LoadLevel(kTestPack, 1);
+        QCOMPARE(game.manager->nextLevelNumber(), 2);
+        level->setBestTime(5, true); // gold
+        game.manager->saveLevelResult(level);
+        level = game.manager->LoadLevel(kTestPack, 2);
+        level->setBestTime(100, true); // slower than bronze: no medal
+        QCOMPARE(level->status(), 4);
+        game.manager->saveLevelResult(level);
+        // Statuses 1, 4, 0: status 4 does not count as completed.
+        QCOMPARE(game.manager->frontierLevel(kTestPack), 2);
+        game.manager->LoadLevel(kTestPack, 4);
+        QCOMPARE(game.manager->nextLevelNumber(), 0); // last of the pack
+        QCOMPARE(game.manager->frontierLevel(77), 0); // empty pack
+    }
+
+    void resultIsInsertedOnceThenUpdated()
+    {
+        GameFolder folder;
+        int resultId = 0;
+        {
+            Game game;
+            Level *level = game.manager->LoadLevel(kTestPack, 4);
+            QCOMPARE(level->levelResultId(), -1);
+            level->setBestTime(15, true);
+            game.manager->saveLevelResult(level);
+            resultId = level->levelResultId();
+            QVERIFY(resultId > 0);
+            level->setBestTime(9.5, true);
+            game.manager->saveLevelResult(level);
+            QCOMPARE(level->levelResultId(), resultId);
+        }
+        QCOMPARE(queryFile(folder.file("results.db"), "SELECT id FROM levelresult"), QVariantList {resultId});
+        Game restarted;
+        Level *level = restarted.manager->LoadLevel(kTestPack, 4);
+        QCOMPARE(level->levelResultId(), resultId);
+        QCOMPARE(level->bestTime(), 9.5);
+        QCOMPARE(level->status(), 1);
+        QCOMPARE(restarted.manager->levelInfos(kTestPack).last().status(), 1);
+    }
+
+    void backgroundPictures()
+    {
+        GameFolder folder;
+        Game game;
+        QCOMPARE(game.manager->backgroundImage(2), QString(":/images/levelpack2bg.jpg"));
+        QCOMPARE(game.manager->backgroundImage(1), QString(":/images/levelpack1bg.jpg"));
+        QCOMPARE(game.manager->backgroundImage(0), QString(":/images/levelpack1bg.jpg"));
+        QCOMPARE(game.manager->backgroundImage(3), QString(":/images/levelpack1bg.jpg"));
+        QCOMPARE(game.manager->levelsPerPack(), 24);
+    }
+
+    // The results path is bound as a parameter, so any character may appear
+    // in the folder's name.
+    void folderWithQuoteInItsName()
+    {
+        GameFolder folder(QStringLiteral("odd \"folder\" 'name'"));
+        {
+            Game game;
+            Level *level = game.manager->LoadLevel(kTestPack, 4);
+            level->setBestTime(12, true);
+            game.manager->saveLevelResult(level);
+        }
+        QCOMPARE(
+            queryFile(folder.file("results.db"), "SELECT besttime FROM levelresult"), QVariantList {12.0});
+    }
+
+    // A results file left without tables (a first start stopped while creating
+    // it) is completed; one without the settings table keeps its results.
+    void incompleteResultsFileIsCompleted()
+    {
+        GameFolder folder;
+        {
+            QFile empty(folder.file("results.db"));
+            QVERIFY(empty.open(QIODevice::WriteOnly));
+        }
+        {
+            Game game;
+            QVERIFY(game.manager->soundsEnabled());
+        }
+        QCOMPARE(queryFile(folder.file("results.db"), "SELECT sounds_enabled FROM gamesettings WHERE id = 1"),
+            QVariantList {1});
+
+        GameFolder second;
+        queryFile(second.file("results.db"),
+            "CREATE TABLE levelresult (id INTEGER PRIMARY KEY, level_id INTEGER, status INTEGER, besttime "
+            "REAL)");
+        queryFile(second.file("results.db"), "INSERT INTO levelresult VALUES (7, 90004, 2, 15.5)");
+        {
+            Game game;
+            QVERIFY(game.manager->soundsEnabled());
+            Level *level = game.manager->LoadLevel(kTestPack, 4);
+            QCOMPARE(level->levelResultId(), 7);
+            QCOMPARE(level->bestTime(), 15.5);
+        }
+        QCOMPARE(queryFile(second.file("results.db"), "SELECT count(*) FROM gamesettings"), QVariantList {1});
+    }
+
+    void shippedFirstLevelLoads()
+    {
+        GameFolder folder(QString(), "levels.db");
+        Game game;
+        Level *level = game.manager->LoadLevel(1, 1);
+        QCOMPARE(level->levelId(), 1001);
+        QVERIFY(!level->physicsItems().isEmpty());
+        QCOMPARE(level->physicsItems().first()->physicsItemType(), 4);
+        QVERIFY(level->finishLineX() >= 2000);
+        QVERIFY(level->groundMaxX() > level->finishLineX());
+        QCOMPARE(game.manager->nextLevelNumber(), 2);
+        QVERIFY(game.manager->levelInfos(90).isEmpty()); // test packs are not shipped
+    }
+};
+
+QTEST_MAIN(TestLevelManager)
+#include "tst_levelmanager.moc"
