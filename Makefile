@@ -47,3 +47,14 @@ bench: deps build
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)
+
+# --- Vehicle: ride benchmark and ride-tool snapshots ---------------------
+.PHONY: ride-bench ride-shots
+
+ride-bench: deps build
+	$(BUILD)/tools/ridebench/ridebench $(BUILD)/testlevels.db
+
+# Snapshots of the bike at rest, in a wheelie, landing a drop and after a
+# crash, written to $(BUILD)/ride-shots/.
+ride-shots: deps build
+	@tools/ride/shots.sh "$(BUILD)"

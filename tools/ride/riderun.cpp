@@ -99,6 +99,9 @@ bool RideRun::run(const Options &options, Result *result, QString *error)
     // space before the world goes.
     Physics physics(kGravity);
     MyScene scene;
+    // Every item moves every step: a spatial index of the scene would cost
+    // more to keep up than it saves.
+    scene.setItemIndexMethod(QGraphicsScene::NoIndex);
     auto levels = std::make_unique<LevelManager>(&physics, &scene);
     levels->openDb();
     Level *level = levels->LoadLevel(options.pack, options.level);
@@ -127,13 +130,16 @@ bool RideRun::run(const Options &options, Result *result, QString *error)
         const int taken = sim.stepCount();
         if (snapshots.contains(taken) && !writeSnapshot(scene, *bike, options, snapshots.value(taken), error))
             return false;
-        if (result->finished || groundHitted || taken >= options.maxSteps)
+        if (taken >= options.maxSteps || (!options.keepRiding && (result->finished || groundHitted)))
             break;
         options.timeline.applyDue(taken, bike, &cursor);
+        const qint64 before = options.timeSteps ? clock.nsecsElapsed() : 0;
         sim.step([&] {
             if (sim.reached(level->finishLineX()))
                 result->finished = true;
         });
+        if (options.timeSteps)
+            result->stepNs.append(clock.nsecsElapsed() - before);
         if (!bike->isActive() && !result->crashed) {
             result->crashed = true;
             result->crashStep = sim.stepCount();
