@@ -56,10 +56,12 @@ int main(int argc, char **argv)
         QStringLiteral("Snapshot size (default 800x480)."), QStringLiteral("WxH"), QStringLiteral("800x480"));
     const QCommandLineOption zoomOpt(QStringLiteral("snapshot-zoom"),
         QStringLiteral("Snapshot zoom (default 1)."), QStringLiteral("z"), QStringLiteral("1"));
+    const QCommandLineOption shapesOpt(
+        QStringLiteral("snapshot-shapes"), QStringLiteral("Outline the collision shapes in snapshots."));
     const QCommandLineOption timingOpt(
         QStringLiteral("timing"), QStringLiteral("Report the real-time factor on standard error."));
     parser.addOptions({levelsOpt, packOpt, levelOpt, timelineOpt, seedOpt, stepsOpt, traceOpt, snapshotOpt,
-        sizeOpt, zoomOpt, timingOpt});
+        sizeOpt, zoomOpt, shapesOpt, timingOpt});
     parser.process(app);
     if (!parser.positionalArguments().isEmpty())
         return fail(QStringLiteral("unexpected argument \"%1\"").arg(parser.positionalArguments().first()));
@@ -106,6 +108,8 @@ int main(int argc, char **argv)
     options.snapshotZoom = parser.value(zoomOpt).toDouble(&ok);
     if (!ok || !(options.snapshotZoom > 0.01 && options.snapshotZoom < 100.0))
         return fail(QStringLiteral("--snapshot-zoom wants a number between 0.01 and 100"));
+
+    options.snapshotShapes = parser.isSet(shapesOpt);
 
     RideRun::Result result;
     QString error;

@@ -16,6 +16,7 @@
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <chipmunk/chipmunk_structs.h>
 #include <memory>
 
 namespace {
@@ -44,8 +45,44 @@ private:
     QString m_previous;
 };
 
-bool writeSnapshot(MyScene &scene, const BikeItem &bike, const RideRun::Options &options, const QString &path,
-    QString *error)
+// Outlines of the collision shapes, to check that pictures sit on their
+// bodies; shapes that collide with nothing (the fallen rider's head) in grey.
+void drawShapes(QPainter *painter, cpSpace *space)
+{
+    cpSpaceEachShape(
+        space,
+        [](cpShape *shape, void *data) {
+            auto *p = static_cast<QPainter *>(data);
+            cpBody *body = cpShapeGetBody(shape);
+            const bool collides = cpShapeGetFilter(shape).categories != 0;
+            p->setPen(QPen(collides ? QColor(255, 230, 0) : QColor(128, 128, 128), 0));
+            p->setBrush(Qt::NoBrush);
+            const cpShapeType type = shape->klass->type;
+            if (type == CP_POLY_SHAPE) {
+                QPolygonF poly;
+                for (int i = 0; i < cpPolyShapeGetCount(shape); ++i) {
+                    const cpVect v = cpBodyLocalToWorld(body, cpPolyShapeGetVert(shape, i));
+                    poly << QPointF(v.x, v.y);
+                }
+                p->drawPolygon(poly);
+            } else if (type == CP_SEGMENT_SHAPE) {
+                const cpVect a = cpBodyLocalToWorld(body, cpSegmentShapeGetA(shape));
+                const cpVect b = cpBodyLocalToWorld(body, cpSegmentShapeGetB(shape));
+                p->drawLine(QPointF(a.x, a.y), QPointF(b.x, b.y));
+            } else {
+                const cpVect offset = cpCircleShapeGetOffset(shape);
+                const qreal r = cpCircleShapeGetRadius(shape);
+                const cpVect c = cpBodyLocalToWorld(body, offset);
+                const cpVect rim = cpBodyLocalToWorld(body, cpvadd(offset, cpv(r, 0)));
+                p->drawEllipse(QPointF(c.x, c.y), r, r);
+                p->drawLine(QPointF(c.x, c.y), QPointF(rim.x, rim.y));
+            }
+        },
+        painter);
+}
+
+bool writeSnapshot(MyScene &scene, cpSpace *space, const BikeItem &bike, const RideRun::Options &options,
+    const QString &path, QString *error)
 {
     QImage image(options.snapshotSize, QImage::Format_ARGB32_Premultiplied);
     image.fill(kSnapshotSky);
@@ -57,6 +94,11 @@ bool writeSnapshot(MyScene &scene, const BikeItem &bike, const RideRun::Options 
     const QRectF source(centre - QPointF(sourceSize.width() / 2, sourceSize.height() / 2), sourceSize);
     scene.render(
         &painter, QRectF(QPointF(0, 0), QSizeF(options.snapshotSize)), source, Qt::IgnoreAspectRatio);
+    if (options.snapshotShapes) {
+        painter.scale(options.snapshotZoom, options.snapshotZoom);
+        painter.translate(-source.topLeft());
+        drawShapes(&painter, space);
+    }
     painter.end();
     if (!image.save(path, "PNG")) {
         *error = QStringLiteral("cannot write snapshot %1").arg(path);
@@ -128,7 +170,8 @@ bool RideRun::run(const Options &options, Result *result, QString *error)
     clock.start();
     for (;;) {
         const int taken = sim.stepCount();
-        if (snapshots.contains(taken) && !writeSnapshot(scene, *bike, options, snapshots.value(taken), error))
+        if (snapshots.contains(taken)
+            && !writeSnapshot(scene, physics.space(), *bike, options, snapshots.value(taken), error))
             return false;
         if (taken >= options.maxSteps || (!options.keepRiding && (result->finished || groundHitted)))
             break;

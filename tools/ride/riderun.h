@@ -29,8 +29,9 @@ public:
         QMap<int, QString> snapshots; // step (steps taken) -> PNG path
         QSize snapshotSize {800, 480};
         double snapshotZoom = 1.0;
+        bool snapshotShapes = false; // outline every collision shape over the picture
         bool keepRiding = false; // ride to the step limit past a finish or a failed run
-        bool timeSteps = false;  // record the wall time of every step (benchmarks)
+        bool timeSteps = false; // record the wall time of every step (benchmarks)
     };
 
     struct Result
@@ -43,8 +44,8 @@ public:
         int crashStep = -1;
         double frontmostX = 0.0;
         double finishLineX = 0.0;
-        qint64 wallNs = 0;           // time spent stepping (not part of the JSON line)
-        QVector<qint64> stepNs;      // per step, with Options::timeSteps
+        qint64 wallNs = 0; // time spent stepping (not part of the JSON line)
+        QVector<qint64> stepNs; // per step, with Options::timeSteps
     };
 
     // Rides; on a setup failure returns false with one line in *error.

@@ -9,7 +9,7 @@ out="$build/ride-shots"
 mkdir -p "$out"
 ride="$build/tools/ride/ride"
 db="$build/testlevels.db"
-zoom=(--snapshot-size 640x400 --snapshot-zoom 2)
+zoom=(--snapshot-size 640x400 --snapshot-zoom 2 ${RIDE_SHOTS_SHAPES:+--snapshot-shapes})
 
 "$ride" --levels "$db" --pack 95 --level 1 --timeline "$here/timelines/rest.txt" --max-steps 120 \
   --snapshot "120:$out/rest.png" "${zoom[@]}"
@@ -17,6 +17,6 @@ zoom=(--snapshot-size 640x400 --snapshot-zoom 2)
   --snapshot "66:$out/wheelie.png" "${zoom[@]}"
 "$ride" --levels "$db" --pack 95 --level 3 --timeline "$here/timelines/drop.txt" --max-steps 200 \
   --snapshot "184:$out/landing.png" "${zoom[@]}"
-"$ride" --levels "$db" --pack 95 --level 3 --timeline "$here/timelines/crash.txt" --max-steps 400 \
-  --snapshot "275:$out/ragdoll.png" "${zoom[@]}"
+"$ride" --levels "$db" --pack 95 --level 1 --timeline "$here/timelines/crash.txt" --max-steps 400 \
+  --snapshot "130:$out/ragdoll.png" "${zoom[@]}"
 echo "snapshots in $out"
