@@ -10,6 +10,8 @@
 #include "vehicle/bikepainter.h"
 #include "vehicle/riderragdollitem.h"
 
+#include <QImage>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QtTest>
 #include <cmath>
@@ -62,6 +64,7 @@ private slots:
     void teardownInAnyOrder_data();
     void teardownInAnyOrder();
     void painterLeanAngle();
+    void painterDrawsTheRiderOnlyWhileOn();
 };
 
 void TestBikeItem::construction()
@@ -434,6 +437,53 @@ void TestBikeItem::painterLeanAngle()
     QCOMPARE(BikePainter::leanAngle(QPointF(0, -10)), 96.0);
     QCOMPARE(BikePainter::leanAngle(QPointF(0, -8)), 96.0);
     QCOMPARE(BikePainter::leanAngle(QPointF(10, 0)), 24.0);
+}
+
+namespace {
+QImage paintBike(const BikePainter &painter, QPointF riderMass, float shake, bool riderOn)
+{
+    QImage image(240, 200, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.translate(120, 110);
+    painter.paint(&p, QPointF(33.6, 20.8), QPointF(-32, 22.4), riderMass, shake, riderOn);
+    return image;
+}
+
+int differingPixels(const QImage &a, const QImage &b, QRect *where = nullptr)
+{
+    int n = 0;
+    QRect box;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if (a.pixel(x, y) != b.pixel(x, y)) {
+                ++n;
+                box |= QRect(x, y, 1, 1);
+            }
+    if (where)
+        *where = box;
+    return n;
+}
+} // namespace
+
+void TestBikeItem::painterDrawsTheRiderOnlyWhileOn()
+{
+    TestBed bed; // an application for the pixmaps
+    BikePainter painter;
+    QVERIFY(!painter.riderBody().isNull());
+    const QImage on = paintBike(painter, QPointF(0, -14), 0.0f, true);
+    const QImage off = paintBike(painter, QPointF(0, -14), 0.0f, false);
+    QRect rider;
+    QVERIFY(differingPixels(on, off, &rider) > 500);
+    // The rider sits above the frame's middle.
+    QVERIFY(rider.top() < 110 - 40);
+    QVERIFY(rider.center().x() > 120 - 40 && rider.center().x() < 120 + 40);
+    // Without the rider, his mass and the shake change nothing.
+    QCOMPARE(differingPixels(off, paintBike(painter, QPointF(5, -20), 7.0f, false)), 0);
+    // The engine shake moves the legs only, below the rider's hips.
+    QRect legs;
+    QVERIFY(differingPixels(on, paintBike(painter, QPointF(0, -14), 8.0f, true), &legs) > 20);
+    QVERIFY(legs.top() > rider.top() + 20);
 }
 
 QTEST_MAIN(TestBikeItem)
