@@ -68,3 +68,14 @@ ride-bench: deps build
 # crash, written to $(BUILD)/ride-shots/.
 ride-shots: deps build
 	@tools/ride/shots.sh "$(BUILD)"
+
+# --- Levels: developer targets ---
+.PHONY: level-bench levels-db
+
+# Median time of 100 loads of the largest test level.
+level-bench: deps build
+	$(BUILD)/tools/levelbench/levelbench $(BUILD)/testlevels.db
+
+# Recompile the level sources only (also part of every build).
+levels-db: $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) --target level_databases

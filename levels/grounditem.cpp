@@ -193,14 +193,8 @@ void GroundItem::setLayers(unsigned int mask)
 
 void GroundItem::updateFromBody()
 {
-    if (!m_body)
-        return;
-    const cpVect p = cpBodyGetPosition(m_body);
-    const qreal degrees = radToDeg(cpBodyGetAngle(m_body));
-    setPos(p.x, p.y);
-    setRotation(degrees);
-    m_polygon.setPos(p.x, p.y);
-    m_polygon.setRotation(degrees);
+    applyBodyPose(this);
+    applyBodyPose(&m_polygon);
 }
 
 int GroundItem::physicsItemType() const

@@ -3,20 +3,13 @@
 
 #include "grounditem.h"
 
+#include "dbfailure.h"
 #include "levellimits.h"
 #include "physics/fatalerror.h"
 
 #include <QDebug>
 #include <QSqlError>
 #include <QSqlQuery>
-
-namespace {
-[[noreturn]] void dbFailure(const char *what, const QSqlQuery &query)
-{
-    qDebug() << what << query.lastError().text();
-    fatalError(QStringLiteral("DB error"));
-}
-} // namespace
 
 GroundItem *GroundItem::loadGroundItem(
     int groundItemId, Physics *physics, const QString &texturePath, const QString &pixmapPath)

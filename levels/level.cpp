@@ -1,5 +1,6 @@
 #include "level.h"
 
+#include "physics/physics.h"
 #include "physics/physicsconventions.h"
 #include "physics/physicsitem.h"
 
@@ -94,4 +95,15 @@ void Level::clearItems()
     m_physicsItems.clear();
     delete m_finishLineItem;
     m_finishLineItem = nullptr;
+    dropStaleIndexEntries();
+}
+
+// Chipmunk's spatial hash forgets a removed or moved static shape only when
+// a query passes its old cells; the static index is never rebuilt by a step.
+// Without this every level load would leave its terrain behind as dead
+// entries that slow down every later insert and query.
+void Level::dropStaleIndexEntries()
+{
+    if (m_physics)
+        cpSpaceReindexStatic(m_physics->space());
 }

@@ -61,6 +61,8 @@ public:
     double groundMaxX() const;
     void resetPhysicsItems();
     void clearItems();
+    // Rebuilds the physics world's static index (not during a step).
+    void dropStaleIndexEntries();
 
     const QVector<PhysicsItem *> &physicsItems() const { return m_physicsItems; }
     QGraphicsPixmapItem *finishLineItem() const { return m_finishLineItem; }

@@ -1,5 +1,6 @@
 #include "levelmanager.h"
 
+#include "dbfailure.h"
 #include "game/myscene.h"
 #include "level.h"
 #include "levellimits.h"
@@ -28,17 +29,6 @@ const char *const kInsertDefaultSettings = "INSERT INTO gamesettings(id, sounds_
 QString nativeAbsolute(const QString &fileName)
 {
     return QDir::toNativeSeparators(QFileInfo(fileName).absoluteFilePath());
-}
-
-[[noreturn]] void dbFailure(const char *what, const QSqlQuery &query, const char *fatal = "DB error")
-{
-    qDebug() << what << query.lastError().text();
-    fatalError(QString::fromLatin1(fatal));
-}
-
-bool exec(QSqlQuery &query, const QString &statement)
-{
-    return query.exec(statement);
 }
 } // namespace
 
@@ -76,7 +66,7 @@ bool LevelManager::openDb()
         // SQLite opens lazily: read the schema once so that a file that is
         // not a database fails here, as "cannot open", not at the first level.
         QSqlQuery probe(m_database);
-        if (!exec(probe, QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
+        if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
             qDebug() << "LevelManager::openDb - not a level database:" << probe.lastError().text();
             return false;
         }
@@ -111,15 +101,15 @@ bool LevelManager::createResultsDb()
                     .arg(m_resultsDbPath));
         db.transaction();
         QSqlQuery query(db);
-        if (!exec(query, QString::fromLatin1(kCreateLevelResult))) {
+        if (!query.exec(QString::fromLatin1(kCreateLevelResult))) {
             qDebug() << "Error:" << query.lastError().text();
             fatalError(QStringLiteral("Could not create table level."));
         }
-        if (!exec(query, QString::fromLatin1(kCreateGameSettings))) {
+        if (!query.exec(QString::fromLatin1(kCreateGameSettings))) {
             qDebug() << "Error:" << query.lastError().text();
             fatalError(QStringLiteral("Could not create table gameresults."));
         }
-        if (!exec(query, QString::fromLatin1(kInsertDefaultSettings)))
+        if (!query.exec(QString::fromLatin1(kInsertDefaultSettings)))
             dbFailure("Error inserting default gameresults:", query);
         query.finish();
         if (!db.commit()) {
@@ -139,7 +129,7 @@ bool LevelManager::createResultsDb()
 void LevelManager::completeResultsDb()
 {
     QSqlQuery query(m_database);
-    if (!exec(query, QStringLiteral("SELECT name FROM result.sqlite_master WHERE type = 'table'")))
+    if (!query.exec(QStringLiteral("SELECT name FROM result.sqlite_master WHERE type = 'table'")))
         dbFailure("Error reading results db schema:", query);
     QStringList tables;
     while (query.next())
@@ -150,7 +140,7 @@ void LevelManager::completeResultsDb()
     const bool hasSettings = tables.contains(QLatin1String("gamesettings"));
     bool hasSettingsRow = false;
     if (hasSettings) {
-        if (!exec(query, QStringLiteral("SELECT count(*) FROM result.gamesettings WHERE id = 1"))
+        if (!query.exec(QStringLiteral("SELECT count(*) FROM result.gamesettings WHERE id = 1"))
             || !query.next())
             dbFailure("Error selecting gamesettings:", query);
         hasSettingsRow = query.value(0).toInt() > 0;
@@ -162,13 +152,13 @@ void LevelManager::completeResultsDb()
     qDebug() << "LevelManager::completeResultsDb - completing" << m_resultsDbPath;
     m_database.transaction();
     QString create = QString::fromLatin1(kCreateLevelResult);
-    if (!hasResults && !exec(query, create.replace(QLatin1String("table "), QLatin1String("table result."))))
+    if (!hasResults && !query.exec(create.replace(QLatin1String("table "), QLatin1String("table result."))))
         dbFailure("Error:", query);
     create = QString::fromLatin1(kCreateGameSettings);
-    if (!hasSettings && !exec(query, create.replace(QLatin1String("table "), QLatin1String("table result."))))
+    if (!hasSettings && !query.exec(create.replace(QLatin1String("table "), QLatin1String("table result."))))
         dbFailure("Error:", query);
     if (!hasSettingsRow
-        && !exec(query, QStringLiteral("INSERT INTO result.gamesettings(id, sounds_enabled) VALUES(1, 1)")))
+        && !query.exec(QStringLiteral("INSERT INTO result.gamesettings(id, sounds_enabled) VALUES(1, 1)")))
         dbFailure("Error inserting default gameresults:", query);
     query.finish();
     if (!m_database.commit())
@@ -262,6 +252,8 @@ Level *LevelManager::LoadLevel(int levelPackNumber, int levelNumber)
         = PhysicsItemHelper::loadPhysicsItems(m_physics, levelId, groundTexture(levelPackNumber));
     for (PhysicsItem *item : items)
         level->addPhysicsItem(item);
+    // Placing static objects moved their outlines away from the origin.
+    level->dropStaleIndexEntries();
 
     m_currentLevelNumber = levelNumber;
     m_currentLevelPack = levelPackNumber;

@@ -1,5 +1,6 @@
 #include "physicsitemhelper.h"
 
+#include "dbfailure.h"
 #include "grounditem.h"
 #include "levellimits.h"
 #include "physics/ballitem.h"
@@ -14,12 +15,6 @@ namespace {
 // Where a static object without an outline row puts its (unused) start point.
 constexpr double kNoOutlineOffsetX = -100.0;
 constexpr double kNoOutlineY = 10000.0;
-
-[[noreturn]] void dbFailure(const char *what, const QSqlQuery &query)
-{
-    qDebug() << what << query.lastError().text();
-    fatalError(QStringLiteral("DB error"));
-}
 
 // One row of the placed-objects statement.
 struct ObjectRow

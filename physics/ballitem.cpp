@@ -40,12 +40,7 @@ BallItem::BallItem(
 
 BallItem::~BallItem()
 {
-    cpSpaceRemoveShape(m_space, m_shape);
-    cpSpaceRemoveBody(m_space, m_body);
-    cpShapeFree(m_shape);
-    cpBodyFree(m_body);
-    m_shape = nullptr;
-    m_body = nullptr;
+    freeBodyAndShape();
 }
 
 qreal BallItem::rimSpeed() const
@@ -71,11 +66,7 @@ void BallItem::applyDriveImpulse(qreal t)
 PhysicsItem *BallItem::clone() const
 {
     auto *copy = new BallItem(m_physics, m_radius, cpBodyGetMass(m_body), ownerItem(), group(), m_spriteName);
-    copy->setBodyAngle(bodyAngle());
-    copy->setBodyPos(bodyX(), bodyY());
-    copy->setElasticity(elasticity());
-    copy->setFriction(friction());
-    copy->setTypeId(typeId());
+    copyStateTo(copy);
     return copy;
 }
 

@@ -37,35 +37,20 @@ BoxItem::BoxItem(Physics *physics, qreal width, qreal height, qreal mass, const 
 
 BoxItem::~BoxItem()
 {
-    cpSpaceRemoveShape(m_space, m_shape);
-    cpSpaceRemoveBody(m_space, m_body);
-    cpShapeFree(m_shape);
-    cpBodyFree(m_body);
-    m_shape = nullptr;
-    m_body = nullptr;
+    freeBodyAndShape();
 }
 
 PhysicsItem *BoxItem::clone() const
 {
     auto *copy = new BoxItem(m_physics, width(), height(), cpBodyGetMass(m_body), m_spriteName);
-    copy->setBodyAngle(bodyAngle());
-    copy->setBodyPos(bodyX(), bodyY());
-    copy->setElasticity(elasticity());
-    copy->setFriction(friction());
-    copy->setTypeId(typeId());
+    copyStateTo(copy);
     return copy;
 }
 
 void BoxItem::updateFromBody()
 {
-    if (!m_body)
-        return;
-    const cpVect p = cpBodyGetPosition(m_body);
-    const qreal degrees = radToDeg(cpBodyGetAngle(m_body));
-    setPos(p.x, p.y);
-    setRotation(degrees);
-    m_rect.setPos(p.x, p.y);
-    m_rect.setRotation(degrees);
+    applyBodyPose(this);
+    applyBodyPose(&m_rect);
 }
 
 void BoxItem::advance(int phase)

@@ -42,11 +42,18 @@ cpSpace *newSpaceQuietly()
 }
 } // namespace
 
-double radToDeg(double a) { return 180.0 * a / kPi; }
-double degToRad(double d) { return kPi * d / 180.0; }
+double radToDeg(double a)
+{
+    return 180.0 * a / kPi;
+}
+double degToRad(double d)
+{
+    return kPi * d / 180.0;
+}
 
 Physics::Physics(int gravity, QObject *parent)
-    : QObject(parent), m_step(kTimeStep)
+    : QObject(parent)
+    , m_step(kTimeStep)
 {
     m_space = newSpaceQuietly();
     cpSpaceSetGravity(m_space, cpv(0.0, double(gravity)));
@@ -66,7 +73,10 @@ double Physics::biasForStepFraction(double fraction) const
     return std::pow(1.0 - fraction, 1.0 / m_step);
 }
 
-void Physics::update() { cpSpaceStep(m_space, m_step); }
+void Physics::update()
+{
+    cpSpaceStep(m_space, m_step);
+}
 
 // Frees whatever items left in the space. Constraints go first: removing one
 // wakes both its bodies, so no body may be freed while a constraint still

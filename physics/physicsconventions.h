@@ -14,16 +14,16 @@ constexpr int physicsStepsPerTick = 1;
 enum CollisionType : cpCollisionType {
     CollisionDefault = 0, // frame's second polygon, knee, rider mass, mud, ragdoll
     CollisionTerrain = 1,
-    CollisionFrame = 3,   // the bike's main frame polygon
-    CollisionHead = 5,    // rider's head while he is on the bike
+    CollisionFrame = 3, // the bike's main frame polygon
+    CollisionHead = 5, // rider's head while he is on the bike
     CollisionWheel = 6,
-    CollisionObject = 8,  // everything loaded from a level
+    CollisionObject = 8, // everything loaded from a level
 };
 
 // Groups: shapes of the same non-zero group never collide.
 namespace PhysicsGroup {
 constexpr cpGroup None = 0;
-constexpr cpGroup Bike = 1;      // frame, head, wheels, mud particles
+constexpr cpGroup Bike = 1; // frame, head, wheels, mud particles
 constexpr cpGroup Terrain = 2;
 constexpr cpGroup RiderMass = 3; // rider mass and the knee circle
 constexpr cpGroup Ragdoll = 4;
@@ -61,7 +61,13 @@ inline void setShapeLayers(cpShape *shape, cpBitmask layers)
     cpShapeSetFilter(shape, f);
 }
 
-inline cpGroup shapeGroup(const cpShape *shape) { return cpShapeGetFilter(shape).group; }
-inline cpBitmask shapeLayers(const cpShape *shape) { return cpShapeGetFilter(shape).categories; }
+inline cpGroup shapeGroup(const cpShape *shape)
+{
+    return cpShapeGetFilter(shape).group;
+}
+inline cpBitmask shapeLayers(const cpShape *shape)
+{
+    return cpShapeGetFilter(shape).categories;
+}
 
 #endif

@@ -7,7 +7,9 @@
 #include <chipmunk/chipmunk_structs.h>
 #include <cmath>
 
-PhysicsItem::PhysicsItem(PhysicsItem *ownerItem) : QGraphicsItem(nullptr), m_ownerItem(ownerItem)
+PhysicsItem::PhysicsItem(PhysicsItem *ownerItem)
+    : QGraphicsItem(nullptr)
+    , m_ownerItem(ownerItem)
 {
     resetToInitial();
 }
@@ -23,9 +25,15 @@ PhysicsItem::~PhysicsItem()
     }
 }
 
-PhysicsItem *PhysicsItem::clone() const { return nullptr; }
+PhysicsItem *PhysicsItem::clone() const
+{
+    return nullptr;
+}
 
-bool PhysicsItem::isStatic() const { return m_body == nullptr; }
+bool PhysicsItem::isStatic() const
+{
+    return m_body == nullptr;
+}
 
 void PhysicsItem::setBodyPos(qreal x, qreal y)
 {
@@ -122,17 +130,50 @@ void PhysicsItem::setLayers(unsigned int mask)
         setShapeLayers(m_shape, cpBitmask(mask));
 }
 
-int PhysicsItem::group() const { return m_shape ? int(shapeGroup(m_shape)) : 0; }
-unsigned int PhysicsItem::layers() const { return m_shape ? unsigned(shapeLayers(m_shape)) : 0u; }
-int PhysicsItem::collisionType() const { return m_shape ? int(cpShapeGetCollisionType(m_shape)) : 0; }
-qreal PhysicsItem::angularVelocity() const { return m_body ? cpBodyGetAngularVelocity(m_body) : 0.0; }
-qreal PhysicsItem::velocityX() const { return m_body ? cpBodyGetVelocity(m_body).x : 0.0; }
-qreal PhysicsItem::velocityY() const { return m_body ? cpBodyGetVelocity(m_body).y : 0.0; }
-qreal PhysicsItem::bodyAngle() const { return m_body ? radToDeg(cpBodyGetAngle(m_body)) : 0.0; }
-qreal PhysicsItem::bodyX() const { return m_body ? cpBodyGetPosition(m_body).x : 0.0; }
-qreal PhysicsItem::bodyY() const { return m_body ? cpBodyGetPosition(m_body).y : 0.0; }
-qreal PhysicsItem::friction() const { return m_shape ? cpShapeGetFriction(m_shape) : 0.0; }
-qreal PhysicsItem::elasticity() const { return m_shape ? cpShapeGetElasticity(m_shape) : 0.0; }
+int PhysicsItem::group() const
+{
+    return m_shape ? int(shapeGroup(m_shape)) : 0;
+}
+unsigned int PhysicsItem::layers() const
+{
+    return m_shape ? unsigned(shapeLayers(m_shape)) : 0u;
+}
+int PhysicsItem::collisionType() const
+{
+    return m_shape ? int(cpShapeGetCollisionType(m_shape)) : 0;
+}
+qreal PhysicsItem::angularVelocity() const
+{
+    return m_body ? cpBodyGetAngularVelocity(m_body) : 0.0;
+}
+qreal PhysicsItem::velocityX() const
+{
+    return m_body ? cpBodyGetVelocity(m_body).x : 0.0;
+}
+qreal PhysicsItem::velocityY() const
+{
+    return m_body ? cpBodyGetVelocity(m_body).y : 0.0;
+}
+qreal PhysicsItem::bodyAngle() const
+{
+    return m_body ? radToDeg(cpBodyGetAngle(m_body)) : 0.0;
+}
+qreal PhysicsItem::bodyX() const
+{
+    return m_body ? cpBodyGetPosition(m_body).x : 0.0;
+}
+qreal PhysicsItem::bodyY() const
+{
+    return m_body ? cpBodyGetPosition(m_body).y : 0.0;
+}
+qreal PhysicsItem::friction() const
+{
+    return m_shape ? cpShapeGetFriction(m_shape) : 0.0;
+}
+qreal PhysicsItem::elasticity() const
+{
+    return m_shape ? cpShapeGetElasticity(m_shape) : 0.0;
+}
 
 void PhysicsItem::debugPrint(int index) const
 {
@@ -140,8 +181,8 @@ void PhysicsItem::debugPrint(int index) const
         return;
     const cpVect p = cpBodyGetPosition(m_body);
     const cpVect v = cpBodyGetVelocity(m_body);
-    qDebug().noquote() << QString::asprintf("%d: angle %f, pos: %f : %f, vel %f : %f", index,
-                                            cpBodyGetAngle(m_body), p.x, p.y, v.x, v.y);
+    qDebug().noquote() << QString::asprintf(
+        "%d: angle %f, pos: %f : %f, vel %f : %f", index, cpBodyGetAngle(m_body), p.x, p.y, v.x, v.y);
 }
 
 void PhysicsItem::resetToInitial()
@@ -160,7 +201,38 @@ void PhysicsItem::setInitialPos(qreal x, qreal y)
     m_initialY = y;
 }
 
-void PhysicsItem::setInitialAngle(qreal degrees) { m_initialAngle = degrees; }
+void PhysicsItem::setInitialAngle(qreal degrees)
+{
+    m_initialAngle = degrees;
+}
+
+void PhysicsItem::copyStateTo(PhysicsItem *copy) const
+{
+    copy->setBodyAngle(bodyAngle());
+    copy->setBodyPos(bodyX(), bodyY());
+    copy->setElasticity(elasticity());
+    copy->setFriction(friction());
+    copy->setTypeId(typeId());
+}
+
+void PhysicsItem::applyBodyPose(QGraphicsItem *item) const
+{
+    if (!m_body)
+        return;
+    const cpVect p = cpBodyGetPosition(m_body);
+    item->setPos(p.x, p.y);
+    item->setRotation(radToDeg(cpBodyGetAngle(m_body)));
+}
+
+void PhysicsItem::freeBodyAndShape()
+{
+    cpSpaceRemoveShape(m_space, m_shape);
+    cpSpaceRemoveBody(m_space, m_body);
+    cpShapeFree(m_shape);
+    cpBodyFree(m_body);
+    m_shape = nullptr;
+    m_body = nullptr;
+}
 
 void PhysicsItem::storeInitial()
 {

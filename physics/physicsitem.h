@@ -74,6 +74,16 @@ public:
     cpSpace *space() const { return m_space; }
 
 protected:
+    // For clone(): gives the copy this item's body angle and position, shape
+    // elasticity and friction, and type id.
+    void copyStateTo(PhysicsItem *copy) const;
+    // Puts item (this one or a helper item it draws with) at the body's
+    // position and rotation, in degrees.
+    void applyBodyPose(QGraphicsItem *item) const;
+    // For subclasses with one body and one shape of their own in the space:
+    // removes both from the space and frees them.
+    void freeBodyAndShape();
+
     cpSpace *m_space = nullptr;
     cpBody *m_body = nullptr;
     cpShape *m_shape = nullptr;

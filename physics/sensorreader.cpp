@@ -1,3 +1,5 @@
 #include "sensorreader.h"
 
-SensorReader::SensorReader(QObject *parent) : QObject(parent) {}
+SensorReader::SensorReader(QObject *parent)
+    : QObject(parent)
+{ }

@@ -7,6 +7,7 @@
 #include "physics/boxitem.h"
 #include "physics/physics.h"
 #include "physics/physicssegment.h"
+#include "testsupport.h"
 
 #include <QGraphicsPixmapItem>
 #include <QGraphicsScene>

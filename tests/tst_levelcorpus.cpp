@@ -15,46 +15,6 @@ namespace {
 const QString kProbe = QStringLiteral(LEVELPROBE_PATH);
 constexpr int kManyVertices = 100000;
 
-// Runs statements on a database file; returns the first error, or empty.
-QString execFile(const QString &file, const QStringList &statements)
-{
-    QString error;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "corpus");
-        db.setDatabaseName(file);
-        if (!db.open())
-            error = db.lastError().text();
-        QSqlQuery q(db);
-        db.transaction();
-        for (const QString &s : statements) {
-            if (error.isEmpty() && !q.exec(s))
-                error = s + ": " + q.lastError().text();
-        }
-        db.commit();
-        q.finish();
-        db.close();
-    }
-    QSqlDatabase::removeDatabase("corpus");
-    return error;
-}
-
-QVariant queryValue(const QString &file, const QString &statement)
-{
-    QVariant value;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "corpus");
-        db.setDatabaseName(file);
-        if (db.open()) {
-            QSqlQuery q(db);
-            if (q.exec(statement) && q.next())
-                value = q.value(0);
-        }
-        db.close();
-    }
-    QSqlDatabase::removeDatabase("corpus");
-    return value;
-}
-
 QString testLevels()
 {
     return TestSupport::binaryDir() + "/testlevels.db";
@@ -149,7 +109,7 @@ private slots:
         } else {
             QVERIFY(QFile::copy(testLevels(), db));
             QFile(db).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-            const QString error = execFile(db, statements);
+            const QString error = TestSupport::execSql(db, statements);
             QVERIFY2(error.isEmpty(), qPrintable(error));
         }
         const auto r = TestSupport::runProcess(kProbe, {"load", "90", QString::number(level)}, dir.path());
@@ -198,9 +158,11 @@ private slots:
         const auto r = TestSupport::runProcess(kProbe, {"start"}, dir.path());
         QCOMPARE(r.exitCode, 0);
         const QString results = dir.filePath("results.db");
-        QCOMPARE(queryValue(results, "SELECT id || ',' || sounds_enabled FROM gamesettings").toString(),
+        QCOMPARE(TestSupport::querySql(results, "SELECT id || ',' || sounds_enabled FROM gamesettings")
+                     .value(0)
+                     .toString(),
             QString("1,1"));
-        QCOMPARE(queryValue(results, "SELECT count(*) FROM levelresult").toInt(), 0);
+        QCOMPARE(TestSupport::querySql(results, "SELECT count(*) FROM levelresult").value(0).toInt(), 0);
     }
 
     // The save is durable when it returns: a kill right after it loses
@@ -224,7 +186,9 @@ private slots:
         const auto r = TestSupport::runProcess(kProbe, {"read-best", "90", "4"}, dir.path());
         QCOMPARE(r.exitCode, 0);
         QVERIFY2(r.standardOutput.startsWith("best=17.5 status=2 id="), qPrintable(r.standardOutput));
-        QCOMPARE(queryValue(dir.filePath("results.db"), "PRAGMA integrity_check").toString(), QString("ok"));
+        QCOMPARE(
+            TestSupport::querySql(dir.filePath("results.db"), "PRAGMA integrity_check").value(0).toString(),
+            QString("ok"));
     }
 };
 

@@ -21,34 +21,6 @@
 namespace {
 constexpr int kTestPack = 90;
 
-int shapeCount(cpSpace *space)
-{
-    int n = 0;
-    cpSpaceEachShape(
-        space, [](cpShape *, void *d) { ++*static_cast<int *>(d); }, &n);
-    return n;
-}
-
-// Runs one query on a database file through its own connection.
-QVariantList queryFile(const QString &file, const QString &statement)
-{
-    QVariantList rows;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "inspect");
-        db.setDatabaseName(file);
-        if (db.open()) {
-            QSqlQuery q(db);
-            if (q.exec(statement)) {
-                while (q.next())
-                    rows.append(q.value(0));
-            }
-        }
-        db.close();
-    }
-    QSqlDatabase::removeDatabase("inspect");
-    return rows;
-}
-
 // A game folder with a copy of a level database, made the working directory
 // for the fixture's lifetime. Declared order is teardown order: the manager
 // goes first, then the scene (which frees the items), then the world.
@@ -93,8 +65,10 @@ private slots:
             game.manager->setSoundsEnabled(false);
             QVERIFY(!game.manager->soundsEnabled());
         }
-        QCOMPARE(queryFile(folder.file("results.db"), "SELECT count(*) FROM levelresult"), QVariantList {0});
-        QCOMPARE(queryFile(folder.file("results.db"), "SELECT id || ',' || sounds_enabled FROM gamesettings"),
+        QCOMPARE(TestSupport::querySql(folder.file("results.db"), "SELECT count(*) FROM levelresult"),
+            QVariantList {0});
+        QCOMPARE(TestSupport::querySql(
+                     folder.file("results.db"), "SELECT id || ',' || sounds_enabled FROM gamesettings"),
             QVariantList {"1,0"});
         Game again;
         QVERIFY(!again.manager->soundsEnabled());
@@ -133,7 +107,7 @@ private slots:
         auto *sign = static_cast<GroundItem *>(level->physicsItems()[6]);
         QCOMPARE(sign->segments().size(), 0);
         // 4 + 4 terrain, 8 + 8 rock outlines, one ball, one box.
-        QCOMPARE(shapeCount(game.physics.space()), 26);
+        QCOMPARE(TestSupport::shapeCount(game.physics.space()), 26);
         QCOMPARE(game.scene.items().size(), 8);
         QGraphicsPixmapItem *finish = level->finishLineItem();
         QVERIFY(finish);
@@ -146,7 +120,7 @@ private slots:
 
         // The next load clears this level from the scene and the world.
         game.manager->LoadLevel(kTestPack, 4);
-        QCOMPARE(shapeCount(game.physics.space()), 4);
+        QCOMPARE(TestSupport::shapeCount(game.physics.space()), 4);
         QCOMPARE(game.scene.items().size(), 2);
     }
 
@@ -180,7 +154,7 @@ private slots:
         QCOMPARE(level->levelNumber(), 0);
         QCOMPARE(level->goldTime(), 0.0);
         QCOMPARE(game.scene.items().size(), 0);
-        QCOMPARE(shapeCount(game.physics.space()), 0);
+        QCOMPARE(TestSupport::shapeCount(game.physics.space()), 0);
         QCOMPARE(game.manager->currentLevelPack(), kTestPack);
         QCOMPARE(game.manager->currentLevelNumber(), 3);
     }
@@ -231,7 +205,8 @@ private slots:
             game.manager->saveLevelResult(level);
             QCOMPARE(level->levelResultId(), resultId);
         }
-        QCOMPARE(queryFile(folder.file("results.db"), "SELECT id FROM levelresult"), QVariantList {resultId});
+        QCOMPARE(TestSupport::querySql(folder.file("results.db"), "SELECT id FROM levelresult"),
+            QVariantList {resultId});
         Game restarted;
         Level *level = restarted.manager->LoadLevel(kTestPack, 4);
         QCOMPARE(level->levelResultId(), resultId);
@@ -262,8 +237,8 @@ private slots:
             level->setBestTime(12, true);
             game.manager->saveLevelResult(level);
         }
-        QCOMPARE(
-            queryFile(folder.file("results.db"), "SELECT besttime FROM levelresult"), QVariantList {12.0});
+        QCOMPARE(TestSupport::querySql(folder.file("results.db"), "SELECT besttime FROM levelresult"),
+            QVariantList {12.0});
     }
 
     // A results file left without tables (a first start stopped while creating
@@ -279,14 +254,16 @@ private slots:
             Game game;
             QVERIFY(game.manager->soundsEnabled());
         }
-        QCOMPARE(queryFile(folder.file("results.db"), "SELECT sounds_enabled FROM gamesettings WHERE id = 1"),
+        QCOMPARE(TestSupport::querySql(
+                     folder.file("results.db"), "SELECT sounds_enabled FROM gamesettings WHERE id = 1"),
             QVariantList {1});
 
         GameFolder second;
-        queryFile(second.file("results.db"),
+        TestSupport::querySql(second.file("results.db"),
             "CREATE TABLE levelresult (id INTEGER PRIMARY KEY, level_id INTEGER, status INTEGER, besttime "
             "REAL)");
-        queryFile(second.file("results.db"), "INSERT INTO levelresult VALUES (7, 90004, 2, 15.5)");
+        TestSupport::querySql(
+            second.file("results.db"), "INSERT INTO levelresult VALUES (7, 90004, 2, 15.5)");
         {
             Game game;
             QVERIFY(game.manager->soundsEnabled());
@@ -294,7 +271,8 @@ private slots:
             QCOMPARE(level->levelResultId(), 7);
             QCOMPARE(level->bestTime(), 15.5);
         }
-        QCOMPARE(queryFile(second.file("results.db"), "SELECT count(*) FROM gamesettings"), QVariantList {1});
+        QCOMPARE(TestSupport::querySql(second.file("results.db"), "SELECT count(*) FROM gamesettings"),
+            QVariantList {1});
     }
 
     void shippedFirstLevelLoads()

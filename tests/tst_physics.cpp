@@ -30,7 +30,8 @@ cpShape *addGround(cpSpace *space, cpFloat y)
     return ground;
 }
 
-struct HandlerLog {
+struct HandlerLog
+{
     int calls = 0;
     int firstTypeWrong = 0;
 };
@@ -67,7 +68,7 @@ QByteArray runDeterminismScene(int steps)
     QByteArray state;
     for (cpBody *b : bodies) {
         const double v[6] = {cpBodyGetPosition(b).x, cpBodyGetPosition(b).y, cpBodyGetAngle(b),
-                             cpBodyGetVelocity(b).x, cpBodyGetVelocity(b).y, cpBodyGetAngularVelocity(b)};
+            cpBodyGetVelocity(b).x, cpBodyGetVelocity(b).y, cpBodyGetAngularVelocity(b)};
         state.append(reinterpret_cast<const char *>(v), sizeof v);
     }
     return state;
@@ -103,7 +104,8 @@ private slots:
         Physics physics(450);
         const double left = std::pow(physics.biasForStepFraction(0.4), physics.timeStep());
         QVERIFY(std::abs(left - 0.6) < 1e-12);
-        QVERIFY(std::abs(cpSpaceGetCollisionBias(physics.space()) - physics.biasForStepFraction(0.4)) < 1e-15);
+        QVERIFY(
+            std::abs(cpSpaceGetCollisionBias(physics.space()) - physics.biasForStepFraction(0.4)) < 1e-15);
     }
 
     void sameGroupNeverCollides()
@@ -114,7 +116,8 @@ private slots:
         setShapeGroup(ground, PhysicsGroup::Bike);
         cpBody *ball = addBall(space, cpv(0, 80));
         cpShape *ballShape = nullptr;
-        cpBodyEachShape(ball, [](cpBody *, cpShape *s, void *d) { *static_cast<cpShape **>(d) = s; }, &ballShape);
+        cpBodyEachShape(
+            ball, [](cpBody *, cpShape *s, void *d) { *static_cast<cpShape **>(d) = s; }, &ballShape);
         setShapeGroup(ballShape, PhysicsGroup::Bike);
         for (int i = 0; i < 100; ++i)
             physics.update();
@@ -136,8 +139,11 @@ private slots:
         addGround(space, 100);
         cpBody *frame = addBall(space, cpv(0, 80));
         cpBody *wheel = addBall(space, cpv(50, 80));
-        cpBodyEachShape(frame, [](cpBody *, cpShape *s, void *) { setShapeLayers(s, PhysicsLayers::SecondFrame); }, nullptr);
-        cpBodyEachShape(wheel, [](cpBody *, cpShape *s, void *) { setShapeLayers(s, PhysicsLayers::Wheels); }, nullptr);
+        cpBodyEachShape(
+            frame, [](cpBody *, cpShape *s, void *) { setShapeLayers(s, PhysicsLayers::SecondFrame); },
+            nullptr);
+        cpBodyEachShape(
+            wheel, [](cpBody *, cpShape *s, void *) { setShapeLayers(s, PhysicsLayers::Wheels); }, nullptr);
         for (int i = 0; i < 100; ++i)
             physics.update();
         QVERIFY2(cpBodyGetPosition(frame).y > 150, "mask 2 falls through terrain of mask 17");
@@ -162,7 +168,8 @@ private slots:
         h->userData = &log;
         auto addWheel = [&] {
             cpBody *b = addBall(space, cpv(0, 85));
-            cpBodyEachShape(b, [](cpBody *, cpShape *s, void *) { cpShapeSetCollisionType(s, CollisionWheel); }, nullptr);
+            cpBodyEachShape(
+                b, [](cpBody *, cpShape *s, void *) { cpShapeSetCollisionType(s, CollisionWheel); }, nullptr);
         };
         if (wheelFirst)
             addWheel();

@@ -28,10 +28,10 @@ public:
             cpBodyFree(m_body);
         }
     }
-    void updateFromBody() override {}
+    void updateFromBody() override { }
     int physicsItemType() const override { return KindBall; }
     QRectF boundingRect() const override { return QRectF(); }
-    void paint(QPainter *, const QStyleOptionGraphicsItem *, QWidget *) override {}
+    void paint(QPainter *, const QStyleOptionGraphicsItem *, QWidget *) override { }
 };
 } // namespace
 

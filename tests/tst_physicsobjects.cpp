@@ -14,14 +14,6 @@
 #include <QtTest>
 
 namespace {
-int shapeCount(cpSpace *space)
-{
-    int n = 0;
-    cpSpaceEachShape(
-        space, [](cpShape *, void *d) { ++*static_cast<int *>(d); }, &n);
-    return n;
-}
-
 // Paints an item centred in a white image of size x size pixels.
 QImage render(QGraphicsItem &item, int size)
 {
@@ -54,7 +46,7 @@ private slots:
         QCOMPARE(ball.layers(), unsigned(CP_ALL_CATEGORIES));
         BallItem wheel(&physics, 10, 1, nullptr, PhysicsGroup::Bike, QString());
         QCOMPARE(wheel.group(), int(PhysicsGroup::Bike));
-        QCOMPARE(shapeCount(physics.space()), 2);
+        QCOMPARE(TestSupport::shapeCount(physics.space()), 2);
     }
 
     void ballDestructorLeavesSpaceEmpty()
@@ -63,7 +55,7 @@ private slots:
         {
             BallItem ball(&physics, 5, 1);
         }
-        QCOMPARE(shapeCount(physics.space()), 0);
+        QCOMPARE(TestSupport::shapeCount(physics.space()), 0);
     }
 
     // The sprite turns at 150/180 of the body: a half turn shows as 150 degrees.
@@ -232,7 +224,7 @@ private slots:
                 physics.update();
             QVERIFY(qAbs(ball.bodyY() - 89.0) < 1.0);
         }
-        QCOMPARE(shapeCount(physics.space()), 0);
+        QCOMPARE(TestSupport::shapeCount(physics.space()), 0);
     }
 
     // A moved end point rebuilds the shape: the group stays, collision type
@@ -259,9 +251,9 @@ private slots:
             QCOMPARE(segment.group(), 2);
             QCOMPARE(segment.collisionType(), 0);
             QCOMPARE(segment.layers(), unsigned(CP_ALL_CATEGORIES));
-            QCOMPARE(shapeCount(physics.space()), 1);
+            QCOMPARE(TestSupport::shapeCount(physics.space()), 1);
         }
-        QCOMPARE(shapeCount(physics.space()), 0);
+        QCOMPARE(TestSupport::shapeCount(physics.space()), 0);
         cpBodyFree(body);
     }
 

@@ -1,15 +1,24 @@
 #include "testsupport.h"
 
 #include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QtGlobal>
 
 namespace TestSupport {
 
-QString sourceDir() { return qEnvironmentVariable("VELOCRAG_SOURCE_DIR"); }
-QString binaryDir() { return qEnvironmentVariable("VELOCRAG_BINARY_DIR"); }
+QString sourceDir()
+{
+    return qEnvironmentVariable("VELOCRAG_SOURCE_DIR");
+}
+QString binaryDir()
+{
+    return qEnvironmentVariable("VELOCRAG_BINARY_DIR");
+}
 
-ProcessResult runProcess(const QString &program, const QStringList &arguments,
-                         const QString &workingDirectory, int timeoutMs)
+ProcessResult runProcess(
+    const QString &program, const QStringList &arguments, const QString &workingDirectory, int timeoutMs)
 {
     ProcessResult result;
     QProcess process;
@@ -31,6 +40,59 @@ ProcessResult runProcess(const QString &program, const QStringList &arguments,
     result.standardOutput = QString::fromLocal8Bit(process.readAllStandardOutput());
     result.standardError = QString::fromLocal8Bit(process.readAllStandardError());
     return result;
+}
+
+int shapeCount(cpSpace *space)
+{
+    int n = 0;
+    cpSpaceEachShape(
+        space, [](cpShape *, void *count) { ++*static_cast<int *>(count); }, &n);
+    return n;
+}
+
+namespace {
+const char *const kSqlConnection = "testsupport";
+} // namespace
+
+QString execSql(const QString &file, const QStringList &statements)
+{
+    QString error;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", kSqlConnection);
+        db.setDatabaseName(file);
+        if (!db.open())
+            error = db.lastError().text();
+        QSqlQuery q(db);
+        db.transaction();
+        for (const QString &s : statements) {
+            if (error.isEmpty() && !q.exec(s))
+                error = s + ": " + q.lastError().text();
+        }
+        db.commit();
+        q.finish();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(kSqlConnection);
+    return error;
+}
+
+QVariantList querySql(const QString &file, const QString &statement)
+{
+    QVariantList rows;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", kSqlConnection);
+        db.setDatabaseName(file);
+        if (db.open()) {
+            QSqlQuery q(db);
+            if (q.exec(statement)) {
+                while (q.next())
+                    rows.append(q.value(0));
+            }
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(kSqlConnection);
+    return rows;
 }
 
 } // namespace TestSupport

@@ -3,6 +3,8 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVariantList>
+#include <chipmunk/chipmunk.h>
 
 // Helpers shared by the tests.
 namespace TestSupport {
@@ -12,7 +14,8 @@ QString sourceDir();
 QString binaryDir();
 
 // Result of running a command to its end.
-struct ProcessResult {
+struct ProcessResult
+{
     int exitCode = -1;
     bool crashed = false; // ended by a signal
     QString standardOutput;
@@ -22,7 +25,17 @@ struct ProcessResult {
 // Runs a program with arguments in a working directory and waits for it
 // (timeout in ms). Used for fatal paths that must end the process.
 ProcessResult runProcess(const QString &program, const QStringList &arguments,
-                         const QString &workingDirectory = QString(), int timeoutMs = 60000);
+    const QString &workingDirectory = QString(), int timeoutMs = 60000);
+
+// Number of shapes in a physics space, static and moving.
+int shapeCount(cpSpace *space);
+
+// Runs statements on an SQLite file through a connection of its own, in one
+// transaction; returns the first error (with its statement), or empty.
+QString execSql(const QString &file, const QStringList &statements);
+// The first column of every row a query on an SQLite file returns (empty
+// when the file or the query fails).
+QVariantList querySql(const QString &file, const QString &statement);
 
 } // namespace TestSupport
 

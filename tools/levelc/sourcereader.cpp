@@ -302,9 +302,6 @@ void SourceReader::readScene(const QJsonObject &o, SourceLevel &level) const
 SourceLevel SourceReader::readLevel(const QString &file)
 {
     const QJsonObject o = readDocument(file);
-    checkKeys(o, QString(),
-        {"name", "id", "pack", "number", "bikeNumber", "backgroundNumber", "bikeStart", "finishLine", "times",
-            "scene", "terrain", "objects"});
     SourceLevel level;
     level.file = file;
     level.pack = wholeNumber(require(o, "pack", QString()), "pack");
@@ -314,6 +311,9 @@ SourceLevel SourceReader::readLevel(const QString &file)
     m_context.subject += QLatin1Char(' ') + quoted(level.name);
     if (level.name.isEmpty())
         reject("name", QStringLiteral("a level needs a short name"));
+    checkKeys(o, QString(),
+        {"name", "id", "pack", "number", "bikeNumber", "backgroundNumber", "bikeStart", "finishLine", "times",
+            "scene", "terrain", "objects"});
     if (level.pack != kRetiredPack && (level.pack < 1 || level.pack > kMaxPack))
         reject("pack", QStringLiteral("must be 1..%1, or -1 for a retired level").arg(kMaxPack));
     if (level.number < 1 || level.number >= kPackIdStride)
