@@ -3,7 +3,13 @@
 // digit strip has a glyph in every cell and nothing between the cells; object
 // pictures fill the shapes of their physics bodies; ground textures tile.
 
+#include "testsupport.h"
+
+#include <QFile>
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QtTest>
 #include <cmath>
 
@@ -279,6 +285,115 @@ private slots:
         }
         for (int y = 2; y < h - 2; ++y)
             QVERIFY(alphaAt(image, w - 3, y) > 200);
+    }
+
+    void riderSpritesCoverTheirRagdollBoxes_data()
+    {
+        // Each limb sprite is drawn centred on its ragdoll box at natural size.
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QSize>("box");
+        QTest::newRow("torso") << "driver_body.png" << QSize(15, 55);
+        QTest::newRow("thigh") << "driver_foot_high.png" << QSize(37, 10);
+        QTest::newRow("shin") << "driver_foot_low.png" << QSize(10, 40);
+        QTest::newRow("arm") << "driver_hand.png" << QSize(40, 10);
+    }
+
+    void riderSpritesCoverTheirRagdollBoxes()
+    {
+        QFETCH(QString, file);
+        QFETCH(QSize, box);
+        const QImage image = load(file);
+        // Not much larger than the box either, or the limb floats off its body.
+        QVERIFY(image.width() >= box.width() && image.width() <= box.width() + 22);
+        QVERIFY(image.height() >= box.height() && image.height() <= box.height() + 12);
+        const double cx = image.width() / 2.0, cy = image.height() / 2.0;
+        // The long axis of the box is drawn from end to end (2 px in).
+        if (box.width() > box.height()) {
+            for (double x = cx - box.width() / 2.0 + 2; x <= cx + box.width() / 2.0 - 2; x += 1)
+                QVERIFY2(alphaAt(image, x, cy) > 200, qPrintable(QString("x %1").arg(x)));
+        } else {
+            for (double y = cy - box.height() / 2.0 + 2; y <= cy + box.height() / 2.0 - 2; y += 1)
+                QVERIFY2(alphaAt(image, cx, y) > 200, qPrintable(QString("y %1").arg(y)));
+        }
+    }
+
+    void bikeSpansItsFrame()
+    {
+        // Drawn from frame (-50,-20): the frame polygon x -42.7 ... 38 maps to
+        // picture x 7.3 ... 88, which the body of the bike must reach.
+        const QImage image = load("bike.png");
+        int left = image.width(), right = -1;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (alphaAt(image, x, y) > 200) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                }
+        QVERIFY2(left <= 8, qPrintable(QString::number(left)));
+        QVERIFY2(right >= 88, qPrintable(QString::number(right)));
+        // The wheels are separate pictures: the axles are not covered.
+        QCOMPARE(alphaAt(image, 18, 42), 0); // rear axle (-32, 22.4)
+        QCOMPARE(alphaAt(image, 83, 40), 0); // front axle (33.6, 20.8)
+    }
+
+    void objectCatalogueMatchesThePictures()
+    {
+        // The level sources' object-type catalogue gives each ball and box its
+        // physics size and each static object its collision outline; the
+        // pictures must agree with it.
+        QFile file(TestSupport::sourceDir() + "/levels/sources/objecttypes.json");
+        if (!file.exists())
+            QSKIP("no object-type catalogue in this tree");
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QJsonArray types
+            = QJsonDocument::fromJson(file.readAll()).object().value("objecttypes").toArray();
+        QVERIFY(!types.isEmpty());
+        int checked = 0;
+        for (const QJsonValue &value : types) {
+            const QJsonObject type = value.toObject();
+            const QString picture = type.value("picture").toString().section('/', -1);
+            if (picture.isEmpty())
+                continue;
+            const QImage image = load(picture);
+            QVERIFY2(!image.isNull(), qPrintable(picture + " named by the catalogue is missing"));
+            const QString kind = type.value("kind").toString();
+            const int width = type.value("width").toInt(), height = type.value("height").toInt();
+            if (kind == "Ball")
+                QCOMPARE(image.size(), QSize(width, width));
+            else if (kind == "Box")
+                QCOMPARE(image.size(), QSize(width, height));
+            const QJsonObject outline = type.value("outline").toObject();
+            if (!outline.isEmpty()) {
+                // Every outline point lies on the picture (centred on the
+                // origin) and is drawn just inside, towards the centre.
+                QVector<QPointF> points;
+                const QJsonArray start = outline.value("start").toArray();
+                points << QPointF(start[0].toDouble(), start[1].toDouble());
+                for (const QJsonValue &v : outline.value("vertices").toArray())
+                    points << QPointF(v.toArray()[0].toDouble(), v.toArray()[1].toDouble());
+                QPointF centre;
+                for (const QPointF &pt : points)
+                    centre += pt / points.size();
+                for (const QPointF &pt : points) {
+                    const QPointF onPicture = pt + QPointF(image.width() / 2.0, image.height() / 2.0);
+                    QVERIFY2(onPicture.x() >= -0.01 && onPicture.x() <= image.width() + 0.01
+                            && onPicture.y() >= -0.01 && onPicture.y() <= image.height() + 0.01,
+                        qPrintable(QString("%1: outline point (%2,%3) off the picture")
+                                       .arg(picture)
+                                       .arg(pt.x())
+                                       .arg(pt.y())));
+                    const QPointF towards = centre - pt;
+                    const QPointF inside = onPicture + towards / std::hypot(towards.x(), towards.y()) * 4.0;
+                    QVERIFY2(alphaAt(image, inside.x(), inside.y()) > 200,
+                        qPrintable(QString("%1: not drawn inside outline point (%2,%3)")
+                                       .arg(picture)
+                                       .arg(pt.x())
+                                       .arg(pt.y())));
+                }
+            }
+            ++checked;
+        }
+        QVERIFY(checked >= 16);
     }
 
     void groundTexturesTileSeamlessly_data()

@@ -1,6 +1,8 @@
 #include "artfonts.h"
 
+#include <QFont>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QStringList>
 
 namespace {
@@ -20,6 +22,17 @@ bool loadArtFonts(QString *error)
         const QStringList families = QFontDatabase::applicationFontFamilies(id);
         if (!families.isEmpty())
             g_family = families.first();
+    }
+    // SVG text names the family; make sure it resolves to these files and not
+    // to a look-alike fallback.
+    for (bool bold : {false, true}) {
+        QFont font(g_family);
+        font.setBold(bold);
+        if (QFontInfo(font).family() != g_family) {
+            *error
+                = QString("font family %1 does not resolve (got %2)").arg(g_family, QFontInfo(font).family());
+            return false;
+        }
     }
     return true;
 }

@@ -71,9 +71,9 @@ QImage renderContactSheet(const Manifest &manifest, const QString &imagesDir, do
         }
         cells.append({label, image});
     }
-    cells.append(
-        {"assembly: bike, wheels, rider on the bike; fallen rider on ragdoll boxes (x3, shapes in blue)",
-            renderRiderPreview(byName, 3.0)});
+    cells.append({"assembly (x3): bike and rider at rest with shapes in blue; fallen rider on ragdoll boxes; "
+                  "rider mass at the back and at the front of its groove",
+        renderRiderPreview(byName, 3.0)});
     cells.append({"mock-up: level grid with numbers", renderLevelGridPreview(byName)});
     cells.append({"mock-up: result panel", renderResultPreview(byName)});
     cells.append({"mock-up: pack 1 level at zoom 0.65", renderGamePreview(byName, 1)});

@@ -123,6 +123,22 @@ void cloud(QPainter &p, ArtRandom &random, QPointF at, double scale, QColor ligh
     p.fillPath(puffs, g);
 }
 
+// A small flock of birds seen from afar: shallow "v" strokes.
+void birds(QPainter &p, ArtRandom &random, QPointF at, int count, QColor colour)
+{
+    p.setPen(QPen(colour, 1.8, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::NoBrush);
+    for (int i = 0; i < count; ++i) {
+        const QPointF c = at + QPointF(random.uniform(-40, 40), random.uniform(-18, 18));
+        const double span = random.uniform(4, 7), lift = random.uniform(1.5, 3.5);
+        QPainterPath bird;
+        bird.moveTo(c + QPointF(-span, -lift));
+        bird.quadTo(c + QPointF(-span * 0.4, -lift * 1.2), c);
+        bird.quadTo(c + QPointF(span * 0.4, -lift * 1.2), c + QPointF(span, -lift));
+        p.drawPath(bird);
+    }
+}
+
 void tree(QPainter &p, QPointF foot, double size, QColor leafLight, QColor leafDark)
 {
     p.setPen(Qt::NoPen);
@@ -191,7 +207,7 @@ QImage renderCountryside(const QSize &size)
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     ArtRandom random(1905);
-    sunGlow(p, QPointF(w * 0.11, h * 0.16), 46, QColor(0xff, 0xe0, 0x5c), QColor(255, 250, 200, 150), 230);
+    sunGlow(p, QPointF(w * 0.11, h * 0.16), 46, QColor(0xff, 0xe0, 0x5c), QColor(255, 255, 240, 140), 200);
 
     for (int i = 0; i < 9; ++i) {
         const double x = w * (i + random.uniform(0.0, 0.6)) / 9.0;
@@ -199,6 +215,9 @@ QImage renderCountryside(const QSize &size)
         const double s = random.uniform(0.8, 1.5) * (1.0 - y / h * 0.6);
         cloud(p, random, QPointF(x, y), s, QColor(255, 255, 255), QColor(0xc4, 0xd8, 0xea));
     }
+
+    birds(p, random, QPointF(w * 0.36, h * 0.07), 5, QColor(0x3a, 0x4a, 0x5a, 200));
+    birds(p, random, QPointF(w * 0.72, h * 0.3), 3, QColor(0x3a, 0x4a, 0x5a, 200));
 
     // Distant hazy hills.
     const Profile far = rollingProfile(h * 0.6, 34, 11, w);
@@ -334,6 +353,14 @@ void drawMesas(QPainter &p, const QSize &size, double foot, double minH, double 
             p.setPen(QPen(strata, random.uniform(1.2, 2.6)));
             p.drawLine(QPointF(m.left - 200, y), QPointF(m.right + 200, y + random.uniform(-2, 2)));
         }
+        // Erosion gullies running down the cliff faces.
+        for (double gx = m.left + random.uniform(10, 30); gx < m.right - 8; gx += random.uniform(18, 45)) {
+            QPainterPath gully;
+            gully.moveTo(gx, m.top + random.uniform(3, 12));
+            gully.cubicTo(gx + random.uniform(-4, 4), m.top + (m.foot - m.top) * 0.4, gx + random.uniform(-6, 6),
+                          m.top + (m.foot - m.top) * 0.7, gx + random.uniform(-8, 8), m.foot);
+            p.strokePath(gully, QPen(body.darker(125), random.uniform(1.5, 3.0), Qt::SolidLine, Qt::RoundCap));
+        }
         // Bright cap rock.
         p.setPen(QPen(lit.lighter(112), 3));
         p.drawLine(QPointF(m.left, m.top + 1.5), QPointF(m.right, m.top + 1.5));
@@ -388,6 +415,8 @@ QImage renderCanyon(const QSize &size)
         streak.addEllipse(QRectF(cx + cw * random.uniform(0.15, 0.45), cy - ch * 1.7, cw * 0.45, ch * 2));
         p.fillPath(streak.simplified(), g);
     }
+
+    birds(p, random, QPointF(w * 0.45, h * 0.4), 4, QColor(0x3a, 0x20, 0x34, 220));
 
     drawMesas(p, size, h * 0.72, 40, 95, QColor(0x9a, 0x5e, 0x86), QColor(0xc8, 0x80, 0x8e),
         QColor(0x82, 0x4c, 0x78, 120), 5, 120, 300);

@@ -10,6 +10,10 @@ namespace {
 const QPointF kFrontWheel(33.6, 20.8);
 const QPointF kRearWheel(-32.0, 22.4);
 const QPointF kRiderMass(0.0, -7.5); // spring rest length minus the rider's sag
+// Rider mass at full tilt +1 and -1: the groove ends move by 22.5 and 30.5
+// units along x per unit of tilt.
+const QPointF kMassAtBack(-28.5, -7.5);
+const QPointF kMassAtFront(28.5, -7.5);
 constexpr double kWheelRadius = 20.0;
 const QPointF kHeadCentre(-5.0, -45.0);
 constexpr double kHeadRadius = 12.0;
@@ -21,12 +25,12 @@ void drawPicture(QPainter &p, const QImage &image, QPointF topLeft)
     p.drawImage(QRectF(topLeft, QSizeF(image.size())), image);
 }
 
-void drawRiderOnBike(QPainter &p, const QMap<QString, QImage> &pic, double shake)
+void drawRiderOnBike(QPainter &p, const QMap<QString, QImage> &pic, QPointF mass, double shake)
 {
     const QImage &body = pic["driver_body.png"], &upper = pic["driver_foot_high.png"],
                  &lower = pic["driver_foot_low.png"], &hand = pic["driver_hand.png"];
-    const double a = 0.8 * QLineF(QPointF(0, 0), kRiderMass).angle() + 24;
-    const double k = 0.5 * kRiderMass.y() - 25;
+    const double a = 0.8 * QLineF(QPointF(0, 0), mass).angle() + 24;
+    const double k = 0.5 * mass.y() - 25;
     const int bw = body.width(), bh = body.height(), uw = upper.width(), uh = upper.height(),
               lw = lower.width(), lh = lower.height();
     p.save();
@@ -59,6 +63,11 @@ void drawRiderOnBike(QPainter &p, const QMap<QString, QImage> &pic, double shake
 
 void drawBikeAtRest(QPainter &p, const QMap<QString, QImage> &pic, bool withShapes)
 {
+    drawBike(p, pic, kRiderMass, withShapes);
+}
+
+void drawBike(QPainter &p, const QMap<QString, QImage> &pic, QPointF riderMass, bool withShapes)
+{
     const QImage &wheel = pic["wheel.png"];
     for (QPointF c : {kRearWheel, kFrontWheel})
         drawPicture(p, wheel, c - QPointF(wheel.width() / 2, wheel.height() / 2));
@@ -68,7 +77,7 @@ void drawBikeAtRest(QPainter &p, const QMap<QString, QImage> &pic, bool withShap
     p.drawLine(QPointF(-5, 20), kRearWheel);
     p.drawLine(QPointF(0, 5), kRearWheel);
     drawPicture(p, pic["bike.png"], QPointF(-50, -20));
-    drawRiderOnBike(p, pic, 0.0);
+    drawRiderOnBike(p, pic, riderMass, 0.0);
     if (!withShapes)
         return;
 
@@ -129,7 +138,7 @@ void drawRagdoll(QPainter &p, const QMap<QString, QImage> &pic)
 
 QImage renderRiderPreview(const QMap<QString, QImage> &pictures, double scale)
 {
-    const QSizeF area(260, 130);
+    const QSizeF area(520, 130);
     QImage image((area * scale).toSize(), QImage::Format_ARGB32_Premultiplied);
     image.fill(QColor(0xee, 0xf4, 0xf8));
     QPainter p(&image);
@@ -138,6 +147,14 @@ QImage renderRiderPreview(const QMap<QString, QImage> &pictures, double scale)
     p.save();
     p.translate(70, 75);
     drawBikeAtRest(p, pictures, true);
+    p.restore();
+    p.save();
+    p.translate(330, 75);
+    drawBike(p, pictures, kMassAtBack, false);
+    p.restore();
+    p.save();
+    p.translate(460, 75);
+    drawBike(p, pictures, kMassAtFront, false);
     p.restore();
     p.save();
     p.translate(200, 60);
