@@ -58,3 +58,35 @@ level-bench: deps build
 # Recompile the level sources only (also part of every build).
 levels-db: $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) --target level_databases
+
+# --- Sound developer targets ------------------------------------------------
+# `make fuzz` fuzzes the wave loaders (clang, libFuzzer, ASan + UBSan) for
+# FUZZ_SECONDS; `make test` includes a bounded run of FUZZ_SMOKE_SECONDS.
+# Seeds are read from tests/fuzz/corpus; new inputs go to build-fuzz/corpus,
+# crashing inputs to build-fuzz/crash-*.
+# `make sound-bench` measures the mixer's CPU share for eight looping sounds.
+FUZZ_BUILD         ?= build-fuzz
+FUZZ_SECONDS       ?= 600
+FUZZ_SMOKE_SECONDS ?= 60
+FUZZ_FLAGS          = -rss_limit_mb=2048 -max_len=65536 -artifact_prefix=$(FUZZ_BUILD)/ -print_final_stats=1
+
+.PHONY: fuzz fuzz-build fuzz-smoke sound-bench
+
+test: fuzz-smoke
+
+$(FUZZ_BUILD)/CMakeCache.txt:
+	cmake -S tests/fuzz -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+fuzz-build: deps $(FUZZ_BUILD)/CMakeCache.txt
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+
+fuzz: fuzz-build
+	mkdir -p $(FUZZ_BUILD)/corpus
+	$(FUZZ_BUILD)/wavefuzz -max_total_time=$(FUZZ_SECONDS) $(FUZZ_FLAGS) $(FUZZ_BUILD)/corpus tests/fuzz/corpus
+
+fuzz-smoke: fuzz-build
+	mkdir -p $(FUZZ_BUILD)/corpus
+	$(FUZZ_BUILD)/wavefuzz -max_total_time=$(FUZZ_SMOKE_SECONDS) $(FUZZ_FLAGS) $(FUZZ_BUILD)/corpus tests/fuzz/corpus
+
+sound-bench: deps build
+	$(BUILD)/tools/mixbench/mixbench

@@ -1,0 +1,16 @@
+#include "ge/audiosource.h"
+
+namespace GE {
+
+AudioSource::AudioSource(QObject *parent)
+    : QObject(parent)
+{ }
+
+AudioSource::~AudioSource() = default;
+
+bool AudioSource::mayBeDeleted()
+{
+    return false;
+}
+
+} // namespace GE

@@ -1,0 +1,189 @@
+// The mixer: empty pulls, gains, saturation instead of wrap-around, source
+// ownership, deletion of finished sources in the pull they finish, and
+// adding and removing while another thread pulls.
+
+#include "ge/audiomixer.h"
+
+#include <QPointer>
+#include <QSignalSpy>
+#include <QtTest>
+#include <atomic>
+#include <thread>
+
+namespace {
+// Writes a constant value for `frames` stereo frames, then nothing; may be
+// deleted once it has run out when `oneShot` is set.
+class ConstantSource : public GE::AudioSource
+{
+public:
+    ConstantSource(qint16 value, int frames = 1 << 30, bool oneShot = false)
+        : m_value(value)
+        , m_framesLeft(frames)
+        , m_oneShot(oneShot)
+    { }
+    bool mayBeDeleted() override { return m_oneShot && m_framesLeft == 0; }
+    int fillSamples(qint16 *target, int sampleCount) override
+    {
+        const int frames = qMin(sampleCount / 2, m_framesLeft);
+        std::fill_n(target, frames * 2, m_value);
+        m_framesLeft -= frames;
+        return frames * 2;
+    }
+
+private:
+    qint16 m_value;
+    int m_framesLeft;
+    bool m_oneShot;
+};
+} // namespace
+
+class TestAudioMixer : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void emptyMixerWritesNothing()
+    {
+        GE::AudioMixer mixer;
+        qint16 target[8];
+        std::fill_n(target, 8, qint16(1234));
+        QCOMPARE(mixer.fillSamples(target, 8), 0);
+        for (qint16 v : target)
+            QCOMPARE(v, qint16(1234));
+    }
+
+    void sourcesAreOwnedAndCounted()
+    {
+        GE::AudioMixer mixer;
+        QVERIFY(!mixer.addSource(nullptr));
+        auto *a = new ConstantSource(1);
+        QPointer<GE::AudioSource> b = new ConstantSource(2);
+        QVERIFY(mixer.addSource(a));
+        QVERIFY(!mixer.addSource(a)); // twice would be deleted twice
+        QVERIFY(mixer.addSource(b));
+        QCOMPARE(mixer.sourceCount(), 2);
+        QVERIFY(mixer.removeSource(a));
+        QVERIFY(!mixer.removeSource(a));
+        delete a; // removed sources are the caller's again
+        mixer.deleteAllSources();
+        QCOMPARE(mixer.sourceCount(), 0);
+        QVERIFY(b.isNull());
+    }
+
+    void gains()
+    {
+        GE::AudioMixer mixer;
+        QSignalSpy general(&mixer, &GE::AudioMixer::generalVolumeChanged);
+        QSignalSpy absolute(&mixer, &GE::AudioMixer::absoluteVolumeChanged);
+        QCOMPARE(mixer.fixedGain(), 4096);
+        mixer.setGeneralVolume(0.5f); // no sources: unchanged
+        QCOMPARE(mixer.fixedGain(), 4096);
+        for (int i = 0; i < 4; ++i)
+            mixer.addSource(new ConstantSource(4000));
+        mixer.setGeneralVolume(1.0f);
+        QCOMPARE(mixer.fixedGain(), 1024);
+        QCOMPARE(general.last().at(0).toFloat(), 1024.0f);
+        QCOMPARE(mixer.totalVolume(), 1.0f);
+        qint16 target[4];
+        QCOMPARE(mixer.fillSamples(target, 4), 4);
+        QCOMPARE(target[0], qint16(4000)); // four sources at a quarter each
+        mixer.setGeneralVolume(0.0f);
+        QCOMPARE(mixer.fixedGain(), 0);
+        mixer.setAbsoluteVolume(1.0f);
+        QCOMPARE(mixer.fixedGain(), 4096);
+        QCOMPARE(absolute.last().at(0).toFloat(), 4096.0f);
+        mixer.setAbsoluteVolume(0.6f);
+        QCOMPARE(mixer.fixedGain(), 2457); // truncated
+        mixer.setAbsoluteVolume(qQNaN());
+        QCOMPARE(mixer.fixedGain(), 0);
+        mixer.setAbsoluteVolume(-1.0f);
+        QCOMPARE(mixer.fixedGain(), 0);
+    }
+
+    // Two loud sources clip at the 16-bit limits instead of wrapping around
+    // into a loud click of the opposite sign.
+    void loudSourcesSaturate_data()
+    {
+        QTest::addColumn<int>("a");
+        QTest::addColumn<int>("b");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("positive") << 30000 << 30000 << 32767;
+        QTest::newRow("negative") << -30000 << -30000 << -32768;
+        QTest::newRow("full scale") << 32767 << 32767 << 32767;
+        QTest::newRow("cancelling") << 32767 << -32768 << -1;
+        QTest::newRow("in range") << 10000 << 12000 << 22000;
+    }
+
+    void loudSourcesSaturate()
+    {
+        QFETCH(int, a);
+        QFETCH(int, b);
+        QFETCH(int, expected);
+        GE::AudioMixer mixer;
+        mixer.addSource(new ConstantSource(qint16(a)));
+        mixer.addSource(new ConstantSource(qint16(b)));
+        qint16 target[64];
+        QCOMPARE(mixer.fillSamples(target, 64), 64);
+        for (qint16 v : target)
+            QCOMPARE(int(v), expected);
+    }
+
+    // Three sources where the order of adding would matter if each sum were
+    // clipped on its own: the sum is limited once, at the end.
+    void saturationDoesNotDependOnOrder()
+    {
+        GE::AudioMixer mixer;
+        mixer.addSource(new ConstantSource(30000));
+        mixer.addSource(new ConstantSource(30000));
+        mixer.addSource(new ConstantSource(-30000));
+        qint16 target[2];
+        mixer.fillSamples(target, 2);
+        QCOMPARE(target[0], qint16(30000));
+    }
+
+    // A source that runs out in a pull has its last samples mixed, the rest
+    // of the block is silence, and it is deleted in that same pull.
+    void finishedSourceIsDeletedInTheSamePull()
+    {
+        GE::AudioMixer mixer;
+        QPointer<GE::AudioSource> shot = new ConstantSource(500, 3, true);
+        mixer.addSource(shot);
+        mixer.addSource(new ConstantSource(7));
+        qint16 target[10];
+        QCOMPARE(mixer.fillSamples(target, 10), 10);
+        QCOMPARE(target[5], qint16(507));
+        QCOMPARE(target[6], qint16(7));
+        QVERIFY(shot.isNull());
+        QCOMPARE(mixer.sourceCount(), 1);
+    }
+
+    void addAndRemoveWhileAnotherThreadPulls()
+    {
+        GE::AudioMixer mixer;
+        std::atomic<bool> stop {false};
+        std::atomic<int> pulls {0};
+        std::thread puller([&] {
+            qint16 block[512];
+            while (!stop) {
+                mixer.fillSamples(block, 512);
+                ++pulls;
+            }
+        });
+        for (int i = 0; i < 2000; ++i) {
+            auto *s = new ConstantSource(qint16(i), 100, true);
+            mixer.addSource(s);
+            if (i % 3 == 0)
+                mixer.setGeneralVolume(0.5f);
+            mixer.sourceCount();
+        }
+        QVERIFY(QTest::qWaitFor([&] { return pulls > 100; }, 5000));
+        stop = true;
+        puller.join();
+        qint16 block[512];
+        mixer.fillSamples(block, 512); // the rest run out now
+        QCOMPARE(mixer.sourceCount(), 0);
+    }
+};
+
+QTEST_MAIN(TestAudioMixer)
+#include "tst_audiomixer.moc"
