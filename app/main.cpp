@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QFontDatabase>
 #include <QGraphicsView>
+#include <QIcon>
 #include <QTime>
 #include <cstdlib>
 
@@ -19,6 +20,7 @@ const QRectF kInitialSceneRect(0, -500, 3800, 880);
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    app.setWindowIcon(QIcon(":/images/velocrag.png"));
     std::srand(unsigned(QTime(0, 0, 0).secsTo(QTime::currentTime())));
 
     // Missing font files are not an error: text falls back to the default font.

@@ -1,0 +1,2 @@
+# tst_artgen runs the picture generator as a separate program.
+add_dependencies(tst_artgen artgen)

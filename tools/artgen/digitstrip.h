@@ -1,0 +1,12 @@
+#ifndef DIGITSTRIP_H
+#define DIGITSTRIP_H
+
+#include <QImage>
+#include <QSize>
+
+// The bitmap digit strip: "0".."9", ".", ":", "+", "-" as white glyphs with a
+// dark outline, each inside its fixed cell of the 256 x 16 strip; everything
+// between the cells stays transparent.
+QImage renderDigitStrip(const QSize &size);
+
+#endif

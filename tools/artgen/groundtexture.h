@@ -1,0 +1,18 @@
+#ifndef GROUNDTEXTURE_H
+#define GROUNDTEXTURE_H
+
+#include <QImage>
+#include <QSize>
+
+// Seamlessly tileable terrain fills: everything is built from periodic noise
+// and every stone is drawn at all its wrapped positions, so a tile's right
+// edge continues its left edge and its bottom edge its top edge.
+
+// Pack 1: dark loam with pebbles and roots.
+QImage renderSoilTexture(const QSize &size);
+// Pack 2: banded red sandstone.
+QImage renderSandstoneTexture(const QSize &size);
+// Spare fill: grey fieldstone.
+QImage renderFieldstoneTexture(const QSize &size);
+
+#endif

@@ -1,0 +1,13 @@
+#ifndef SVGLAYERS_H
+#define SVGLAYERS_H
+
+#include "manifest.h"
+
+#include <QImage>
+
+// Renders the SVG layers of a picture, one over the other, each scaled from
+// its viewBox onto the whole picture. Returns a null image and sets error when
+// a layer cannot be read.
+QImage renderSvgLayers(const QString &assetsDir, const PictureSpec &spec, QString *error);
+
+#endif
