@@ -48,6 +48,16 @@ bench: deps build
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)
 
+# --- Art ---------------------------------------------------------------------
+# `make contact-sheet` renders every picture and writes one labelled overview
+# (build/contact-sheet.png); ART_ZOOM magnifies the sprites (e.g. ART_ZOOM=2).
+ART_ZOOM ?= 1
+
+.PHONY: contact-sheet
+contact-sheet: build
+	QT_QPA_PLATFORM=offscreen $(BUILD)/tools/artgen/artgen sheet assets/pictures.json \
+	    $(BUILD)/resources/images $(BUILD)/contact-sheet.png $(ART_ZOOM)
+
 # --- Levels: developer targets ---
 .PHONY: level-bench levels-db
 
@@ -100,3 +110,13 @@ ART_ZOOM ?= 1
 contact-sheet: build
 	QT_QPA_PLATFORM=offscreen $(BUILD)/tools/artgen/artgen sheet assets/pictures.json \
 	    $(BUILD)/resources/images $(BUILD)/contact-sheet.png $(ART_ZOOM)
+
+
+# --- Menus: renders of every menu state, to look at (not committed) ----------
+MENU_SHOTS ?= $(BUILD)/menu-shots
+
+.PHONY: menu-shots
+menu-shots: build
+	$(BUILD)/tools/menushots/menushots $(MENU_SHOTS)/1920x1080 1920x1080
+	$(BUILD)/tools/menushots/menushots $(MENU_SHOTS)/1024x768 1024x768
+	$(BUILD)/tools/menushots/menushots $(MENU_SHOTS)/640x480 640x480

@@ -1,0 +1,114 @@
+#include "ingamemenu.h"
+
+#include "app/gamewindow.h"
+#include "buttonpixmap.h"
+
+#include <QKeyEvent>
+#include <QPropertyAnimation>
+
+namespace {
+constexpr int kMenuWidth = 400;
+constexpr int kMenuHeight = 180;
+constexpr int kHiddenY = -230;
+// The panel rests in the upper part of the screen: at 3/8 of the free
+// height rather than at 1/2.
+constexpr double kVisibleShare = 0.75 * 0.5;
+constexpr double kOffsetShare = -0.25 * 0.5;
+constexpr int kShowMs = 550;
+constexpr int kHideMs = 357;
+
+constexpr qreal kButtonSize = 64;
+constexpr qreal kButtonY = 58;
+constexpr qreal kBackX = 28.8;
+constexpr qreal kResetX = 121.6;
+constexpr qreal kMenuX = 214.4;
+constexpr qreal kExitX = 307.2;
+} // namespace
+
+InGameMenu::InGameMenu(QWidget *parent)
+    : MenuWidget(parent)
+{
+    setMenuSize(kMenuWidth, kMenuHeight);
+    setBackground(QStringLiteral(":images/ingamemenu.png"));
+
+    const QRect screen = gameWindowRect();
+    const int freeHeight = screen.height() - kMenuHeight;
+    m_hiddenY = kHiddenY;
+    m_visibleY = int(freeHeight * kVisibleShare);
+    m_offsetY = int(freeHeight * kOffsetShare);
+    placeAtVisibleY(screen);
+
+    auto add = [this](const char *name, qreal x) {
+        const QString base = QStringLiteral(":/images/") + QLatin1String(name);
+        return addButton(base + QStringLiteral("_off.png"), base + QStringLiteral("_on.png"), x, kButtonY,
+            kButtonSize, kButtonSize);
+    };
+    connect(add("back", kBackX), &ButtonPixmap::released, this, &InGameMenu::hideMenu);
+    connect(add("reset", kResetX), &ButtonPixmap::released, this, &InGameMenu::resetAction);
+    connect(add("menu", kMenuX), &ButtonPixmap::released, this, &InGameMenu::menuAction);
+    connect(add("exit", kExitX), &ButtonPixmap::released, this, &InGameMenu::exitAction);
+
+    setUpSliding(kShowMs, kHideMs);
+    connect(m_hideAnimation, &QPropertyAnimation::finished, this, &InGameMenu::hideMenuFinished);
+}
+
+void InGameMenu::showMenu()
+{
+    slideIn();
+}
+
+void InGameMenu::hideMenu()
+{
+    slideOut(BackInGameAction);
+}
+
+void InGameMenu::hideAndReset()
+{
+    slideOut(ResetAction);
+}
+
+void InGameMenu::exitAction()
+{
+    slideOut(ExitAction);
+}
+
+void InGameMenu::resetAction()
+{
+    slideOut(ResetAction);
+}
+
+void InGameMenu::menuAction()
+{
+    slideOut(MainMenuAction);
+}
+
+void InGameMenu::keyPressEvent(QKeyEvent *e)
+{
+    // Back from the pause panel leads to the main menu, not into the run.
+    if (isBackKey(e->key())) {
+        slideOut(MainMenuAction);
+        return;
+    }
+    MenuWidget::keyPressEvent(e);
+}
+
+void InGameMenu::hideMenuFinished()
+{
+    setVisible(false);
+    switch (m_pendingAction) {
+    case ResetAction:
+        emit reset();
+        break;
+    case MainMenuAction:
+        emit mainmenu();
+        break;
+    case BackInGameAction:
+        emit backInGame();
+        break;
+    case ExitAction:
+        emit exit();
+        break;
+    default:
+        break;
+    }
+}

@@ -1,0 +1,247 @@
+#include "levelcompletedmenu.h"
+
+#include "app/gamewindow.h"
+#include "buttonpixmap.h"
+#include "numberdisplay.h"
+
+#include <QKeyEvent>
+#include <QPainter>
+#include <QPropertyAnimation>
+
+namespace {
+constexpr int kMenuWidth = 356;
+constexpr int kMenuHeight = 218;
+constexpr int kHiddenY = -250;
+constexpr int kOffsetY = 20;
+// Narrow screens (width in pixels below this) get the panel a little lower.
+constexpr int kNarrowScreenWidth = 600;
+constexpr int kNarrowVisibleShift = 17;
+constexpr int kNarrowHiddenY = -280;
+constexpr int kNarrowOffsetY = 37;
+constexpr int kShowMs = 500;
+constexpr int kHideMs = 350;
+
+constexpr qreal kButtonSize = 64;
+constexpr qreal kButtonY = 140;
+constexpr qreal kNextX = 20;
+constexpr qreal kResetX = 104;
+constexpr qreal kMenuX = 188;
+constexpr qreal kExitX = 272;
+
+// Number display areas (x, y, width, height).
+constexpr QRectF kLevelNumberRect(208, 10, 150, 80);
+constexpr QRectF kBestTimeRect(80, 60, 150, 80);
+constexpr QRectF kTimeDiffRect(80, 100, 150, 80);
+
+constexpr QPoint kStarPos(275, 60);
+constexpr QPoint kMedalPos(22, 45);
+
+enum Status { NotFinished = 0, Gold = 1, Silver = 2, Bronze = 3, NoMedal = 4 };
+} // namespace
+
+LevelCompletedMenu::LevelCompletedMenu(QWidget *parent)
+    : MenuWidget(parent)
+    , m_star(QStringLiteral(":/images/star.png"))
+    , m_gold(QStringLiteral(":/images/gold.png"))
+    , m_silver(QStringLiteral(":/images/silver.png"))
+    , m_bronze(QStringLiteral(":/images/bronze.png"))
+    , m_failed(QStringLiteral(":/images/failed.png"))
+{
+    setMenuSize(kMenuWidth, kMenuHeight);
+    setBackground(QStringLiteral(":images/levelfinished.png"));
+
+    const QRect screen = gameWindowRect();
+    m_hiddenY = kHiddenY;
+    m_visibleY = int((screen.height() - kMenuHeight) * 0.5);
+    m_offsetY = kOffsetY;
+    if (screen.width() < kNarrowScreenWidth) {
+        m_visibleY += kNarrowVisibleShift;
+        m_hiddenY = kNarrowHiddenY;
+        m_offsetY = kNarrowOffsetY;
+    }
+    placeAtVisibleY(screen);
+
+    auto add = [this](const char *name, qreal x) {
+        const QString base = QStringLiteral(":/images/") + QLatin1String(name);
+        return addButton(base + QStringLiteral("_off.png"), base + QStringLiteral("_on.png"), x, kButtonY,
+            kButtonSize, kButtonSize);
+    };
+    m_next = add("next", kNextX);
+    m_next->setDisabledPixmap(QStringLiteral(":/images/next_disabled.png"));
+    m_reset = add("reset", kResetX);
+    m_menu = add("menu", kMenuX);
+    m_exit = add("exit", kExitX);
+    connect(m_next, &ButtonPixmap::released, this, &LevelCompletedMenu::nextLevelAction);
+    connect(m_reset, &ButtonPixmap::released, this, &LevelCompletedMenu::resetAction);
+    connect(m_menu, &ButtonPixmap::released, this, &LevelCompletedMenu::menuAction);
+    connect(m_exit, &ButtonPixmap::released, this, &LevelCompletedMenu::exitAction);
+
+    auto display = [this](const QRectF &r, bool useMinutes, bool showPlusSign) {
+        return new NumberDisplay(r.x(), r.y(), r.width(), r.height(), useMinutes, showPlusSign, this);
+    };
+    m_levelNumberDisplay = display(kLevelNumberRect, false, false);
+    m_levelNumberDisplay->setLeftAligned(true);
+    m_bestTime = display(kBestTimeRect, true, false);
+    m_timeDiff = display(kTimeDiffRect, true, true);
+
+    setUpSliding(kShowMs, kHideMs);
+    connect(m_showAnimation, &QPropertyAnimation::finished, this, &LevelCompletedMenu::showMenuFinished);
+    connect(m_hideAnimation, &QPropertyAnimation::finished, this, &LevelCompletedMenu::hideMenuFinished);
+}
+
+void LevelCompletedMenu::showMenu(int levelNumber, qreal bestTime, int showTimeDiff, qreal timeDiff,
+    bool isNewRecord, int status, bool nextLevelAvailable)
+{
+    showMenu(levelNumber, bestTime, showTimeDiff, timeDiff, isNewRecord, status, nextLevelAvailable, false);
+}
+
+void LevelCompletedMenu::showMenu(int levelNumber, qreal bestTime, int showTimeDiff, qreal timeDiff,
+    bool isNewRecord, int status, bool nextLevelAvailable, bool lastLevelOfLevelpack)
+{
+    m_levelNumber = levelNumber;
+    m_lastLevelOfLevelpack = lastLevelOfLevelpack;
+    m_isNewRecord = isNewRecord;
+    m_status = status;
+    m_next->setEnabled(nextLevelAvailable);
+
+    m_bestTime->setValue(bestTime);
+    if (bestTime == 0)
+        m_bestTime->setDash();
+    m_levelNumberDisplay->setValue(levelNumber);
+    if (showTimeDiff == 1) {
+        m_timeDiff->setValue(timeDiff);
+        m_timeDiff->setVisible(true);
+    } else if (showTimeDiff == -1 && bestTime != 0) {
+        m_timeDiff->setDash();
+    } else {
+        m_timeDiff->setVisible(false);
+    }
+    slideIn();
+}
+
+void LevelCompletedMenu::hideMenu()
+{
+    slideOut(NoAction);
+}
+
+void LevelCompletedMenu::hideAndReset()
+{
+    slideOut(ResetAction);
+}
+
+void LevelCompletedMenu::resetAction()
+{
+    slideOut(ResetAction);
+}
+
+void LevelCompletedMenu::menuAction()
+{
+    slideOut(MainMenuAction);
+}
+
+void LevelCompletedMenu::nextLevelAction()
+{
+    slideOut(NextLevelAction);
+}
+
+void LevelCompletedMenu::exitAction()
+{
+    slideOut(ExitAction);
+}
+
+void LevelCompletedMenu::hideMenuFinished()
+{
+    setVisible(false);
+    switch (m_pendingAction) {
+    case ResetAction:
+        emit reset();
+        break;
+    case MainMenuAction:
+        emit mainmenu();
+        break;
+    case NextLevelAction:
+        emit nextLevel();
+        break;
+    case ExitAction:
+        emit exit();
+        break;
+    default:
+        break;
+    }
+}
+
+const QPixmap *LevelCompletedMenu::statusPixmap() const
+{
+    switch (m_status) {
+    case NotFinished:
+    case NoMedal:
+        return &m_failed;
+    case Gold:
+        return &m_gold;
+    case Silver:
+        return &m_silver;
+    case Bronze:
+        return &m_bronze;
+    default:
+        return nullptr;
+    }
+}
+
+void LevelCompletedMenu::paint(QPainter *painter)
+{
+    MenuWidget::paint(painter);
+    m_bestTime->paint(painter);
+    m_timeDiff->paint(painter);
+    m_levelNumberDisplay->paint(painter);
+    if (m_isNewRecord)
+        painter->drawPixmap(kStarPos, m_star);
+    if (const QPixmap *medal = statusPixmap())
+        painter->drawPixmap(kMedalPos, *medal);
+}
+
+void LevelCompletedMenu::keyPressEvent(QKeyEvent *e)
+{
+    switch (e->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (m_next->isActive())
+            m_next->setPressed(true);
+        else if (m_lastLevelOfLevelpack)
+            m_menu->setPressed(true);
+        else
+            m_reset->setPressed(true);
+        update();
+        break;
+    case Qt::Key_Backspace:
+    case Qt::Key_R:
+        m_reset->setPressed(true);
+        update();
+        break;
+    default:
+        MenuWidget::keyPressEvent(e);
+        break;
+    }
+}
+
+void LevelCompletedMenu::keyReleaseEvent(QKeyEvent *e)
+{
+    // Releasing fires whichever of the keyboard's buttons is held.
+    if (m_next->isActive() && m_next->isPressed())
+        m_next->setPressed(false);
+    if (m_reset->isActive() && m_reset->isPressed())
+        m_reset->setPressed(false);
+    if (m_lastLevelOfLevelpack && m_menu->isActive() && m_menu->isPressed())
+        m_menu->setPressed(false);
+    update();
+
+    switch (e->key()) {
+    case Qt::Key_R:
+    case Qt::Key_Backspace:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        break;
+    default:
+        MenuWidget::keyReleaseEvent(e);
+        break;
+    }
+}

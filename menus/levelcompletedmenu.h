@@ -1,0 +1,86 @@
+#ifndef LEVELCOMPLETEDMENU_H
+#define LEVELCOMPLETEDMENU_H
+
+#include "menuwidget.h"
+
+#include <QPixmap>
+
+class ButtonPixmap;
+class NumberDisplay;
+
+// Results panel after a run, finished or failed: level number, best time,
+// difference to the previous best, the medal (or the failed mark) and a star
+// for a new record; next level, retry, main menu and exit.
+class LevelCompletedMenu : public MenuWidget
+{
+    Q_OBJECT
+public:
+    enum Action { NoAction = 0, ResetAction = 1, MainMenuAction = 2, NextLevelAction = 3, ExitAction = 4 };
+
+    explicit LevelCompletedMenu(QWidget *parent = nullptr);
+
+    void paint(QPainter *painter) override;
+
+    // The medal picture drawn for a result status (0 and 4: failed, 1 gold,
+    // 2 silver, 3 bronze); null for any other status.
+    const QPixmap *statusPixmap() const;
+
+    ButtonPixmap *nextButton() const { return m_next; }
+    ButtonPixmap *resetButton() const { return m_reset; }
+    ButtonPixmap *menuButton() const { return m_menu; }
+    ButtonPixmap *exitButton() const { return m_exit; }
+    NumberDisplay *bestTimeDisplay() const { return m_bestTime; }
+    NumberDisplay *timeDiffDisplay() const { return m_timeDiff; }
+    NumberDisplay *levelNumberDisplay() const { return m_levelNumberDisplay; }
+    bool isNewRecord() const { return m_isNewRecord; }
+
+signals:
+    void reset();
+    void exit();
+    void nextLevel();
+    void mainmenu();
+    void showMenuFinished();
+
+public slots:
+    // showTimeDiff: 1 shows timeDiff with its sign, -1 shows a dash (when
+    // there is a best time), anything else hides the difference.
+    void showMenu(int levelNumber, qreal bestTime, int showTimeDiff, qreal timeDiff, bool isNewRecord,
+        int status, bool nextLevelAvailable, bool lastLevelOfLevelpack);
+    void showMenu(int levelNumber, qreal bestTime, int showTimeDiff, qreal timeDiff, bool isNewRecord,
+        int status, bool nextLevelAvailable);
+    void hideMenu();
+    void hideAndReset();
+
+protected:
+    // Keys show their button pressed and act on release: Return/Enter for
+    // next (or menu on a pack's last level, or retry), R/Backspace retry.
+    void keyPressEvent(QKeyEvent *e) override;
+    void keyReleaseEvent(QKeyEvent *e) override;
+
+private slots:
+    void resetAction();
+    void menuAction();
+    void nextLevelAction();
+    void exitAction();
+    void hideMenuFinished();
+
+private:
+    QPixmap m_star;
+    QPixmap m_gold;
+    QPixmap m_silver;
+    QPixmap m_bronze;
+    QPixmap m_failed;
+    bool m_isNewRecord = false;
+    int m_levelNumber = 0;
+    int m_status = 0;
+    ButtonPixmap *m_next;
+    ButtonPixmap *m_reset;
+    ButtonPixmap *m_menu;
+    ButtonPixmap *m_exit;
+    NumberDisplay *m_bestTime;
+    NumberDisplay *m_timeDiff;
+    NumberDisplay *m_levelNumberDisplay;
+    bool m_lastLevelOfLevelpack = false;
+};
+
+#endif

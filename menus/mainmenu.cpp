@@ -1,0 +1,472 @@
+#include "mainmenu.h"
+
+#include "app/gamewindow.h"
+#include "buttonpixmap.h"
+#include "helpmenu.h"
+#include "infomenu.h"
+#include "levels/level.h"
+#include "levels/levelmanager.h"
+#include "physics/fatalerror.h"
+#include "projectinfo.h"
+
+#include <QDesktopServices>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QPropertyAnimation>
+#include <QUrl>
+
+namespace {
+constexpr int kMenuWidth = 479;
+constexpr int kMenuHeight = 344;
+constexpr int kShowMs = 700;
+constexpr int kHideMs = 455;
+
+// Screens lower than this (pixels) get a tighter grid, a little higher up.
+constexpr int kSmallScreenHeight = 350;
+constexpr int kHiddenY = -401;
+constexpr int kSmallHiddenY = -421;
+constexpr int kSmallScreenLift = 9;
+constexpr qreal kGridTop = 12;
+constexpr qreal kRowStep = 65;
+constexpr qreal kSmallGridTop = 26;
+constexpr qreal kSmallRowStep = 61;
+
+// Level grid: 54 x 54 buttons, 75 apart, six to a row.
+constexpr qreal kLevelButtonSize = 54;
+constexpr qreal kGridLeft = 25;
+constexpr qreal kColumnStep = 75;
+constexpr qreal kGridRight = 464;
+
+constexpr qreal kPackButtonSize = 80;
+constexpr qreal kPack2PictureSize = 64;
+constexpr qreal kPack1X = 142.5;
+constexpr qreal kPack2X = 257.5;
+constexpr qreal kPackY = 120;
+
+// Bottom row.
+constexpr qreal kButtonSize = 64;
+constexpr qreal kBottomRowY = 274;
+constexpr qreal kLeftMargin = 10;
+constexpr qreal kButtonSpacing = 80;
+constexpr qreal kExitX = 405;
+constexpr qreal kSoundsX = kExitX - kButtonSpacing;
+constexpr qreal kInfoX = kSoundsX - kButtonSpacing;
+constexpr qreal kHelpX = kInfoX - kButtonSpacing;
+constexpr qreal kCurrentLevelStartX = 84;
+// The current-level picture sits a little left of its slot.
+constexpr qreal kCurrentLevelNudge = 2;
+
+// Level numbers over the level buttons, offsets from the picture's corner.
+constexpr qreal kNumberY = 18;
+constexpr qreal kOneDigitX = 19;
+constexpr qreal kOneDigitXFor1 = 17;
+constexpr qreal kOneDigitXFor7 = 18;
+constexpr qreal kTwoDigitX = 11;
+constexpr qreal kTwoDigitXNarrow = 9; // 10 and 14 ... 18
+constexpr qreal kSecondDigitStep = 16;
+constexpr int kMaxLevelNumber = 99;
+
+enum Status { Gold = 1, Silver = 2, Bronze = 3 };
+
+QString image(const char *name)
+{
+    return QStringLiteral(":/images/") + QLatin1String(name);
+}
+} // namespace
+
+MainMenu::MainMenu(LevelManager *levelManager, bool soundsEnabled, QWidget *parent)
+    : MenuWidget(parent)
+    , m_digits(image("numbers.png"))
+    , m_levelManager(levelManager)
+{
+    setBackground(QStringLiteral(":images/levelpackselection.png"));
+    setMenuSize(kMenuWidth, kMenuHeight);
+
+    const QRect screen = gameWindowRect();
+    const bool small = screen.height() < kSmallScreenHeight;
+    m_visibleY = int((screen.height() - kMenuHeight) * 0.5);
+    m_hiddenY = small ? kSmallHiddenY : kHiddenY;
+    if (small) {
+        m_visibleY -= kSmallScreenLift;
+        m_offsetY = -kSmallScreenLift;
+    }
+    placeAtVisibleY(screen);
+
+    createLevelButtons(small ? kSmallGridTop : kGridTop, small ? kSmallRowStep : kRowStep);
+
+    ButtonPixmap *pack1 = addButton(image("levelpack1_off.png"), image("levelpack1_on.png"), kPack1X, kPackY,
+        kPackButtonSize, kPackButtonSize, -1);
+    ButtonPixmap *pack2 = addButton(image("levelpack2_off.png"), image("levelpack2_on.png"), kPack2X, kPackY,
+        kPack2PictureSize, kPack2PictureSize, -2);
+    pack2->setHitArea(0, 0, kPackButtonSize, kPackButtonSize);
+    m_levelPackButtons = {pack1, pack2};
+    for (ButtonPixmap *pack : std::as_const(m_levelPackButtons))
+        connect(pack, &ButtonPixmap::released, this, &MainMenu::levelPackButtonPressed);
+
+    createBottomRow(soundsEnabled);
+
+    setUpSliding(kShowMs, kHideMs);
+    connect(m_hideAnimation, &QPropertyAnimation::finished, this, &MainMenu::hideMenuFinished);
+
+    m_helpMenu = new HelpMenu(parent);
+    connect(m_helpMenu, &HelpMenu::ok, this, &MainMenu::helpFinished);
+    m_infoMenu = new InfoMenu(parent);
+    connect(m_infoMenu, &InfoMenu::ok, this, &MainMenu::infoFinished);
+}
+
+void MainMenu::createLevelButtons(qreal gridTop, qreal rowStep)
+{
+    const int count = m_levelManager ? m_levelManager->levelsPerPack() : 0;
+    qreal x = kGridLeft;
+    qreal y = gridTop;
+    for (int n = 1; n <= count; ++n) {
+        ButtonPixmap *button = addButton(image("menu_notavailable.png"), image("menu_notavailable.png"), x, y,
+            kLevelButtonSize, kLevelButtonSize, n);
+        connect(button, &ButtonPixmap::released, this, &MainMenu::buttonPressed);
+        m_levelButtons.append(button);
+        x += kColumnStep;
+        if (x > kGridRight) {
+            x = kGridLeft;
+            y += rowStep;
+        }
+    }
+}
+
+void MainMenu::createBottomRow(bool soundsEnabled)
+{
+    auto add = [this](const char *name, qreal x) {
+        const QString base = image(name);
+        return addButton(base + QStringLiteral("_off.png"), base + QStringLiteral("_on.png"), x, kBottomRowY,
+            kButtonSize, kButtonSize);
+    };
+    m_back = add("back", kLeftMargin);
+    m_next = add("next", kLeftMargin);
+    m_next->setVisible(false);
+    m_currentLevel = add("reset", kCurrentLevelStartX);
+    m_currentLevel->setVisible(false);
+    ButtonPixmap *exitButton = add("exit", kExitX);
+    m_soundsOn = add("soundson", kSoundsX);
+    m_soundsOn->setVisible(soundsEnabled);
+    m_soundsOff = add("soundsoff", kSoundsX);
+    m_soundsOff->setVisible(!soundsEnabled);
+    m_info = add("info", kInfoX);
+    m_help = add("help", kHelpX);
+    m_social = add("facebook", kLeftMargin);
+
+    connect(m_back, &ButtonPixmap::released, this, &MainMenu::backAction);
+    connect(m_next, &ButtonPixmap::released, this, &MainMenu::nextLevelAction);
+    connect(m_currentLevel, &ButtonPixmap::released, this, &MainMenu::currentLevelAction);
+    connect(exitButton, &ButtonPixmap::released, this, &MainMenu::exitAction);
+    connect(m_info, &ButtonPixmap::released, this, &MainMenu::infoAction);
+    connect(m_social, &ButtonPixmap::released, this, &MainMenu::facebookLinkClicked);
+    connect(m_help, &ButtonPixmap::released, this, &MainMenu::helpAction);
+    connect(m_soundsOn, &ButtonPixmap::released, this, &MainMenu::soundsAction);
+    connect(m_soundsOff, &ButtonPixmap::released, this, &MainMenu::soundsAction);
+}
+
+ButtonPixmap *MainMenu::levelButton(int levelNumber) const
+{
+    if (levelNumber < 1 || levelNumber > m_levelButtons.size())
+        return nullptr;
+    return m_levelButtons.at(levelNumber - 1);
+}
+
+void MainMenu::updateScreenPosition(const QRect &screen)
+{
+    m_helpMenu->updateScreenPosition(screen);
+    m_infoMenu->updateScreenPosition(screen);
+    MenuWidget::updateScreenPosition(screen);
+}
+
+bool MainMenu::subMenusHidden() const
+{
+    if (!m_infoMenu->isHidden())
+        return false;
+    return !m_helpMenu || m_helpMenu->isHidden();
+}
+
+bool MainMenu::helpPending() const
+{
+    return m_pendingAction == HelpReturningAction || m_pendingAction == HelpOnlyAction;
+}
+
+void MainMenu::showMenu()
+{
+    showMenu(nullptr);
+}
+
+void MainMenu::showMenu(Level *level)
+{
+    m_pendingAction = NoAction;
+    if (level) {
+        m_levelPackNumber = level->levelPackNumber();
+        m_levelNumber = level->levelNumber();
+    }
+    for (ButtonPixmap *button : buttons()) {
+        if (button->buttonId() != 0)
+            button->setVisible(false);
+    }
+    if (m_levelPackNumber == 0)
+        showLevelPackView();
+    else
+        showLevelView(level != nullptr);
+    slideIn();
+}
+
+void MainMenu::showLevelPackView()
+{
+    m_levelView = false;
+    setBackground(QStringLiteral(":images/levelpackselection.png"));
+    m_next->setVisible(false);
+    m_currentLevel->setVisible(false);
+    m_back->setVisible(false);
+    m_social->setVisible(true);
+    for (ButtonPixmap *pack : std::as_const(m_levelPackButtons))
+        pack->setVisible(true);
+}
+
+void MainMenu::showLevelView(bool openedFromLevel)
+{
+    m_levelView = true;
+    setBackground(QStringLiteral(":images/mainmenu.png"));
+
+    const int frontier = m_levelManager->frontierLevel(m_levelPackNumber);
+    for (const LevelInfo &info : m_levelManager->levelInfos(m_levelPackNumber)) {
+        ButtonPixmap *button = levelButton(info.levelNumber());
+        if (!button) {
+            qDebug("MainMenu::showLevelView - no button for level %d of levelpack %d", info.levelNumber(),
+                m_levelPackNumber);
+            continue;
+        }
+        QString off = image("menu_notavailable.png");
+        QString on = off;
+        bool enabled = false;
+        if (info.levelNumber() == frontier) {
+            off = image("menu_green_off.png");
+            on = image("menu_green_on.png");
+            enabled = true;
+            m_levelNumber = frontier;
+        } else if (info.status() == Gold || info.status() == Silver || info.status() == Bronze) {
+            const char *medal = info.status() == Gold ? "gold"
+                : info.status() == Silver             ? "silver"
+                                                      : "bronze";
+            off = image("menu_") + QLatin1String(medal) + QStringLiteral("_off.png");
+            on = image("menu_") + QLatin1String(medal) + QStringLiteral("_on.png");
+            enabled = true;
+        }
+        button->setVisible(true);
+        if (enabled) {
+            button->setOffPixmap(off);
+            button->setOnPixmap(on);
+            button->setEnabled(true);
+        } else {
+            button->setEnabled(false);
+            button->setDisabledPixmap(off);
+        }
+    }
+
+    const bool current = openedFromLevel && m_levelNumber >= 1;
+    m_currentLevel->setVisible(current);
+    m_next->setVisible(!current && frontier >= 1);
+    m_back->setVisible(true);
+    m_social->setVisible(false);
+
+    qreal x = kLeftMargin;
+    m_back->setPos(x, kBottomRowY);
+    x += kButtonSpacing;
+    if (m_next->isVisible()) {
+        m_next->setPos(x, kBottomRowY);
+        x += kButtonSpacing;
+    }
+    if (m_currentLevel->isVisible())
+        m_currentLevel->setPos(x - kCurrentLevelNudge, kBottomRowY);
+}
+
+QVector<NumberDisplay::Glyph> MainMenu::levelNumberGlyphs(int number, qreal x, qreal y)
+{
+    QVector<NumberDisplay::Glyph> glyphs;
+    const int top = int(y + kNumberY);
+    if (number < 1)
+        return glyphs;
+    if (number < 10) {
+        const qreal dx = number == 1 ? kOneDigitXFor1 : number == 7 ? kOneDigitXFor7 : kOneDigitX;
+        glyphs.append({number, QPoint(int(x + dx), top)});
+        return glyphs;
+    }
+    int tens = number / 10;
+    int ones = number % 10;
+    if (number > kMaxLevelNumber) {
+        qDebug("invalid number: %d", number);
+        tens = ones = 9;
+    }
+    const bool narrow = number == 10 || (number >= 14 && number <= 18);
+    const qreal first = x + (narrow ? kTwoDigitXNarrow : kTwoDigitX);
+    glyphs.append({tens, QPoint(int(first), top)});
+    glyphs.append({ones, QPoint(int(first + kSecondDigitStep), top)});
+    return glyphs;
+}
+
+void MainMenu::paint(QPainter *painter)
+{
+    painter->drawPixmap(rect(), background());
+    for (const ButtonPixmap *button : buttons()) {
+        button->paint(painter);
+        if (!button->isVisible() || button->buttonId() <= 0)
+            continue;
+        for (const NumberDisplay::Glyph &glyph :
+            levelNumberGlyphs(button->buttonId(), button->x(), button->y()))
+            painter->drawPixmap(glyph.pos, m_digits, NumberDisplay::glyphSourceRect(glyph.index));
+    }
+}
+
+void MainMenu::hideMenu()
+{
+    if (m_back->isVisible())
+        m_hideAnimation->start();
+}
+
+void MainMenu::hideAndResetCurrentLevel()
+{
+    slideOut(CurrentLevelAction);
+    if (!m_helpMenu->isHidden())
+        m_helpMenu->setVisible(false);
+}
+
+void MainMenu::buttonPressed(int buttonId)
+{
+    if (buttonId < 1)
+        return;
+    m_levelNumber = buttonId;
+    slideOut(LevelSelectedAction);
+}
+
+void MainMenu::levelPackButtonPressed(int buttonId)
+{
+    if (buttonId >= 0) {
+        qDebug("Invalid levelpack id: %d", buttonId);
+        fatalError(QStringLiteral("invalid levelpack"));
+    }
+    m_levelPackNumber = -buttonId;
+    m_levelNumber = 0;
+    slideOut(LevelPackAction);
+}
+
+void MainMenu::showHelp()
+{
+    showHelp(false);
+}
+
+void MainMenu::showHelp(bool returnToMenu)
+{
+    slideOut(returnToMenu ? HelpReturningAction : HelpOnlyAction);
+}
+
+void MainMenu::hideHelp()
+{
+    if (m_helpMenu && helpPending())
+        m_helpMenu->hideMenu();
+}
+
+void MainMenu::exitAction()
+{
+    slideOut(ExitAction);
+}
+
+void MainMenu::nextLevelAction()
+{
+    slideOut(LevelSelectedAction);
+}
+
+void MainMenu::currentLevelAction()
+{
+    slideOut(CurrentLevelAction);
+}
+
+void MainMenu::infoAction()
+{
+    slideOut(InfoAction);
+}
+
+void MainMenu::helpAction()
+{
+    showHelp(true);
+}
+
+void MainMenu::backAction()
+{
+    if (m_levelPackNumber != 0) {
+        m_levelPackNumber = 0;
+        slideOut(BackToPacksAction);
+    } else {
+        slideOut(ExitAction);
+    }
+}
+
+void MainMenu::soundsAction()
+{
+    const bool wasOn = m_soundsOn->isVisible();
+    m_soundsOn->setVisible(!wasOn);
+    m_soundsOff->setVisible(wasOn);
+    update();
+    emit soundsChanged(!wasOn);
+}
+
+void MainMenu::infoFinished()
+{
+    m_pendingAction = NoAction;
+    slideIn();
+}
+
+void MainMenu::helpFinished()
+{
+    const bool returnToMenu = m_pendingAction == HelpReturningAction;
+    m_pendingAction = NoAction;
+    if (returnToMenu)
+        slideIn();
+    else
+        emit helpDone();
+}
+
+void MainMenu::facebookLinkClicked()
+{
+    QDesktopServices::openUrl(QUrl(QString::fromLatin1(ProjectInfo::kWebAddress)));
+}
+
+void MainMenu::keyPressEvent(QKeyEvent *e)
+{
+    if (isBackKey(e->key())) {
+        backAction();
+        return;
+    }
+    MenuWidget::keyPressEvent(e);
+}
+
+void MainMenu::hideMenuFinished()
+{
+    setVisible(false);
+    switch (m_pendingAction) {
+    case ExitAction:
+        emit exit();
+        break;
+    case LevelSelectedAction:
+        emit levelSelected(m_levelPackNumber, m_levelNumber);
+        break;
+    case CurrentLevelAction:
+        emit currentLevel();
+        break;
+    case InfoAction:
+        m_infoMenu->showMenu();
+        break;
+    case HelpReturningAction:
+    case HelpOnlyAction:
+        m_helpMenu->showMenu();
+        break;
+    case LevelPackAction:
+    case BackToPacksAction:
+        showMenu(nullptr);
+        break;
+    default:
+        emit backInGame();
+        break;
+    }
+}

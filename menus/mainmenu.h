@@ -1,0 +1,136 @@
+#ifndef MAINMENU_H
+#define MAINMENU_H
+
+#include "menuwidget.h"
+#include "numberdisplay.h"
+
+#include <QPixmap>
+#include <QVector>
+
+class ButtonPixmap;
+class HelpMenu;
+class InfoMenu;
+class Level;
+class LevelManager;
+
+// Start panel of the game with two views on one widget: the level-pack view
+// (two pack buttons and the project page) and the level view of one pack (a
+// grid of level buttons showing the medal won in each level, with back and
+// next-level or current-level). Both share a bottom row with sounds on/off,
+// info, help and exit. Owns the info and help panels and shows them.
+class MainMenu : public MenuWidget
+{
+    Q_OBJECT
+public:
+    // What the slide-out ends in.
+    enum Action {
+        NoAction = 0,
+        ExitAction = 2,
+        LevelSelectedAction = 3,
+        CurrentLevelAction = 4,
+        InfoAction = 5,
+        HelpReturningAction = 6, // help, then this menu again
+        HelpOnlyAction = 7, // help, then helpDone()
+        LevelPackAction = 8, // into the level view of the chosen pack
+        BackToPacksAction = 9, // back to the level-pack view
+    };
+
+    // levelManager gives the levels of a pack; not owned. The info and help
+    // panels are created with the same parent as this menu.
+    MainMenu(LevelManager *levelManager, bool soundsEnabled, QWidget *parent = nullptr);
+
+    void updateScreenPosition(const QRect &screen) override;
+    void paint(QPainter *painter) override;
+
+    // False while the info or the help panel is showing.
+    bool subMenusHidden() const;
+    // True while the help panel opened from this menu is showing.
+    bool helpPending() const;
+
+    int levelPackNumber() const { return m_levelPackNumber; }
+    int levelNumber() const { return m_levelNumber; }
+    bool isLevelView() const { return m_levelView; }
+    int pendingAction() const { return m_pendingAction; }
+    InfoMenu *infoMenu() const { return m_infoMenu; }
+    HelpMenu *helpMenu() const { return m_helpMenu; }
+    // Level button n (1-based), or null.
+    ButtonPixmap *levelButton(int levelNumber) const;
+    const QList<ButtonPixmap *> &levelPackButtons() const { return m_levelPackButtons; }
+    ButtonPixmap *backButton() const { return m_back; }
+    ButtonPixmap *nextButton() const { return m_next; }
+    ButtonPixmap *currentLevelButton() const { return m_currentLevel; }
+    ButtonPixmap *soundsOnButton() const { return m_soundsOn; }
+    ButtonPixmap *soundsOffButton() const { return m_soundsOff; }
+    ButtonPixmap *infoButton() const { return m_info; }
+    ButtonPixmap *helpButton() const { return m_help; }
+    ButtonPixmap *socialButton() const { return m_social; }
+
+    // Where the digits of a level number go over a button whose picture's
+    // top-left corner is at (x, y).
+    static QVector<NumberDisplay::Glyph> levelNumberGlyphs(int number, qreal x, qreal y);
+
+signals:
+    void exit();
+    void backInGame();
+    void currentLevel();
+    void levelSelected(int levelPackNumber, int levelNumber);
+    void soundsChanged(bool isSoundsOn);
+    void helpDone();
+
+public slots:
+    // Opens the menu: with a level, in the level view of its pack with the
+    // current-level button; without, in the view last chosen.
+    void showMenu(Level *level);
+    void showMenu();
+    // Back into the run; only while the back button is offered.
+    void hideMenu();
+    void hideAndResetCurrentLevel();
+    void buttonPressed(int buttonId);
+    void levelPackButtonPressed(int buttonId);
+    // returnToMenu: show this menu again after the help, else helpDone().
+    void showHelp(bool returnToMenu);
+    void showHelp();
+    void hideHelp();
+    void exitAction();
+
+protected:
+    void keyPressEvent(QKeyEvent *e) override;
+
+private slots:
+    void nextLevelAction();
+    void currentLevelAction();
+    void infoAction();
+    void helpAction();
+    void backAction();
+    void soundsAction();
+    void infoFinished();
+    void helpFinished();
+    void facebookLinkClicked();
+    void hideMenuFinished();
+
+private:
+    void createLevelButtons(qreal gridTop, qreal rowStep);
+    void createBottomRow(bool soundsEnabled);
+    void showLevelPackView();
+    void showLevelView(bool openedFromLevel);
+
+    QPixmap m_digits;
+    QVector<ButtonPixmap *> m_levelButtons;
+    ButtonPixmap *m_back = nullptr;
+    ButtonPixmap *m_next = nullptr;
+    ButtonPixmap *m_currentLevel = nullptr;
+    ButtonPixmap *m_soundsOn = nullptr;
+    ButtonPixmap *m_soundsOff = nullptr;
+    ButtonPixmap *m_info = nullptr;
+    ButtonPixmap *m_help = nullptr;
+    ButtonPixmap *m_social = nullptr;
+    LevelManager *m_levelManager;
+    InfoMenu *m_infoMenu = nullptr;
+    HelpMenu *m_helpMenu = nullptr;
+    int m_levelPackNumber = 0;
+    int m_levelNumber = 0;
+    QList<ButtonPixmap *> m_levelPackButtons;
+    bool m_levelView = false;
+};
+
+#endif

@@ -1,0 +1,88 @@
+#ifndef MENUWIDGET_H
+#define MENUWIDGET_H
+
+#include <QList>
+#include <QPixmap>
+#include <QWidget>
+
+class ButtonPixmap;
+class QPropertyAnimation;
+
+// Base of every menu panel: a fixed-size child widget over the game view
+// with a background picture and picture buttons painted over it. It centres
+// itself on a screen rectangle, routes the mouse to its buttons and, for the
+// menus that slide, animates its "y" property between a hidden position above
+// the screen and its resting position.
+//
+// Menu actions are deferred: an action stores a code in m_pendingAction and
+// starts the slide-out; the subclass emits the matching signal when the
+// slide-out has finished.
+class MenuWidget : public QWidget
+{
+    Q_OBJECT
+    Q_PROPERTY(int y READ y WRITE setY)
+public:
+    explicit MenuWidget(QWidget *parent = nullptr);
+    ~MenuWidget() override;
+
+    void setY(int y);
+
+    int menuWidth() const { return m_menuWidth; }
+    int menuHeight() const { return m_menuHeight; }
+    const QList<ButtonPixmap *> &buttons() const { return m_buttons; }
+    const QPixmap &background() const { return m_background; }
+
+    // Centres the menu on a screen rectangle of the given size (its origin is
+    // not added), shifted by the menu's offsets. A sliding menu moves the ends
+    // of its animations to the new resting y as well.
+    virtual void updateScreenPosition(const QRect &screen);
+    // Background at its natural size, then the buttons in list order.
+    virtual void paint(QPainter *painter);
+    virtual void setBackground(const QString &path);
+
+protected:
+    bool event(QEvent *e) override;
+    void mousePressEvent(QMouseEvent *e) override;
+    void mouseReleaseEvent(QMouseEvent *e) override;
+    void mouseDoubleClickEvent(QMouseEvent *e) override;
+    void paintEvent(QPaintEvent *e) override;
+
+    void setMenuSize(int width, int height);
+    // Creates a button owned by the menu and appends it to the button list.
+    ButtonPixmap *addButton(const QString &offImage, const QString &onImage, qreal x, qreal y, qreal width,
+        qreal height, int buttonId = 0);
+    void paintButtons(QPainter *painter) const;
+
+    // y at which the menu rests on a screen of that size.
+    int restingY(const QRect &screen) const;
+    // Places the menu horizontally centred at y = m_visibleY.
+    void placeAtVisibleY(const QRect &screen);
+    // Creates the show (m_hiddenY -> m_visibleY, OutBack) and hide
+    // (m_visibleY -> m_hiddenY, InCubic) animations (durations in ms), then
+    // leaves the menu hidden, with no pending action, taking keyboard focus
+    // by click or tab.
+    void setUpSliding(int showMs, int hideMs);
+    // Slide in: show, animate, take the keyboard.
+    void slideIn();
+    // Store what to do once slid out and start sliding out. The menu stays
+    // interactive meanwhile; a later action replaces the pending one.
+    void slideOut(int pendingAction);
+    // Escape and the media "previous" key: a menu's way back.
+    static bool isBackKey(int key);
+
+    int m_offsetX = 0;
+    int m_offsetY = 0;
+    int m_hiddenY = 0;
+    int m_visibleY = 0;
+    QPropertyAnimation *m_showAnimation = nullptr;
+    QPropertyAnimation *m_hideAnimation = nullptr;
+    int m_pendingAction = 0;
+
+private:
+    QPixmap m_background;
+    QList<ButtonPixmap *> m_buttons;
+    int m_menuWidth = 0;
+    int m_menuHeight = 0;
+};
+
+#endif

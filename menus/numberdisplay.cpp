@@ -1,0 +1,195 @@
+#include "numberdisplay.h"
+
+#include <QDebug>
+#include <QPainter>
+
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <limits>
+
+namespace {
+// "Nothing formatted yet": NaN equals no value, so the next setValue()
+// always formats.
+constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
+
+constexpr int kMinValue = -1000;
+constexpr int kMaxValue = 10000;
+constexpr int kSecondsPerMinute = 60;
+
+// Digit strip geometry, pixels.
+constexpr double kGlyphPitch = 18.85;
+constexpr int kGlyphHeight = 16;
+constexpr int kWideGlyphWidth = 16;
+constexpr int kNarrowGlyphWidth = 8;
+constexpr int kColonSourceShift = 10;
+constexpr int kSignSourceShift = 15;
+
+// Layout, pixels: glyph top below the rectangle's top; every character is
+// counted 16 wide for right alignment, which leaves a margin on the right.
+constexpr qreal kGlyphTopOffset = 10;
+constexpr qreal kNominalCharWidth = 16;
+constexpr qreal kRightMargin = 10;
+constexpr qreal kDigitAdvance = 17;
+constexpr qreal kDotAdvance = 10;
+constexpr qreal kColonBackStep = 2;
+constexpr qreal kColonAdvance = 12;
+constexpr qreal kPlusAdvance = 17;
+constexpr qreal kMinusAdvance = 12;
+} // namespace
+
+NumberDisplay::NumberDisplay(
+    qreal x, qreal y, qreal width, qreal height, bool useMinutes, bool showPlusSign, QObject *parent)
+    : QObject(parent)
+    , m_lastValue(kNoValue)
+    , m_x(x)
+    , m_y(y)
+    , m_width(width)
+    , m_height(height)
+    , m_digits(QStringLiteral(":/images/numbers.png"))
+    , m_text {}
+    , m_useMinutes(useMinutes)
+    , m_showPlusSign(showPlusSign)
+{ }
+
+bool NumberDisplay::setValue(int value)
+{
+    if (double(value) == m_lastValue)
+        return false;
+    m_lastValue = value;
+
+    int v = qBound(kMinValue, value, kMaxValue);
+    const char *prefix = (m_showPlusSign && v >= 0) ? "+" : "";
+    if (m_useMinutes && std::abs(v) >= kSecondsPerMinute) {
+        if (v < 0) {
+            v = -v;
+            prefix = "-";
+        }
+        writeText("%s%d:%d", prefix, v / kSecondsPerMinute, v % kSecondsPerMinute);
+    } else {
+        writeText("%s%d", prefix, v);
+    }
+    return true;
+}
+
+bool NumberDisplay::setValue(qreal value)
+{
+    if (value == m_lastValue)
+        return false;
+    m_lastValue = value;
+
+    // NaN passes the clamp unchanged and is printed as "nan", which paint()
+    // refuses; it never reaches the integer conversion below.
+    const qreal v = std::isnan(value) ? value : qBound(qreal(kMinValue), value, qreal(kMaxValue));
+    const char *prefix = (m_showPlusSign && v >= 0) ? "+" : "";
+    // Minutes and seconds are split from the value as it will be shown, to
+    // one decimal: 119.97 is "2:00.0", not "1:60.0", and 59.97 is "1:00.0".
+    const qreal shown = std::round(v * 10.0) / 10.0;
+    if (m_useMinutes && std::abs(shown) >= kSecondsPerMinute) {
+        if (v < 0)
+            prefix = "-";
+        const qreal magnitude = std::abs(shown);
+        const int minutes = int(magnitude / kSecondsPerMinute);
+        writeText("%s%d:%04.1f", prefix, minutes, magnitude - kSecondsPerMinute * minutes);
+    } else {
+        writeText("%s%.1f", prefix, v);
+    }
+    return true;
+}
+
+void NumberDisplay::setDash()
+{
+    m_lastValue = kNoValue;
+    writeText("-");
+}
+
+void NumberDisplay::setRect(qreal x, qreal y, qreal width, qreal height)
+{
+    m_x = x;
+    m_y = y;
+    m_width = width;
+    m_height = height;
+}
+
+void NumberDisplay::setTop(qreal y)
+{
+    m_height -= y - m_y;
+    m_y = y;
+}
+
+QVector<NumberDisplay::Glyph> NumberDisplay::layout() const
+{
+    QVector<Glyph> glyphs;
+    const int length = int(qstrlen(m_text));
+    if (!m_visible || length == 0)
+        return glyphs;
+
+    const qreal y = m_y + kGlyphTopOffset;
+    qreal x = m_leftAligned ? m_x : m_x + m_width - kNominalCharWidth * length - kRightMargin;
+    auto put = [&](int index) { glyphs.append({index, QPoint(int(x), int(y))}); };
+    for (int i = 0; i < length; ++i) {
+        const char c = m_text[i];
+        if (c >= '0' && c <= '9') {
+            put(c - '0');
+            x += kDigitAdvance;
+        } else if (c == '.') {
+            put(GlyphDot);
+            x += kDotAdvance;
+        } else if (c == ':') {
+            x -= kColonBackStep;
+            put(GlyphColon);
+            x += kColonAdvance;
+        } else if (c == '+') {
+            put(GlyphPlus);
+            x += kPlusAdvance;
+        } else if (c == '-') {
+            put(GlyphMinus);
+            x += kMinusAdvance;
+        } else {
+            qWarning("NumberDisplay::invalid character '%c',numbers '%s'", c, m_text);
+            break;
+        }
+    }
+    return glyphs;
+}
+
+void NumberDisplay::paint(QPainter *painter) const
+{
+    for (const Glyph &glyph : layout()) {
+        const QRect source = glyphSourceRect(glyph.index);
+        if (!source.isNull())
+            painter->drawPixmap(glyph.pos, m_digits, source);
+    }
+}
+
+QRect NumberDisplay::glyphSourceRect(int index)
+{
+    if (index < 0 || index >= GlyphCount) {
+        qDebug("invalid number: %d", index);
+        return QRect();
+    }
+    const int pitchX = int(index * kGlyphPitch);
+    switch (index) {
+    case GlyphDot:
+        return QRect(pitchX, 0, kNarrowGlyphWidth, kGlyphHeight);
+    case GlyphColon:
+        return QRect(pitchX - kColonSourceShift, 0, kNarrowGlyphWidth, kGlyphHeight);
+    case GlyphPlus:
+    case GlyphMinus:
+        return QRect(pitchX - kSignSourceShift, 0, kWideGlyphWidth, kGlyphHeight);
+    default:
+        return QRect(pitchX, 0, kWideGlyphWidth, kGlyphHeight);
+    }
+}
+
+void NumberDisplay::writeText(const char *format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    const int written = std::vsnprintf(m_text, sizeof m_text, format, args);
+    va_end(args);
+    // The clamps keep every text within the buffer; a longer one would be
+    // cut here rather than overrun it.
+    Q_ASSERT(written >= 0 && written < kTextCapacity);
+    Q_UNUSED(written);
+}

@@ -1,0 +1,170 @@
+// The pause panel: layout from the window size, actions that fire only
+// after the slide-out, Escape towards the main menu.
+
+#include "app/gamewindow.h"
+#include "menus/buttonpixmap.h"
+#include "menus/ingamemenu.h"
+#include "menutesting.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace MenuTesting;
+
+class TestInGameMenu : public QObject
+{
+    Q_OBJECT
+private:
+    QWidget *m_view = nullptr;
+    InGameMenu *m_menu = nullptr;
+    SignalCounter *m_signals = nullptr;
+
+    QList<int> counts() const { return m_signals->counts(); }
+    QList<int> only(const QString &signal) const { return m_signals->only(signal); }
+
+private slots:
+    void initTestCase()
+    {
+        // The offscreen platform's screen is 800 x 800: a 528 x 528 window.
+        QCOMPARE(gameWindowRect().size(), QSize(528, 528));
+    }
+
+    void init()
+    {
+        m_view = newGameView();
+        m_menu = new InGameMenu(m_view);
+        m_signals = new SignalCounter(m_menu, {"backInGame", "reset", "mainmenu", "exit"});
+    }
+
+    void cleanup()
+    {
+        delete m_signals;
+        delete m_view;
+    }
+
+    // Free height 348: resting at 3/8 of it, 130; centred horizontally.
+    void layoutAtConstruction()
+    {
+        QCOMPARE(m_menu->geometry(), QRect(64, 130, 400, 180));
+        QVERIFY(m_menu->isHidden());
+        QCOMPARE(m_menu->focusPolicy(), Qt::StrongFocus);
+        QCOMPARE(m_menu->buttons().size(), 4);
+        const qreal xs[] = {28.8, 121.6, 214.4, 307.2};
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(m_menu->buttons()[i]->hitRect(), QRectF(xs[i], 58, 64, 64));
+
+        QPropertyAnimation *show = animation(m_menu, "showAnimation");
+        QPropertyAnimation *hide = animation(m_menu, "hideAnimation");
+        QCOMPARE(show->duration(), 550);
+        QCOMPARE(show->startValue().toInt(), -230);
+        QCOMPARE(show->endValue().toInt(), 130);
+        QCOMPARE(show->easingCurve().type(), QEasingCurve::OutBack);
+        QCOMPARE(hide->duration(), 357);
+        QCOMPARE(hide->startValue().toInt(), 130);
+        QCOMPARE(hide->endValue().toInt(), -230);
+        QCOMPARE(hide->easingCurve().type(), QEasingCurve::InCubic);
+    }
+
+    void slidesIn()
+    {
+        m_menu->showMenu();
+        QVERIFY(!m_menu->isHidden());
+        QCOMPARE(m_menu->y(), -230);
+        finishShow(m_menu);
+        QCOMPARE(m_menu->y(), 130);
+        QCOMPARE(m_view->focusWidget(), m_menu);
+    }
+
+    void actions_data()
+    {
+        QTest::addColumn<QPointF>("click");
+        QTest::addColumn<QString>("signal");
+        QTest::newRow("back") << QPointF(40, 70) << "backInGame";
+        QTest::newRow("reset") << QPointF(130, 70) << "reset";
+        QTest::newRow("menu") << QPointF(250, 100) << "mainmenu";
+        QTest::newRow("exit") << QPointF(370, 121) << "exit";
+    }
+
+    void actions()
+    {
+        QFETCH(QPointF, click);
+        QFETCH(QString, signal);
+        m_menu->showMenu();
+        finishShow(m_menu);
+        MenuTesting::click(m_menu, click);
+        // Nothing at the click: the panel slides out first.
+        QCOMPARE(counts(), only(QString()));
+        QVERIFY(isHiding(m_menu));
+        finishHide(m_menu);
+        QCOMPARE(counts(), only(signal));
+        QVERIFY(m_menu->isHidden());
+        QCOMPARE(m_menu->y(), -230);
+    }
+
+    // Clicking while the panel is still sliding in works as well.
+    void interactiveWhileSliding()
+    {
+        m_menu->showMenu();
+        animation(m_menu, "showAnimation")->setCurrentTime(100);
+        click(m_menu, QPointF(m_menu->buttons()[1]->hitRect().center()));
+        QVERIFY(isHiding(m_menu));
+        finishHide(m_menu);
+        QCOMPARE(counts(), only("reset"));
+    }
+
+    void escapeLeadsToMainMenu_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::newRow("escape") << int(Qt::Key_Escape);
+        QTest::newRow("media previous") << int(Qt::Key_MediaPrevious);
+    }
+
+    void escapeLeadsToMainMenu()
+    {
+        QFETCH(int, key);
+        m_menu->showMenu();
+        finishShow(m_menu);
+        keyClick(m_menu, key);
+        QCOMPARE(counts(), only(QString()));
+        finishHide(m_menu);
+        QCOMPARE(counts(), only("mainmenu"));
+    }
+
+    void otherKeysDoNothing()
+    {
+        m_menu->showMenu();
+        finishShow(m_menu);
+        keyClick(m_menu, Qt::Key_Return);
+        keyClick(m_menu, Qt::Key_R);
+        QVERIFY(!isHiding(m_menu));
+    }
+
+    void controllerSlots()
+    {
+        m_menu->showMenu();
+        m_menu->hideAndReset();
+        finishHide(m_menu);
+        QCOMPARE(counts(), only("reset"));
+
+        m_menu->showMenu();
+        m_menu->exitAction();
+        finishHide(m_menu);
+        QCOMPARE(counts()[3], 1);
+    }
+
+    // Re-centring after a resize moves the panel and the ends of both
+    // animations to the new resting y: 0.5 * (700 - 180) - 43 = 217.
+    void followsResize()
+    {
+        m_menu->updateScreenPosition(QRect(100, 50, 1000, 700));
+        QCOMPARE(m_menu->geometry(), QRect(300, 217, 400, 180));
+        QCOMPARE(animation(m_menu, "showAnimation")->endValue().toInt(), 217);
+        QCOMPARE(animation(m_menu, "hideAnimation")->startValue().toInt(), 217);
+        m_menu->showMenu();
+        finishShow(m_menu);
+        QCOMPARE(m_menu->geometry(), QRect(300, 217, 400, 180));
+    }
+};
+
+QTEST_MAIN(TestInGameMenu)
+#include "tst_ingamemenu.moc"

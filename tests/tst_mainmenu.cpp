@@ -1,0 +1,557 @@
+// The main menu over a real LevelManager and a shaped level database: the
+// two views, the medals and the frontier level, the bottom row, the info and
+// help panels, keys, and the actions that fire after the slide-out.
+
+#include "app/gamewindow.h"
+#include "leveldbfixture.h"
+#include "levels/level.h"
+#include "levels/levelmanager.h"
+#include "menus/buttonpixmap.h"
+#include "menus/helpmenu.h"
+#include "menus/infomenu.h"
+#include "menus/mainmenu.h"
+#include "menus/projectinfo.h"
+#include "menutesting.h"
+#include "testsupport.h"
+
+#include <QDesktopServices>
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace MenuTesting;
+
+namespace {
+constexpr int kNoResult = LevelDbFixture::kNoResult;
+
+// Pack 1: gold, silver, bronze, no medal (the frontier), not finished, never
+// played, and a bronze after the frontier. Pack 2: 24 levels, all with a
+// medal. Pack 3: a level number beyond the grid.
+const QList<LevelDbFixture::Pack> kPacks = {
+    {1, {1, 2, 3, 4, 0, kNoResult, 3}},
+    {2, {1, 2, 3, 1, 1, 1, 2, 2, 2, 3, 3, 3, 1, 1, 1, 1, 1, 1, 2, 2, 2, 2, 2, 3}},
+    {3, QVector<int>(25, 1)},
+};
+
+// Receives the URLs the menu asks the desktop to open.
+class UrlRecorder : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl &url) { urls << url; }
+};
+
+bool samePicture(const QPixmap &shown, const QString &path)
+{
+    const QImage expected(path);
+    return !expected.isNull()
+        && shown.toImage().convertToFormat(QImage::Format_ARGB32)
+        == expected.convertToFormat(QImage::Format_ARGB32);
+}
+} // namespace
+
+class TestMainMenu : public QObject
+{
+    Q_OBJECT
+private:
+    LevelDbFixture m_fixture;
+    LevelManager *m_levels = nullptr;
+    QWidget *m_view = nullptr;
+    MainMenu *m_menu = nullptr;
+
+    // Opens the menu and lets it slide in.
+    void open(Level *level = nullptr)
+    {
+        m_menu->showMenu(level);
+        finishShow(m_menu);
+    }
+    // Level view of a pack through its pack button.
+    void openPack(int pack)
+    {
+        open();
+        click(m_menu, m_menu->levelPackButtons().at(pack - 1)->hitRect().center());
+        finishHide(m_menu);
+        finishShow(m_menu);
+        QVERIFY(m_menu->isLevelView());
+        QCOMPARE(m_menu->levelPackNumber(), pack);
+    }
+    void clickButton(ButtonPixmap *button) { click(m_menu, button->hitRect().center()); }
+
+private slots:
+    void initTestCase()
+    {
+        QCOMPARE(gameWindowRect().size(), QSize(528, 528));
+        QVERIFY2(m_fixture.create(TestSupport::binaryDir() + "/testlevels.db", kPacks),
+            qPrintable(m_fixture.errorString()));
+        m_levels = new LevelManager(nullptr, nullptr);
+        QCOMPARE(m_levels->levelInfos(1).size(), 7);
+    }
+
+    void cleanupTestCase() { delete m_levels; }
+
+    void init()
+    {
+        m_view = newGameView();
+        m_menu = new MainMenu(m_levels, true, m_view);
+    }
+
+    void cleanup() { delete m_view; }
+
+    void layout()
+    {
+        QCOMPARE(m_menu->geometry(), QRect(24, 92, 479, 344));
+        QVERIFY(m_menu->isHidden());
+        QVERIFY(m_menu->infoMenu()->isHidden());
+        QVERIFY(m_menu->helpMenu()->isHidden());
+        QCOMPARE(m_menu->infoMenu()->parentWidget(), m_view);
+        QCOMPARE(animation(m_menu, "showAnimation")->duration(), 700);
+        QCOMPARE(animation(m_menu, "showAnimation")->startValue().toInt(), -401);
+        QCOMPARE(animation(m_menu, "hideAnimation")->duration(), 455);
+
+        // Six columns 75 apart from x 25, four rows 65 apart from y 12.
+        QCOMPARE(m_menu->levelButton(1)->hitRect(), QRectF(25, 12, 54, 54));
+        QCOMPARE(m_menu->levelButton(6)->hitRect(), QRectF(400, 12, 54, 54));
+        QCOMPARE(m_menu->levelButton(7)->hitRect(), QRectF(25, 77, 54, 54));
+        QCOMPARE(m_menu->levelButton(24)->hitRect(), QRectF(400, 207, 54, 54));
+        QVERIFY(!m_menu->levelButton(25));
+
+        // Pack buttons react in 80 x 80, pack 2 beyond its 64 picture.
+        QCOMPARE(m_menu->levelPackButtons().at(0)->hitRect(), QRectF(142.5, 120, 80, 80));
+        QCOMPARE(m_menu->levelPackButtons().at(1)->hitRect(), QRectF(257.5, 120, 80, 80));
+        QCOMPARE(m_menu->levelPackButtons().at(1)->size(), QSizeF(64, 64));
+
+        QCOMPARE(m_menu->helpButton()->x(), 165.0);
+        QCOMPARE(m_menu->infoButton()->x(), 245.0);
+        QCOMPARE(m_menu->soundsOnButton()->x(), 325.0);
+        QCOMPARE(m_menu->soundsOffButton()->x(), 325.0);
+        QCOMPARE(m_menu->socialButton()->hitRect(), QRectF(10, 274, 64, 64));
+    }
+
+    void levelPackView()
+    {
+        open();
+        QVERIFY(!m_menu->isHidden());
+        QVERIFY(!m_menu->isLevelView());
+        for (int n = 1; n <= 24; ++n)
+            QVERIFY(!m_menu->levelButton(n)->isVisible());
+        for (ButtonPixmap *pack : m_menu->levelPackButtons())
+            QVERIFY(pack->isVisible());
+        QVERIFY(m_menu->socialButton()->isVisible());
+        QVERIFY(!m_menu->backButton()->isVisible());
+        QVERIFY(!m_menu->nextButton()->isVisible());
+        QVERIFY(!m_menu->currentLevelButton()->isVisible());
+        QVERIFY(m_menu->soundsOnButton()->isVisible());
+        QVERIFY(!m_menu->soundsOffButton()->isVisible());
+    }
+
+    // A pack button slides the menu out and back in with the level view;
+    // the enlarged hit area of pack 2 counts.
+    void packButtonOpensLevelView()
+    {
+        open();
+        QSignalSpy selected(m_menu, &MainMenu::levelSelected);
+        click(m_menu, QPointF(257.5 + 75, 120 + 75));
+        QVERIFY(!m_menu->isLevelView());
+        finishHide(m_menu);
+        QVERIFY(!m_menu->isHidden());
+        QVERIFY(m_menu->isLevelView());
+        QCOMPARE(m_menu->levelPackNumber(), 2);
+        QCOMPARE(m_menu->levelNumber(), 0);
+        QCOMPARE(selected.count(), 0);
+    }
+
+    void medalsAndFrontier()
+    {
+        openPack(1);
+        for (int n : {1, 2, 3, 4, 7})
+            QVERIFY2(m_menu->levelButton(n)->isActive(), qPrintable(QString::number(n)));
+        for (int n : {5, 6}) {
+            QVERIFY(m_menu->levelButton(n)->isVisible());
+            QVERIFY(!m_menu->levelButton(n)->isEnabled());
+        }
+        // Fewer levels than the grid holds: the rest stays empty.
+        for (int n = 8; n <= 24; ++n)
+            QVERIFY(!m_menu->levelButton(n)->isVisible());
+        QCOMPARE(m_menu->levelNumber(), 4);
+
+        auto shows = [&](int n, const char *picture) {
+            return samePicture(m_menu->levelButton(n)->currentPixmap(), QString(":/images/") + picture);
+        };
+        QVERIFY(shows(1, "menu_gold_off.png"));
+        QVERIFY(shows(2, "menu_silver_off.png"));
+        QVERIFY(shows(3, "menu_bronze_off.png"));
+        QVERIFY(shows(4, "menu_green_off.png"));
+        QVERIFY(shows(5, "menu_notavailable.png"));
+        QVERIFY(shows(6, "menu_notavailable.png"));
+        QVERIFY(shows(7, "menu_bronze_off.png"));
+        m_menu->levelButton(4)->setPressed(true);
+        QVERIFY(shows(4, "menu_green_on.png"));
+
+        // The pictures told apart above are really different pictures.
+        QSet<QByteArray> distinct;
+        for (const char *name : {"menu_gold_off", "menu_silver_off", "menu_bronze_off", "menu_green_off",
+                 "menu_green_on", "menu_notavailable"}) {
+            const QImage image
+                = QImage(QString(":/images/%1.png").arg(name)).convertToFormat(QImage::Format_ARGB32);
+            distinct.insert(
+                QByteArray(reinterpret_cast<const char *>(image.constBits()), image.sizeInBytes()));
+        }
+        QCOMPARE(distinct.size(), 6);
+    }
+
+    void frontierOffersNext()
+    {
+        openPack(1);
+        QVERIFY(m_menu->nextButton()->isVisible());
+        QVERIFY(!m_menu->currentLevelButton()->isVisible());
+        QVERIFY(m_menu->backButton()->isVisible());
+        QVERIFY(!m_menu->socialButton()->isVisible());
+        QCOMPARE(m_menu->backButton()->hitRect().topLeft(), QPointF(10, 274));
+        QCOMPARE(m_menu->nextButton()->hitRect().topLeft(), QPointF(90, 274));
+
+        QSignalSpy selected(m_menu, &MainMenu::levelSelected);
+        clickButton(m_menu->nextButton());
+        QCOMPARE(selected.count(), 0);
+        finishHide(m_menu);
+        QCOMPARE(selected.count(), 1);
+        QCOMPARE(selected.first(), (QVariantList {1, 4}));
+        QVERIFY(m_menu->isHidden());
+    }
+
+    void levelButtonsSelect()
+    {
+        openPack(1);
+        QSignalSpy selected(m_menu, &MainMenu::levelSelected);
+        clickButton(m_menu->levelButton(5)); // not yet open
+        QVERIFY(!isHiding(m_menu));
+        clickButton(m_menu->levelButton(2));
+        finishHide(m_menu);
+        QCOMPARE(selected.count(), 1);
+        QCOMPARE(selected.first(), (QVariantList {1, 2}));
+    }
+
+    void allMedalsNoNext()
+    {
+        openPack(2);
+        for (int n = 1; n <= 24; ++n)
+            QVERIFY(m_menu->levelButton(n)->isActive());
+        QVERIFY(!m_menu->nextButton()->isVisible());
+        QVERIFY(!m_menu->currentLevelButton()->isVisible());
+        QCOMPARE(m_menu->levelNumber(), 0);
+    }
+
+    // Opened from a level: the current-level button instead of next.
+    void openedFromLevel_data()
+    {
+        QTest::addColumn<int>("pack");
+        QTest::addColumn<int>("level");
+        QTest::newRow("pack with every medal") << 2 << 5;
+        QTest::newRow("pack with a frontier") << 1 << 2;
+    }
+
+    void openedFromLevel()
+    {
+        QFETCH(int, pack);
+        QFETCH(int, level);
+        Level current(nullptr, nullptr);
+        current.setLevelPackNumber(pack);
+        current.setLevelNumber(level);
+        open(&current);
+        QVERIFY(m_menu->isLevelView());
+        QVERIFY(m_menu->currentLevelButton()->isVisible());
+        QVERIFY(!m_menu->nextButton()->isVisible());
+        QCOMPARE(m_menu->currentLevelButton()->hitRect().topLeft(), QPointF(88, 274));
+
+        QSignalSpy current_(m_menu, &MainMenu::currentLevel);
+        clickButton(m_menu->currentLevelButton());
+        QCOMPARE(current_.count(), 0);
+        finishHide(m_menu);
+        QCOMPARE(current_.count(), 1);
+    }
+
+    // Levels the grid has no button for are left out.
+    void levelBeyondTheGrid()
+    {
+        Level current(nullptr, nullptr);
+        current.setLevelPackNumber(3);
+        current.setLevelNumber(1);
+        QTest::ignoreMessage(QtDebugMsg, "MainMenu::showLevelView - no button for level 25 of levelpack 3");
+        open(&current);
+        for (int n = 1; n <= 24; ++n)
+            QVERIFY(m_menu->levelButton(n)->isActive());
+    }
+
+    void escapeAndBack_data()
+    {
+        QTest::addColumn<int>("key"); // 0: the back button
+        QTest::newRow("escape") << int(Qt::Key_Escape);
+        QTest::newRow("media previous") << int(Qt::Key_MediaPrevious);
+        QTest::newRow("back button") << 0;
+    }
+
+    // In the level view back leads to the pack view; in the pack view
+    // Escape exits.
+    void escapeAndBack()
+    {
+        QFETCH(int, key);
+        openPack(1);
+        QSignalSpy exits(m_menu, &MainMenu::exit);
+        if (key)
+            keyPress(m_menu, key);
+        else
+            clickButton(m_menu->backButton());
+        finishHide(m_menu);
+        QVERIFY(!m_menu->isHidden());
+        QVERIFY(!m_menu->isLevelView());
+        QCOMPARE(m_menu->levelPackNumber(), 0);
+        QCOMPARE(exits.count(), 0);
+
+        finishShow(m_menu);
+        if (key) {
+            keyPress(m_menu, key);
+            finishHide(m_menu);
+            QCOMPARE(exits.count(), 1);
+            QVERIFY(m_menu->isHidden());
+        }
+    }
+
+    void exitButton()
+    {
+        open();
+        QSignalSpy exits(m_menu, &MainMenu::exit);
+        click(m_menu, QPointF(420, 300));
+        QCOMPARE(exits.count(), 0);
+        finishHide(m_menu);
+        QCOMPARE(exits.count(), 1);
+    }
+
+    // hideMenu() (back into the run) works only where back is offered.
+    void hideMenuNeedsBack()
+    {
+        open();
+        m_menu->hideMenu();
+        QVERIFY(!isHiding(m_menu));
+
+        Level current(nullptr, nullptr);
+        current.setLevelPackNumber(1);
+        current.setLevelNumber(3);
+        open(&current);
+        QSignalSpy back(m_menu, &MainMenu::backInGame);
+        m_menu->hideMenu();
+        finishHide(m_menu);
+        QCOMPARE(back.count(), 1);
+    }
+
+    void soundsToggle()
+    {
+        open();
+        QSignalSpy sounds(m_menu, &MainMenu::soundsChanged);
+        clickButton(m_menu->soundsOnButton());
+        QVERIFY(!m_menu->soundsOnButton()->isVisible());
+        QVERIFY(m_menu->soundsOffButton()->isVisible());
+        clickButton(m_menu->soundsOffButton());
+        QCOMPARE(sounds.count(), 2);
+        QCOMPARE(sounds.at(0).first().toBool(), false);
+        QCOMPARE(sounds.at(1).first().toBool(), true);
+        QVERIFY(m_menu->soundsOnButton()->isVisible());
+        QVERIFY(!isHiding(m_menu)); // no slide-out for the sounds
+
+        MainMenu quiet(m_levels, false, m_view);
+        QVERIFY(!quiet.soundsOnButton()->isVisible());
+        QVERIFY(quiet.soundsOffButton()->isVisible());
+    }
+
+    // From the help button: help, then the menu again.
+    void helpReturnsToMenu()
+    {
+        open();
+        QSignalSpy done(m_menu, &MainMenu::helpDone);
+        clickButton(m_menu->helpButton());
+        QVERIFY(m_menu->helpPending());
+        QVERIFY(m_menu->helpMenu()->isHidden());
+        finishHide(m_menu);
+        QVERIFY(m_menu->isHidden());
+        QVERIFY(!m_menu->helpMenu()->isHidden());
+        QVERIFY(!m_menu->subMenusHidden());
+
+        click(m_menu->helpMenu(), m_menu->helpMenu()->buttons().first()->hitRect().center());
+        finishHide(m_menu->helpMenu());
+        QVERIFY(m_menu->helpMenu()->isHidden());
+        QVERIFY(!m_menu->isHidden());
+        QVERIFY(m_menu->subMenusHidden());
+        QVERIFY(!m_menu->helpPending());
+        QCOMPARE(done.count(), 0);
+    }
+
+    // Opened by the game (first start): closing the help reports helpDone()
+    // and leaves the menu hidden; the game can also close it with hideHelp().
+    void helpOnItsOwn_data()
+    {
+        QTest::addColumn<bool>("closedByGame");
+        QTest::newRow("next button") << false;
+        QTest::newRow("hideHelp") << true;
+    }
+
+    void helpOnItsOwn()
+    {
+        QFETCH(bool, closedByGame);
+        QSignalSpy done(m_menu, &MainMenu::helpDone);
+        m_menu->hideHelp(); // nothing pending: nothing to close
+        m_menu->showHelp();
+        finishHide(m_menu);
+        HelpMenu *help = m_menu->helpMenu();
+        QVERIFY(!help->isHidden());
+        finishShow(help);
+        if (closedByGame)
+            m_menu->hideHelp();
+        else
+            click(help, help->buttons().first()->hitRect().center());
+        QCOMPARE(done.count(), 0);
+        finishHide(help);
+        QCOMPARE(done.count(), 1);
+        QVERIFY(m_menu->isHidden());
+        QVERIFY(!m_menu->helpPending());
+    }
+
+    void infoReturnsToMenu()
+    {
+        open();
+        clickButton(m_menu->infoButton());
+        finishHide(m_menu);
+        InfoMenu *info = m_menu->infoMenu();
+        QVERIFY(!info->isHidden());
+        QVERIFY(!m_menu->subMenusHidden());
+        keyPress(info, Qt::Key_Escape);
+        finishHide(info);
+        QVERIFY(!m_menu->isHidden());
+        QVERIFY(m_menu->subMenusHidden());
+        QCOMPARE(m_menu->pendingAction(), 0);
+        QCOMPARE(m_view->focusWidget(), m_menu);
+    }
+
+    void hideAndResetCurrentLevel()
+    {
+        m_menu->showHelp(true);
+        finishHide(m_menu);
+        QVERIFY(!m_menu->helpMenu()->isHidden());
+        QSignalSpy current(m_menu, &MainMenu::currentLevel);
+        m_menu->hideAndResetCurrentLevel();
+        QVERIFY(m_menu->helpMenu()->isHidden());
+        finishHide(m_menu);
+        QCOMPARE(current.count(), 1);
+    }
+
+    void socialButtonOpensProjectPage()
+    {
+        UrlRecorder recorder;
+        QDesktopServices::setUrlHandler("https", &recorder, "open");
+        open();
+        clickButton(m_menu->socialButton());
+        QDesktopServices::unsetUrlHandler("https");
+        QCOMPARE(recorder.urls, QList<QUrl> {QUrl(ProjectInfo::kWebAddress)});
+        QVERIFY(!isHiding(m_menu));
+    }
+
+    void ignoredLevelIds()
+    {
+        open();
+        m_menu->buttonPressed(0);
+        m_menu->buttonPressed(-2);
+        QVERIFY(!isHiding(m_menu));
+    }
+
+    // Level numbers sit inside their 54 x 54 buttons, digits 16 x 16.
+    void levelNumbersOnButtons()
+    {
+        using Glyphs = QVector<NumberDisplay::Glyph>;
+        QCOMPARE(MainMenu::levelNumberGlyphs(5, 25, 12).size(), 1);
+        QCOMPARE(MainMenu::levelNumberGlyphs(5, 25, 12).first().pos, QPoint(44, 30));
+        QCOMPARE(MainMenu::levelNumberGlyphs(1, 25, 12).first().pos, QPoint(42, 30));
+        QCOMPARE(MainMenu::levelNumberGlyphs(7, 25.5, 12).first().pos, QPoint(43, 30));
+        const Glyphs twelve = MainMenu::levelNumberGlyphs(12, 100, 77);
+        QCOMPARE(twelve.size(), 2);
+        QCOMPARE(twelve[0].index, 1);
+        QCOMPARE(twelve[0].pos, QPoint(111, 95));
+        QCOMPARE(twelve[1].index, 2);
+        QCOMPARE(twelve[1].pos, QPoint(127, 95));
+        QCOMPARE(MainMenu::levelNumberGlyphs(16, 100, 77)[0].pos.x(), 109);
+        QCOMPARE(MainMenu::levelNumberGlyphs(10, 100, 77)[0].pos.x(), 109);
+        QCOMPARE(MainMenu::levelNumberGlyphs(19, 100, 77)[0].pos.x(), 111);
+        QTest::ignoreMessage(QtDebugMsg, "invalid number: 120");
+        const Glyphs tooBig = MainMenu::levelNumberGlyphs(120, 0, 0);
+        QCOMPARE(tooBig.size(), 2);
+        QCOMPARE(tooBig[0].index, 9);
+        QCOMPARE(tooBig[1].index, 9);
+
+        for (int n = 1; n <= 24; ++n) {
+            const ButtonPixmap *button = m_menu->levelButton(n);
+            const QRectF picture(button->x(), button->y(), 54, 54);
+            for (const NumberDisplay::Glyph &glyph : MainMenu::levelNumberGlyphs(n, button->x(), button->y()))
+                QVERIFY(picture.contains(QRectF(glyph.pos, QSizeF(16, 16))));
+        }
+    }
+
+    // The pictures of the level buttons leave the number's area (x 9-43,
+    // y 18-34) to the number: no dark outline of a lock or a medal badge
+    // there, pressed or not.
+    void levelNumberAreaIsClear_data()
+    {
+        QTest::addColumn<QString>("picture");
+        for (const char *name : {"menu_notavailable", "menu_green_off", "menu_green_on", "menu_gold_off",
+                 "menu_gold_on", "menu_silver_off", "menu_silver_on", "menu_bronze_off", "menu_bronze_on"})
+            QTest::newRow(name) << QString(name);
+    }
+
+    void levelNumberAreaIsClear()
+    {
+        QFETCH(QString, picture);
+        const QImage image = QImage(":/images/" + picture + ".png").convertToFormat(QImage::Format_ARGB32);
+        QCOMPARE(image.size(), QSize(54, 54));
+        const QRect numberArea(9, 18, 35, 17);
+        int outline = 0;
+        for (int y = numberArea.top(); y <= numberArea.bottom(); ++y) {
+            for (int x = numberArea.left(); x <= numberArea.right(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                outline += c.alpha() > 200 && c.red() < 90 && c.green() < 80 && c.blue() < 90;
+            }
+        }
+        QCOMPARE(outline, 0);
+    }
+
+    void followsResize()
+    {
+        m_menu->updateScreenPosition(QRect(0, 0, 1000, 700));
+        QCOMPARE(m_menu->geometry(), QRect(260, 178, 479, 344));
+        QCOMPARE(m_menu->infoMenu()->geometry(), QRect(260, 178, 479, 344));
+        QCOMPARE(m_menu->helpMenu()->geometry(), QRect(260, 178, 479, 344));
+        QCOMPARE(animation(m_menu, "showAnimation")->endValue().toInt(), 178);
+    }
+
+    // A pack id that is not negative is a programming error: the program
+    // stops with a message (run in a child process).
+    void invalidLevelPackStops()
+    {
+        const TestSupport::ProcessResult result
+            = TestSupport::runProcess(QCoreApplication::applicationFilePath(), {"--invalid-levelpack"});
+        QVERIFY(!result.crashed);
+        QCOMPARE(result.exitCode, 1);
+        QVERIFY2(result.standardError.contains("Invalid levelpack id: 1"), qPrintable(result.standardError));
+        QVERIFY(result.standardError.contains("invalid levelpack"));
+    }
+};
+
+int main(int argc, char **argv)
+{
+    if (argc > 1 && qstrcmp(argv[1], "--invalid-levelpack") == 0) {
+        QApplication app(argc, argv);
+        MainMenu menu(nullptr, true);
+        menu.levelPackButtonPressed(1);
+        return 0;
+    }
+    QApplication app(argc, argv);
+    TestMainMenu test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_mainmenu.moc"

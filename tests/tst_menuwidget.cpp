@@ -1,0 +1,212 @@
+// The menu base: centring, the "y" property, mouse routing to buttons,
+// painting order and button ownership.
+
+#include "menus/buttonpixmap.h"
+#include "menus/menuwidget.h"
+#include "menutesting.h"
+
+#include <QPainter>
+#include <QPointer>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace MenuTesting;
+
+namespace {
+// The base with its protected set-up opened for the test.
+class ProbeMenu : public MenuWidget
+{
+public:
+    using MenuWidget::MenuWidget;
+    void setSize(int w, int h) { setMenuSize(w, h); }
+    void setOffsets(int x, int y)
+    {
+        m_offsetX = x;
+        m_offsetY = y;
+    }
+    ButtonPixmap *add(const QString &picture, qreal x, qreal y, qreal size, int id = 0)
+    {
+        return addButton(picture, picture, x, y, size, size, id);
+    }
+};
+
+// Records the mouse presses that reach it.
+class Backdrop : public QWidget
+{
+public:
+    int presses = 0;
+    int releases = 0;
+
+protected:
+    void mousePressEvent(QMouseEvent *) override { ++presses; }
+    void mouseReleaseEvent(QMouseEvent *) override { ++releases; }
+};
+} // namespace
+
+class TestMenuWidget : public QObject
+{
+    Q_OBJECT
+private:
+    QTemporaryDir m_dir;
+
+    QString solidPicture(const QString &name, QSize size, QColor colour)
+    {
+        return MenuTesting::solidPicture(QDir(m_dir.path()), name, size, colour);
+    }
+
+private slots:
+    void centresOnScreen()
+    {
+        ProbeMenu menu;
+        menu.setSize(400, 180);
+        menu.setOffsets(0, -65);
+        menu.updateScreenPosition(QRect(0, 0, 1000, 700));
+        QCOMPARE(menu.geometry(), QRect(300, 195, 400, 180));
+
+        // The rectangle's own origin (a window's position) is not added.
+        menu.setOffsets(7, 0);
+        menu.updateScreenPosition(QRect(250, 100, 1001, 701));
+        QCOMPARE(menu.geometry(), QRect(307, 260, 400, 180));
+    }
+
+    void zeroSizeLeavesGeometry()
+    {
+        ProbeMenu menu;
+        menu.setGeometry(11, 12, 13, 14);
+        QTest::ignoreMessage(QtDebugMsg, "MenuWidget::updateScreenPosition - zero width, returning\n");
+        menu.updateScreenPosition(QRect(0, 0, 1000, 700));
+        QCOMPARE(menu.geometry(), QRect(11, 12, 13, 14));
+
+        menu.setSize(400, 0);
+        QTest::ignoreMessage(QtDebugMsg, "MenuWidget::updateScreenPosition - zero height, returning\n");
+        menu.updateScreenPosition(QRect(0, 0, 1000, 700));
+        QCOMPARE(menu.geometry(), QRect(11, 12, 13, 14));
+    }
+
+    void yPropertyMovesOnlyVertically()
+    {
+        ProbeMenu menu;
+        menu.setGeometry(30, 40, 200, 100);
+        QVERIFY(menu.setProperty("y", 77));
+        QCOMPARE(menu.geometry(), QRect(30, 77, 200, 100));
+        QCOMPARE(menu.property("y").toInt(), 77);
+
+        QPropertyAnimation slide(&menu, "y");
+        slide.setStartValue(-100);
+        slide.setEndValue(50);
+        slide.setDuration(300);
+        slide.start();
+        slide.setCurrentTime(300);
+        QCOMPARE(menu.geometry(), QRect(30, 50, 200, 100));
+    }
+
+    void pressOnButtonReleaseAnywhere()
+    {
+        Backdrop backdrop;
+        ProbeMenu menu(&backdrop);
+        menu.setGeometry(0, 0, 300, 200);
+        ButtonPixmap *button = menu.add(QString(), 10, 10, 64, 5);
+        QSignalSpy released(button, &ButtonPixmap::released);
+
+        press(&menu, QPointF(20, 20));
+        QVERIFY(button->isPressed());
+        release(&menu, QPointF(250, 190)); // far outside the button
+        QCOMPARE(released.count(), 1);
+        QCOMPARE(released.first().first().toInt(), 5);
+
+        // A press beside every button presses nothing; its release fires nothing.
+        click(&menu, QPointF(200, 150));
+        QCOMPARE(released.count(), 1);
+
+        // The panel keeps its clicks from the view beneath.
+        QCOMPARE(backdrop.presses, 0);
+        QCOMPARE(backdrop.releases, 0);
+    }
+
+    void inactiveButtonsNeverPress()
+    {
+        ProbeMenu menu;
+        menu.setGeometry(0, 0, 300, 200);
+        ButtonPixmap *disabled = menu.add(QString(), 10, 10, 64);
+        ButtonPixmap *hidden = menu.add(QString(), 100, 10, 64);
+        disabled->setEnabled(false);
+        hidden->setVisible(false);
+        QSignalSpy disabledReleased(disabled, &ButtonPixmap::released);
+        QSignalSpy hiddenReleased(hidden, &ButtonPixmap::released);
+
+        click(&menu, QPointF(20, 20));
+        click(&menu, QPointF(110, 20));
+        QVERIFY(!disabled->isPressed());
+        QVERIFY(!hidden->isPressed());
+        QCOMPARE(disabledReleased.count() + hiddenReleased.count(), 0);
+    }
+
+    void doubleClickPressesLikeAClick()
+    {
+        ProbeMenu menu;
+        menu.setGeometry(0, 0, 300, 200);
+        ButtonPixmap *button = menu.add(QString(), 10, 10, 64);
+        QSignalSpy released(button, &ButtonPixmap::released);
+        sendMouse(&menu, QEvent::MouseButtonDblClick, QPointF(30, 30));
+        QVERIFY(button->isPressed());
+        release(&menu, QPointF(30, 30));
+        QCOMPARE(released.count(), 1);
+    }
+
+    void overlappingButtonsPressTogether()
+    {
+        ProbeMenu menu;
+        menu.setGeometry(0, 0, 300, 200);
+        ButtonPixmap *a = menu.add(QString(), 10, 10, 64);
+        ButtonPixmap *b = menu.add(QString(), 40, 40, 64);
+        press(&menu, QPointF(50, 50));
+        QVERIFY(a->isPressed());
+        QVERIFY(b->isPressed());
+    }
+
+    // Background at its natural size, then the buttons in list order, so a
+    // later button covers an earlier one.
+    void paintOrder()
+    {
+        QVERIFY(m_dir.isValid());
+        ProbeMenu menu;
+        menu.setSize(100, 60);
+        menu.setGeometry(0, 0, 100, 60);
+        menu.setBackground(solidPicture("bg.png", QSize(80, 50), Qt::gray));
+        menu.add(solidPicture("red.png", QSize(20, 20), Qt::red), 10, 10, 20);
+        menu.add(solidPicture("blue.png", QSize(20, 20), Qt::blue), 20, 20, 20);
+
+        QImage canvas(100, 60, QImage::Format_ARGB32);
+        canvas.fill(Qt::white);
+        QPainter painter(&canvas);
+        menu.paint(&painter);
+        painter.end();
+        QCOMPARE(canvas.pixelColor(5, 5), QColor(Qt::gray));
+        QCOMPARE(canvas.pixelColor(90, 55), QColor(Qt::white)); // outside the picture
+        QCOMPARE(canvas.pixelColor(15, 15), QColor(Qt::red));
+        QCOMPARE(canvas.pixelColor(25, 25), QColor(Qt::blue));
+    }
+
+    void ownsItsButtons()
+    {
+        auto *menu = new ProbeMenu;
+        QPointer<ButtonPixmap> button = menu->add(QString(), 0, 0, 64);
+        QCOMPARE(menu->buttons().size(), 1);
+        delete menu;
+        QVERIFY(button.isNull());
+    }
+
+    void setUpAsAPanel()
+    {
+        ProbeMenu menu;
+        QVERIFY(menu.testAttribute(Qt::WA_StaticContents));
+        QVERIFY(menu.testAttribute(Qt::WA_NoSystemBackground));
+        QCOMPARE(menu.windowModality(), Qt::ApplicationModal);
+        QCOMPARE(menu.menuWidth(), 0);
+        QCOMPARE(menu.menuHeight(), 0);
+    }
+};
+
+QTEST_MAIN(TestMenuWidget)
+#include "tst_menuwidget.moc"

@@ -1,0 +1,134 @@
+// The info and help panels opened from the main menu.
+
+#include "app/gamewindow.h"
+#include "menus/buttonpixmap.h"
+#include "menus/helpmenu.h"
+#include "menus/infomenu.h"
+#include "menus/projectinfo.h"
+#include "menutesting.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace MenuTesting;
+
+class TestSubMenus : public QObject
+{
+    Q_OBJECT
+private:
+    QWidget *m_view = nullptr;
+
+    template <typename Menu> Menu *shown()
+    {
+        auto *menu = new Menu(m_view);
+        menu->showMenu();
+        finishShow(menu);
+        return menu;
+    }
+
+private slots:
+    void initTestCase() { QCOMPARE(gameWindowRect().size(), QSize(528, 528)); }
+
+    void init() { m_view = newGameView(); }
+
+    void cleanup() { delete m_view; }
+
+    void layout()
+    {
+        InfoMenu info(m_view);
+        HelpMenu help(m_view);
+        for (MenuWidget *menu : {static_cast<MenuWidget *>(&info), static_cast<MenuWidget *>(&help)}) {
+            QCOMPARE(menu->geometry(), QRect(24, 92, 479, 344));
+            QVERIFY(menu->isHidden());
+            QCOMPARE(animation(menu, "showAnimation")->duration(), 750);
+            QCOMPARE(animation(menu, "showAnimation")->startValue().toInt(), -401);
+            QCOMPARE(animation(menu, "hideAnimation")->duration(), 487);
+            QCOMPARE(animation(menu, "hideAnimation")->endValue().toInt(), -401);
+        }
+        QCOMPARE(info.buttons().first()->hitRect(), QRectF(405, 274, 64, 64));
+        QCOMPARE(help.buttons().first()->hitRect(), QRectF(395, 264, 64, 64));
+    }
+
+    void infoText()
+    {
+        InfoMenu info(m_view);
+        const QStringList lines = info.lines();
+        QCOMPARE(lines.size(), 4);
+        QCOMPARE(lines[0], QString("Velocrag"));
+        QCOMPARE(lines[1], QString("Velocrag developers"));
+        QCOMPARE(lines[2], QString("Version: 1.1.0 (PC)"));
+        QCOMPARE(lines[3], QString::fromLatin1(ProjectInfo::kWebAddress));
+        QVERIFY(QUrl(lines[3]).isValid());
+        QCOMPARE(QUrl(lines[3]).scheme(), QString("https"));
+    }
+
+    void infoClosesAfterSlidingOut_data()
+    {
+        QTest::addColumn<int>("key"); // 0: the back button
+        QTest::newRow("back button") << 0;
+        QTest::newRow("escape") << int(Qt::Key_Escape);
+        QTest::newRow("media previous") << int(Qt::Key_MediaPrevious);
+    }
+
+    void infoClosesAfterSlidingOut()
+    {
+        QFETCH(int, key);
+        InfoMenu *info = shown<InfoMenu>();
+        QSignalSpy ok(info, &InfoMenu::ok);
+        if (key)
+            keyPress(info, key);
+        else
+            click(info, QPointF(420, 300));
+        QCOMPARE(ok.count(), 0);
+        QVERIFY(isHiding(info));
+        finishHide(info);
+        QCOMPARE(ok.count(), 1);
+        QVERIFY(info->isHidden());
+    }
+
+    void infoIgnoresOtherKeys()
+    {
+        InfoMenu *info = shown<InfoMenu>();
+        keyClick(info, Qt::Key_Return);
+        QVERIFY(!isHiding(info));
+    }
+
+    // The closing keys show the next button held and act on release.
+    void helpKeys_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::newRow("escape") << int(Qt::Key_Escape);
+        QTest::newRow("return") << int(Qt::Key_Return);
+        QTest::newRow("enter") << int(Qt::Key_Enter);
+    }
+
+    void helpKeys()
+    {
+        QFETCH(int, key);
+        HelpMenu *help = shown<HelpMenu>();
+        QSignalSpy ok(help, &HelpMenu::ok);
+        keyPress(help, key);
+        QVERIFY(help->buttons().first()->isPressed());
+        QVERIFY(!isHiding(help));
+        keyRelease(help, key);
+        QVERIFY(!help->buttons().first()->isPressed());
+        QVERIFY(isHiding(help));
+        QCOMPARE(ok.count(), 0);
+        finishHide(help);
+        QCOMPARE(ok.count(), 1);
+    }
+
+    void helpNextButtonAndOtherKeys()
+    {
+        HelpMenu *help = shown<HelpMenu>();
+        QSignalSpy ok(help, &HelpMenu::ok);
+        keyClick(help, Qt::Key_Space);
+        QVERIFY(!isHiding(help));
+        click(help, QPointF(400, 270));
+        finishHide(help);
+        QCOMPARE(ok.count(), 1);
+    }
+};
+
+QTEST_MAIN(TestSubMenus)
+#include "tst_submenus.moc"
