@@ -120,3 +120,14 @@ menu-shots: build
 	$(BUILD)/tools/menushots/menushots $(MENU_SHOTS)/1920x1080 1920x1080
 	$(BUILD)/tools/menushots/menushots $(MENU_SHOTS)/1024x768 1024x768
 	$(BUILD)/tools/menushots/menushots $(MENU_SHOTS)/640x480 640x480
+
+# --- Vehicle: ride benchmark and ride-tool snapshots ---------------------
+.PHONY: ride-bench ride-shots
+
+ride-bench: deps build
+	$(BUILD)/tools/ridebench/ridebench $(BUILD)/testlevels.db
+
+# Snapshots of the bike at rest, in a wheelie, landing a drop and after a
+# crash, written to $(BUILD)/ride-shots/.
+ride-shots: deps build
+	@tools/ride/shots.sh "$(BUILD)"
