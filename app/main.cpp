@@ -2,12 +2,13 @@
 // order, runs the event loop, and tears them down in reverse order.
 
 #include "app/gamewindow.h"
+#include "game/gameview.h"
+#include "game/mygame.h"
 #include "game/myscene.h"
 #include "physics/physics.h"
 
 #include <QApplication>
 #include <QFontDatabase>
-#include <QGraphicsView>
 #include <QIcon>
 #include <QTime>
 #include <cstdlib>
@@ -15,6 +16,14 @@
 namespace {
 constexpr int kGravity = 450;
 const QRectF kInitialSceneRect(0, -500, 3800, 880);
+
+// VELOCRAG_RENDERER=raster keeps the raster viewport even where OpenGL
+// works; otherwise the scene is drawn through OpenGL whenever a context can
+// be made.
+bool wantOpenGL()
+{
+    return qEnvironmentVariable("VELOCRAG_RENDERER") != QLatin1String("raster");
+}
 } // namespace
 
 int main(int argc, char **argv)
@@ -28,16 +37,20 @@ int main(int argc, char **argv)
     QFontDatabase::addApplicationFont("fonts/VeraBd.ttf");
     QFontDatabase::addApplicationFont("fonts/VeraIt.ttf");
 
-    QGraphicsView view;
-    view.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    view.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    GameView view;
+    if (wantOpenGL())
+        view.useOpenGLViewport();
     Physics physics(kGravity);
     MyScene scene(kInitialSceneRect);
     view.setScene(&scene);
 
+    MyGame game(&physics, &scene, &view);
+    view.setGame(&game);
     placeGameWindow(&view);
     view.setWindowTitle("Velocrag");
     view.viewport()->update();
+    app.installEventFilter(&game);
+    game.startGame();
 
     return app.exec();
 }
