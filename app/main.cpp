@@ -17,12 +17,15 @@ namespace {
 constexpr int kGravity = 450;
 const QRectF kInitialSceneRect(0, -500, 3800, 880);
 
-// VELOCRAG_RENDERER=raster keeps the raster viewport even where OpenGL
-// works; otherwise the scene is drawn through OpenGL whenever a context can
-// be made.
-bool wantOpenGL()
+// The scene goes through OpenGL where the platform offers accelerated
+// OpenGL, else through the raster engine. VELOCRAG_RENDERER=raster or
+// =opengl overrides the choice (opengl then accepts software rasterizers).
+void chooseViewport(GameView *view)
 {
-    return qEnvironmentVariable("VELOCRAG_RENDERER") != QLatin1String("raster");
+    const QString renderer = qEnvironmentVariable("VELOCRAG_RENDERER");
+    if (renderer == QLatin1String("raster"))
+        return;
+    view->useOpenGLViewport(renderer != QLatin1String("opengl"));
 }
 } // namespace
 
@@ -38,8 +41,7 @@ int main(int argc, char **argv)
     QFontDatabase::addApplicationFont("fonts/VeraIt.ttf");
 
     GameView view;
-    if (wantOpenGL())
-        view.useOpenGLViewport();
+    chooseViewport(&view);
     Physics physics(kGravity);
     MyScene scene(kInitialSceneRect);
     view.setScene(&scene);

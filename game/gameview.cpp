@@ -11,6 +11,7 @@
 #include <QLineF>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
+#include <QOpenGLFunctions>
 #include <QOpenGLWidget>
 #include <QPainter>
 #include <QPropertyAnimation>
@@ -102,7 +103,7 @@ GameView::~GameView()
     delete m_timeDisplay;
 }
 
-bool GameView::openGLAvailable()
+bool GameView::openGLAvailable(bool acceleratedOnly)
 {
     const QString platform = QGuiApplication::platformName();
     if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal"))
@@ -112,17 +113,25 @@ bool GameView::openGLAvailable()
         return false;
     QOffscreenSurface surface;
     surface.create();
-    if (!surface.isValid())
+    if (!surface.isValid() || !context.makeCurrent(&surface))
         return false;
-    const bool current = context.makeCurrent(&surface);
-    if (current)
-        context.doneCurrent();
-    return current;
+    const auto *renderer = reinterpret_cast<const char *>(context.functions()->glGetString(GL_RENDERER));
+    const QByteArray name = QByteArray(renderer ? renderer : "").toLower();
+    context.doneCurrent();
+    if (name.isEmpty())
+        return false;
+    if (!acceleratedOnly)
+        return true;
+    for (const char *software : {"llvmpipe", "softpipe", "swrast", "software"}) {
+        if (name.contains(software))
+            return false;
+    }
+    return true;
 }
 
-bool GameView::useOpenGLViewport()
+bool GameView::useOpenGLViewport(bool acceleratedOnly)
 {
-    if (!openGLAvailable())
+    if (!openGLAvailable(acceleratedOnly))
         return false;
     setViewport(new QOpenGLWidget);
     // A GL viewport is redrawn as a whole in any case.

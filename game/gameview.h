@@ -30,12 +30,14 @@ public:
     void setGame(MyGame *game);
     MyGame *game() const { return m_game; }
 
-    // Whether an OpenGL context can be made on this platform (false on the
-    // offscreen and minimal platforms). Safe to call before any window exists.
-    static bool openGLAvailable();
+    // Whether an OpenGL context can be made on this platform (never on the
+    // offscreen and minimal platforms). With acceleratedOnly, a software
+    // rasterizer (llvmpipe and the like) does not count: it draws the game
+    // many times slower than the raster engine. Safe before any window exists.
+    static bool openGLAvailable(bool acceleratedOnly = true);
     // Puts the scene on an OpenGL viewport; false (raster kept) when OpenGL
-    // is not available.
-    bool useOpenGLViewport();
+    // is not available in the sense above.
+    bool useOpenGLViewport(bool acceleratedOnly = true);
     bool isOpenGLViewport() const { return m_openGL; }
 
     void setBackgroundImage(const QString &path);

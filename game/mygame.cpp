@@ -642,7 +642,12 @@ void MyGame::setCameraOffAngle(qreal angle)
 
 qreal MyGame::defaultZoom()
 {
-    return gameWindowRect().width() >= kWideWindowMinWidth ? kWideDefaultZoom : kNarrowDefaultZoom;
+    return defaultZoomForWidth(gameWindowRect().width());
+}
+
+qreal MyGame::defaultZoomForWidth(int windowWidth)
+{
+    return windowWidth >= kWideWindowMinWidth ? kWideDefaultZoom : kNarrowDefaultZoom;
 }
 
 void MyGame::followBike()

@@ -60,6 +60,7 @@ public:
     qreal zoomTarget() const { return m_zoomTarget; }
     // The zoom the first level start glides to on this screen.
     static qreal defaultZoom();
+    static qreal defaultZoomForWidth(int windowWidth);
 
     Level *currentLevel() const { return m_currentLevel; }
     LevelManager *levelManager() const { return m_levelManager; }
