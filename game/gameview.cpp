@@ -364,27 +364,42 @@ void GameView::keyReleaseEvent(QKeyEvent *e)
     viewport()->update();
 }
 
-void GameView::mousePressEvent(QMouseEvent *e)
+bool GameView::pressButtonsAt(const QPointF &pos)
 {
-    QGraphicsView::mousePressEvent(e);
+    // Every button is tested: overlapping hit areas press several buttons.
+    bool hit = false;
     for (ButtonPixmap *button : std::as_const(m_buttons)) {
-        if (button->isActive() && button->contains(e->position())) {
+        if (button->isActive() && button->contains(pos)) {
             button->setPressed(true);
             viewport()->update();
-            e->accept();
+            hit = true;
         }
     }
+    return hit;
 }
 
-void GameView::mouseReleaseEvent(QMouseEvent *e)
+void GameView::releaseButtons()
 {
-    Q_UNUSED(e);
     for (ButtonPixmap *button : std::as_const(m_buttons)) {
         if (button->isActive() && button->isPressed()) {
             button->setPressed(false);
             viewport()->update();
         }
     }
+}
+
+void GameView::mousePressEvent(QMouseEvent *e)
+{
+    QGraphicsView::mousePressEvent(e);
+    if (pressButtonsAt(e->position()))
+        e->accept();
+}
+
+void GameView::mouseReleaseEvent(QMouseEvent *e)
+{
+    // Any release lifts every pressed button, wherever it happens.
+    Q_UNUSED(e);
+    releaseButtons();
 }
 
 void GameView::mouseDoubleClickEvent(QMouseEvent *e)
@@ -398,8 +413,21 @@ bool GameView::viewportEvent(QEvent *e)
     case QEvent::TouchBegin:
     case QEvent::TouchUpdate:
     case QEvent::TouchEnd:
-        pinch(static_cast<QTouchEvent *>(e));
+    case QEvent::TouchCancel: {
+        // Touches are taken whole (no mouse events are made from them), so
+        // the buttons are pressed here: each finger that lands presses what
+        // lies under it, and lifting the last finger releases them all.
+        auto *touch = static_cast<QTouchEvent *>(e);
+        for (const QEventPoint &point : touch->points()) {
+            if (point.state() == QEventPoint::Pressed)
+                pressButtonsAt(point.position());
+        }
+        if (e->type() != QEvent::TouchCancel)
+            pinch(touch);
+        if (e->type() == QEvent::TouchEnd || e->type() == QEvent::TouchCancel)
+            releaseButtons();
         return true;
+    }
     default:
         return QGraphicsView::viewportEvent(e);
     }

@@ -107,6 +107,9 @@ private:
     void layoutMenuButtonHitArea();
     void drawParallaxBackground(QPainter *painter, const QRectF &rect);
     void pinch(QTouchEvent *e);
+    // True when a button was hit.
+    bool pressButtonsAt(const QPointF &pos);
+    void releaseButtons();
     bool bottomButtonPressed() const;
 
     qreal m_zoom = 1.0;
