@@ -6,6 +6,8 @@
 #include "game/zoomlimits.h"
 #include "levels/level.h"
 #include "levels/levelmanager.h"
+#include "menus/helpmenu.h"
+#include "menus/infomenu.h"
 #include "menus/ingamemenu.h"
 #include "menus/levelcompletedmenu.h"
 #include "menus/mainmenu.h"

@@ -11,6 +11,8 @@
 #include "game/mygame.h"
 #include "game/myscene.h"
 #include "leveldbfixture.h"
+#include "menus/helpmenu.h"
+#include "menus/infomenu.h"
 #include "menutesting.h"
 #include "physics/physics.h"
 #include "sound/soundmanagerdummy.h"
