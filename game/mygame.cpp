@@ -1,9 +1,9 @@
 #include "mygame.h"
 
 #include "app/gamewindow.h"
+#include "game/gamecamera.h"
 #include "game/gameview.h"
 #include "game/myscene.h"
-#include "game/zoomlimits.h"
 #include "levels/level.h"
 #include "levels/levelmanager.h"
 #include "menus/helpmenu.h"
@@ -54,33 +54,8 @@ constexpr qreal kFullTiltAngleDeg = 35.0;
 constexpr int kVolumeStep = 15;
 constexpr int kDelayedExitMs = 1000;
 
-// Key and default zoom steps.
 constexpr qreal kDefaultZoomStep = 0.15;
 constexpr int kDefaultZoomMs = 240;
-// A running zoom younger than this refuses new requests.
-constexpr int kZoomBlockMs = 300;
-// Level start: from far out, gliding in.
-constexpr qreal kLevelStartZoom = 0.4;
-constexpr int kLevelStartZoomMs = 2500;
-constexpr qreal kWideDefaultZoom = qreal(0.65f);
-constexpr qreal kNarrowDefaultZoom = qreal(0.54f);
-constexpr int kWideWindowMinWidth = 791;
-
-// Camera look-ahead: the bike sits left of centre by the visible width over
-// these divisors (narrow windows also look 20 units further down).
-constexpr int kNarrowViewMaxWidth = 599;
-constexpr int kMediumViewMaxWidth = 999;
-constexpr qreal kNarrowLookAheadDivisor = 3.5;
-constexpr qreal kMediumLookAheadFactor = 0.25;
-constexpr qreal kWideLookAheadDivisor = 3.8;
-constexpr qreal kNarrowLookDown = 20.0;
-
-// Camera shake: offset = speed / 90, angle = angular velocity / 17 degrees.
-constexpr qreal kShakeSpeedDivisor = 90.0;
-constexpr qreal kShakeAngleDivisor = 17.0;
-constexpr int kShakeOffsetMsSpread = 110;
-constexpr int kShakeAngleMsSpread = 100;
-constexpr int kShakeMinMs = 50;
 
 constexpr int kNoMedal = 4;
 constexpr int kGold = 1;
@@ -106,9 +81,7 @@ MyGame::MyGame(Physics *physics, MyScene *scene, GameView *view, SoundManager *s
     m_crowdInterval = newCrowdInterval();
     m_sensorReader = new SensorReader;
 
-    m_zoomAnimation = new QPropertyAnimation(this, "zoom", this);
-    m_cameraOffCenterAnimation = new QPropertyAnimation(this, "cameraOffCenter", this);
-    m_cameraOffAngleAnimation = new QPropertyAnimation(this, "cameraOffAngle", this);
+    m_camera = std::make_unique<GameCamera>(this, view);
 
     m_levelManager = new LevelManager(physics, scene);
     m_resultsPending = false;
@@ -177,9 +150,7 @@ MyGame::~MyGame()
     m_soundManager = nullptr;
     delete m_sensorReader;
     delete m_levelManager;
-    delete m_zoomAnimation;
-    delete m_cameraOffCenterAnimation;
-    delete m_cameraOffAngleAnimation;
+    m_camera.reset();
 }
 
 // --- Flow between menus and the run -----------------------------------------
@@ -193,7 +164,8 @@ void MyGame::loadLevel(int levelPackNumber, int levelNumber)
     reset(false);
     if (m_view)
         m_view->setBackgroundImage(m_levelManager->backgroundImage(levelPackNumber));
-    prepareLevelStartZoom();
+    m_camera->prepareLevelStart();
+    setZoom(GameCamera::kLevelStartZoom);
     if (!previous && m_currentLevel && levelPackNumber == 1 && levelNumber == 1) {
         pause(true);
         m_mainMenu->showHelp(false);
@@ -245,7 +217,7 @@ void MyGame::reset(bool animateControls)
 void MyGame::startCurrentLevel()
 {
     unPause(true);
-    m_zoomAnimation->start();
+    m_camera->zoomAnimation()->start();
 }
 
 void MyGame::showMainMenu()
@@ -477,14 +449,8 @@ void MyGame::advance()
         qDebug("view not active");
         return;
     }
-    if (m_bike->isVisible()) {
-        if (m_zoomAnimation->state() == QAbstractAnimation::Running && m_view->zoomRequested())
-            m_zoomAnimation->stop();
-        m_view->applyRequestedZoom();
-    } else {
-        m_view->discardRequestedZoom();
-    }
-    followBike();
+    m_camera->takeRequestedZoom(m_bike->isVisible());
+    m_camera->follow(m_bike->pos() + m_cameraOffCenter);
 
     if (!runActive()) {
         m_fpsFrames = -1;
@@ -642,79 +608,39 @@ void MyGame::setCameraOffAngle(qreal angle)
     m_cameraOffAngle = angle;
 }
 
+qreal MyGame::zoomTarget() const
+{
+    return m_camera->zoomTarget();
+}
+
 qreal MyGame::defaultZoom()
 {
-    return defaultZoomForWidth(gameWindowRect().width());
+    return GameCamera::defaultZoom();
 }
 
 qreal MyGame::defaultZoomForWidth(int windowWidth)
 {
-    return windowWidth >= kWideWindowMinWidth ? kWideDefaultZoom : kNarrowDefaultZoom;
+    return GameCamera::defaultZoomForWidth(windowWidth);
 }
 
-void MyGame::followBike()
+QPropertyAnimation *MyGame::zoomAnimation() const
 {
-    const int w = m_view->width();
-    const qreal z = zoom();
-    const QPointF p = m_bike->pos() + m_cameraOffCenter;
-    QPointF centre;
-    if (w <= kNarrowViewMaxWidth)
-        centre = QPointF(p.x() + (w / kNarrowLookAheadDivisor) / z, p.y() - kNarrowLookDown);
-    else if (w <= kMediumViewMaxWidth)
-        centre = QPointF(p.x() + (kMediumLookAheadFactor * w) / z, p.y());
-    else
-        centre = QPointF(p.x() + (w / kWideLookAheadDivisor) / z, p.y());
-    // A zoom of 0 (only by a direct property write) has no visible width.
-    if (z > 0.0)
-        m_view->centerOn(centre);
+    return m_camera->zoomAnimation();
 }
 
-void MyGame::prepareLevelStartZoom()
+QPropertyAnimation *MyGame::cameraOffCenterAnimation() const
 {
-    qreal end;
-    if (m_zoomTarget >= 0.0)
-        end = zoom();
-    else
-        end = defaultZoom();
-    m_zoomTarget = end;
-    m_zoomAnimation->stop();
-    m_zoomAnimation->setStartValue(kLevelStartZoom);
-    m_zoomAnimation->setEndValue(end);
-    m_zoomAnimation->setEasingCurve(QEasingCurve::InOutQuart);
-    m_zoomAnimation->setDuration(kLevelStartZoomMs);
-    setZoom(kLevelStartZoom);
+    return m_camera->offCenterAnimation();
 }
 
-bool MyGame::zoomBlocked()
+QPropertyAnimation *MyGame::cameraOffAngleAnimation() const
 {
-    if (m_zoomAnimation->state() != QAbstractAnimation::Running)
-        return false;
-    if (m_zoomAnimation->currentTime() < kZoomBlockMs)
-        return true;
-    m_zoomAnimation->stop();
-    return false;
-}
-
-bool MyGame::startZoom(qreal current, qreal target, int timems, bool linear)
-{
-    target = qBound(kMinZoom, target, kMaxZoom);
-    m_zoomTarget = target;
-    m_zoomAnimation->setDuration(timems);
-    m_zoomAnimation->setStartValue(current);
-    m_zoomAnimation->setEndValue(target);
-    m_zoomAnimation->setEasingCurve(linear ? QEasingCurve::Linear : QEasingCurve::OutSine);
-    m_zoomAnimation->start();
-    return true;
+    return m_camera->offAngleAnimation();
 }
 
 bool MyGame::zoomIn(qreal z, int timems, bool linear)
 {
-    if (!m_view || !m_zoomAnimation || zoomBlocked())
-        return false;
-    const qreal current = m_view->zoom();
-    if (current >= kMaxZoom)
-        return false;
-    return startZoom(current, current + z, timems, linear);
+    return m_view && m_camera->zoom(true, z, timems, linear);
 }
 
 bool MyGame::zoomIn(qreal z, int timems)
@@ -734,12 +660,7 @@ bool MyGame::zoomIn()
 
 bool MyGame::zoomOut(qreal z, int timems, bool linear)
 {
-    if (!m_view || !m_zoomAnimation || zoomBlocked())
-        return false;
-    const qreal current = m_view->zoom();
-    if (current <= kMinZoomExact)
-        return false;
-    return startZoom(current, current - z, timems, linear);
+    return m_view && m_camera->zoom(false, z, timems, linear);
 }
 
 bool MyGame::zoomOut(qreal z, int timems)
@@ -759,19 +680,5 @@ bool MyGame::zoomOut()
 
 void MyGame::hardCollisionHandler(qreal speedX, qreal speedY, qreal angVel)
 {
-    if (m_cameraOffCenterAnimation->state() != QAbstractAnimation::Running) {
-        m_cameraOffCenterAnimation->setDuration(std::rand() % kShakeOffsetMsSpread + kShakeMinMs);
-        m_cameraOffCenterAnimation->setStartValue(
-            QPointF(speedX / kShakeSpeedDivisor, speedY / kShakeSpeedDivisor));
-        m_cameraOffCenterAnimation->setEndValue(QPointF(0.0, 0.0));
-        m_cameraOffCenterAnimation->setEasingCurve(QEasingCurve::InOutBack);
-        m_cameraOffCenterAnimation->start();
-    }
-    if (m_cameraOffAngleAnimation->state() != QAbstractAnimation::Running) {
-        m_cameraOffAngleAnimation->setDuration(std::rand() % kShakeAngleMsSpread + kShakeMinMs);
-        m_cameraOffAngleAnimation->setStartValue(angVel / kShakeAngleDivisor);
-        m_cameraOffAngleAnimation->setEndValue(0.0);
-        m_cameraOffAngleAnimation->setEasingCurve(QEasingCurve::InOutBack);
-        m_cameraOffAngleAnimation->start();
-    }
+    m_camera->shake(speedX, speedY, angVel);
 }

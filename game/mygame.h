@@ -11,6 +11,7 @@
 #include <memory>
 
 class BikeItem;
+class GameCamera;
 class GameView;
 class InGameMenu;
 class Level;
@@ -57,7 +58,7 @@ public:
     bool isPaused() const { return m_paused; }
     bool isApplicationActive() const { return m_applicationActive; }
     bool resultsPending() const { return m_resultsPending; }
-    qreal zoomTarget() const { return m_zoomTarget; }
+    qreal zoomTarget() const;
     // The zoom the first level start glides to on this screen.
     static qreal defaultZoom();
     static qreal defaultZoomForWidth(int windowWidth);
@@ -69,9 +70,9 @@ public:
     MainMenu *mainMenu() const { return m_mainMenu; }
     InGameMenu *inGameMenu() const { return m_inGameMenu; }
     LevelCompletedMenu *levelCompletedMenu() const { return m_levelCompletedMenu; }
-    QPropertyAnimation *zoomAnimation() const { return m_zoomAnimation; }
-    QPropertyAnimation *cameraOffCenterAnimation() const { return m_cameraOffCenterAnimation; }
-    QPropertyAnimation *cameraOffAngleAnimation() const { return m_cameraOffAngleAnimation; }
+    QPropertyAnimation *zoomAnimation() const;
+    QPropertyAnimation *cameraOffCenterAnimation() const;
+    QPropertyAnimation *cameraOffAngleAnimation() const;
     QTimer *tickTimer() { return &m_tickTimer; }
 
     // Whether the run may take steps now. By default the view must be the
@@ -132,14 +133,10 @@ private slots:
 private:
     void connectMenus();
     void updateSceneRect();
-    void followBike();
     bool runActive() const;
     void checkLevelFinished();
     void checkCrowdAwe();
     void reportFrameRate();
-    void prepareLevelStartZoom();
-    bool startZoom(qreal current, qreal target, int timems, bool linear);
-    bool zoomBlocked();
 
     LevelManager *m_levelManager = nullptr;
     Level *m_currentLevel = nullptr;
@@ -162,10 +159,7 @@ private:
     InGameMenu *m_inGameMenu = nullptr;
     LevelCompletedMenu *m_levelCompletedMenu = nullptr;
     SensorReader *m_sensorReader = nullptr;
-    QPropertyAnimation *m_zoomAnimation = nullptr;
-    QPropertyAnimation *m_cameraOffCenterAnimation = nullptr;
-    QPropertyAnimation *m_cameraOffAngleAnimation = nullptr;
-    qreal m_zoomTarget = -1.0;
+    std::unique_ptr<GameCamera> m_camera;
     SoundManager *m_soundManager = nullptr;
     bool m_applicationActive = true;
     std::unique_ptr<SimulationStep> m_step;
