@@ -69,7 +69,7 @@ shot() {
 
 click() {
   xdotool mousemove --window "$win" "$1" "$2" click 1
-  sleep 0.9
+  sleep 1.6
 }
 
 wait_exit() {

@@ -27,11 +27,14 @@ sleep 0.8
 # Pack 1, level 1, close the help (spots of the 1267 x 712 window).
 for spot in "576 344" "445 222" "819 486"; do
   xdotool mousemove --window "$win" $spot click 1
-  sleep 0.9
+  sleep 1.6
 done
 xdotool keydown w
 
-ticks() { awk '{ print $14 + $15 }' "/proc/$pid/stat"; }
+ticks() {
+  kill -0 "$pid" 2> /dev/null || { echo "ridecpu: the game ended:" >&2; cat "$work/game.log" >&2; exit 1; }
+  awk '{ print $14 + $15 }' "/proc/$pid/stat"
+}
 hz=$(getconf CLK_TCK)
 t0=$(ticks)
 start=$(date +%s%N)
@@ -43,6 +46,7 @@ while [ "$(date +%s%N)" -lt "$end" ]; do
 done
 t1=$(ticks)
 stop=$(date +%s%N)
+import -window root "${RIDECPU_SHOT:-/dev/null}" 2> /dev/null || true
 xdotool keyup w
 cpu=$(awk -v t="$((t1 - t0))" -v hz="$hz" -v ns="$((stop - start))" 'BEGIN { printf "%.1f", 100 * t / hz / (ns / 1e9) }')
 peak=$(awk '/VmHWM/ { print $2 }' "/proc/$pid/status")
