@@ -25,6 +25,8 @@ cleanup() {
 }
 trap cleanup EXIT
 cp "$levels" "$work/levels.db"
+# shellcheck source=xgame.sh
+source "$(dirname "$0")/xgame.sh"
 
 fail() {
   echo "e2e: FAIL: $*" >&2
@@ -32,30 +34,13 @@ fail() {
   exit 1
 }
 
-# Window-relative spots of the menu buttons at 1267 x 712.
-PACK1=(576 344)
-LEVEL1=(445 222)
-HELP_CLOSE=(819 486)
-INGAME_QUIT=(770 292)
 WIN_X=320
 WIN_Y=180
 WIN_W=1267
 WIN_H=712
 
-start_game() {
-  (cd "$work" && exec "$game") > "$work/game.log" 2>&1 &
-  pid=$!
-  win=""
-  for _ in $(seq 1 100); do
-    win=$(xdotool search --onlyvisible --name '^Velocrag$' 2> /dev/null | head -1 || true)
-    [ -n "$win" ] && break
-    kill -0 "$pid" 2> /dev/null || fail "the game ended before showing its window"
-    sleep 0.1
-  done
-  [ -n "$win" ] || fail "no window titled Velocrag"
-  # The run clock stops while the window is not active: focus it.
-  xdotool windowfocus --sync "$win" 2> /dev/null || xdotool windowfocus "$win"
-  sleep 0.8
+start() {
+  start_game "$game" "$work" || fail "the game ended or showed no window titled Velocrag"
 }
 
 # Screenshot of the game window; fails when it is one flat colour.
@@ -65,11 +50,6 @@ shot() {
   local spread
   spread=$(convert "$shots/$name.png" -colorspace gray -format '%[fx:standard_deviation]' info:)
   awk -v s="$spread" 'BEGIN { exit !(s > 0.02) }' || fail "screenshot $name is blank (spread $spread)"
-}
-
-click() {
-  xdotool mousemove --window "$win" "$1" "$2" click 1
-  sleep 1.6
 }
 
 wait_exit() {
@@ -89,7 +69,7 @@ best_time() {
 }
 
 # --- First start ------------------------------------------------------------
-start_game
+start
 [ "$(xdotool getwindowname "$win")" = "Velocrag" ] || fail "window title is '$(xdotool getwindowname "$win")'"
 eval "$(xdotool getwindowgeometry --shell "$win")"
 [ "$X $Y $WIDTH $HEIGHT" = "$WIN_X $WIN_Y $WIN_W $WIN_H" ] || fail "window geometry $WIDTH x $HEIGHT at ($X, $Y)"
@@ -126,7 +106,7 @@ wait_exit
 echo "e2e: first run done, best time $best"
 
 # --- Second start: the level shows its medal ---------------------------------
-start_game
+start
 click "${PACK1[@]}"
 shot 08-level-view-with-medal
 diff=$(compare -metric RMSE -crop 80x80+405+182 "$shots/02-level-view.png" "$shots/08-level-view-with-medal.png" null: 2>&1 | sed 's/.*(\(.*\))/\1/' || true)

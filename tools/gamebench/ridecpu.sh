@@ -13,22 +13,12 @@ seconds=${3:-10}
 work=$(mktemp -d)
 trap 'kill "$pid" 2> /dev/null || true; rm -rf "$work"' EXIT
 cp "$levels" "$work/levels.db"
-(cd "$work" && exec "$game") > "$work/game.log" 2>&1 &
-pid=$!
-win=""
-for _ in $(seq 1 100); do
-  win=$(xdotool search --onlyvisible --name '^Velocrag$' 2> /dev/null | head -1 || true)
-  [ -n "$win" ] && break
-  sleep 0.1
-done
-[ -n "$win" ] || { echo "ridecpu: no game window" >&2; exit 1; }
-xdotool windowfocus "$win"
-sleep 0.8
-# Pack 1, level 1, close the help (spots of the 1267 x 712 window).
-for spot in "576 344" "445 222" "819 486"; do
-  xdotool mousemove --window "$win" $spot click 1
-  sleep 1.6
-done
+# shellcheck source=../../tests/e2e/xgame.sh
+source "$(dirname "$0")/../../tests/e2e/xgame.sh"
+start_game "$game" "$work" || { echo "ridecpu: the game showed no window" >&2; exit 1; }
+click "${PACK1[@]}"
+click "${LEVEL1[@]}"
+click "${HELP_CLOSE[@]}"
 xdotool keydown w
 
 ticks() {
