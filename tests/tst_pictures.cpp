@@ -4,12 +4,14 @@
 // pictures fill the shapes of their physics bodies; ground textures tile.
 
 #include "testsupport.h"
+#include "vehicle/bikepainter.h"
 
 #include <QFile>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QPainter>
 #include <QtTest>
 #include <cmath>
 
@@ -53,7 +55,7 @@ const Expected kPictures[] = {
     {"mudparticle.png", 16, 16}, // free; drawn scaled into 8 x 8
     {"bike.png", 100, 48}, // drawn from frame (-50,-20)
     {"wheel.png", 40, 40}, // wheel radius 20
-    {"driver_body.png", 36, 66}, {"driver_foot_high.png", 42, 14}, {"driver_foot_low.png", 16, 48},
+    {"driver_body.png", 34, 64}, {"driver_foot_high.png", 40, 12}, {"driver_foot_low.png", 14, 44},
     {"driver_hand.png", 44, 14}, {"ball1.png", 30, 30}, {"ball2.png", 40, 40}, {"ball3.png", 56, 56},
     {"crate1.png", 40, 40}, {"crate2.png", 60, 60}, {"board2.png", 120, 12}, {"board3.png", 180, 14},
     {"log_small.png", 80, 20}, {"log_medium.png", 140, 26}, {"rock1.png", 60, 40}, {"rock2.png", 90, 60},
@@ -70,6 +72,45 @@ QImage load(const QString &file)
 int alphaAt(const QImage &image, double x, double y)
 {
     return qAlpha(image.pixel(int(x), int(y)));
+}
+
+// Bounding rectangle of the pixels that are more than faintly opaque.
+QRect opaqueRect(const QImage &image)
+{
+    QRect r;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (alphaAt(image, x, y) > 40)
+                r |= QRect(x, y, 1, 1);
+    return r;
+}
+
+// Where the bike's item origin lands in paintBike's picture.
+const QPointF kBikeOrigin(100, 120);
+
+// The bike as the game paints it, wheels at rest, on a transparent picture.
+QImage paintBike(QPointF riderMass, bool riderOn)
+{
+    const BikePainter painter;
+    QImage image(200, 200, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.translate(kBikeOrigin);
+    painter.paint(&p, QPointF(33.6, 20.8), QPointF(-32, 22.4), riderMass, 0.0f, riderOn);
+    p.end();
+    return image;
+}
+
+// Whether the rider covers point p (bike item coordinates): the picture with
+// the rider clearly differs there from the one without.
+bool riderAt(const QImage &with, const QImage &without, QPointF p)
+{
+    const QPoint px = (p + kBikeOrigin).toPoint();
+    const QRgb a = with.pixel(px), b = without.pixel(px);
+    return qAlpha(a) > 200
+        && std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) + std::abs(qBlue(a) - qBlue(b))
+            + std::abs(qAlpha(a) - qAlpha(b))
+        > 60;
 }
 
 // Glyph cells of the digit strip as the number display reads them.
@@ -290,31 +331,134 @@ private slots:
     void riderSpritesCoverTheirRagdollBoxes_data()
     {
         // Each limb sprite is drawn centred on its ragdoll box at natural size.
+        // margin: how far (px) the opaque pixels may reach past the box's
+        // sides and ends (the helmet, the boot's toe cap, the outline).
         QTest::addColumn<QString>("file");
         QTest::addColumn<QSize>("box");
-        QTest::newRow("torso") << "driver_body.png" << QSize(15, 55);
-        QTest::newRow("thigh") << "driver_foot_high.png" << QSize(37, 10);
-        QTest::newRow("shin") << "driver_foot_low.png" << QSize(10, 40);
-        QTest::newRow("arm") << "driver_hand.png" << QSize(40, 10);
+        QTest::addColumn<QSize>("margin");
+        // start, end: how far in from the box's ends the long axis is drawn
+        // (the helmet leaves the top of the torso box free, the sleeve starts
+        // just past the shoulder joint).
+        QTest::addColumn<double>("start");
+        QTest::addColumn<double>("end");
+        QTest::newRow("torso") << "driver_body.png" << QSize(15, 55) << QSize(7, 1) << 6.0 << 2.0;
+        QTest::newRow("thigh") << "driver_foot_high.png" << QSize(37, 10) << QSize(1, 1) << 2.0 << 2.0;
+        QTest::newRow("shin") << "driver_foot_low.png" << QSize(10, 40) << QSize(2, 1) << 2.0 << 2.0;
+        QTest::newRow("arm") << "driver_hand.png" << QSize(40, 10) << QSize(2, 1) << 5.5 << 2.0;
     }
 
     void riderSpritesCoverTheirRagdollBoxes()
     {
         QFETCH(QString, file);
         QFETCH(QSize, box);
+        QFETCH(QSize, margin);
+        QFETCH(double, start);
+        QFETCH(double, end);
         const QImage image = load(file);
-        // Not much larger than the box either, or the limb floats off its body.
-        QVERIFY(image.width() >= box.width() && image.width() <= box.width() + 22);
-        QVERIFY(image.height() >= box.height() && image.height() <= box.height() + 12);
         const double cx = image.width() / 2.0, cy = image.height() / 2.0;
-        // The long axis of the box is drawn from end to end (2 px in).
+        // The long axis of the box is drawn from end to end.
         if (box.width() > box.height()) {
-            for (double x = cx - box.width() / 2.0 + 2; x <= cx + box.width() / 2.0 - 2; x += 1)
+            for (double x = cx - box.width() / 2.0 + start; x <= cx + box.width() / 2.0 - end; x += 1)
                 QVERIFY2(alphaAt(image, x, cy) > 200, qPrintable(QString("x %1").arg(x)));
         } else {
-            for (double y = cy - box.height() / 2.0 + 2; y <= cy + box.height() / 2.0 - 2; y += 1)
+            for (double y = cy - box.height() / 2.0 + start; y <= cy + box.height() / 2.0 - end; y += 1)
                 QVERIFY2(alphaAt(image, cx, y) > 200, qPrintable(QString("y %1").arg(y)));
         }
+        // Nothing reaches further past the box than the margin, or the part
+        // floats off its body or sinks into the ground when lying on it.
+        const QRect opaque = opaqueRect(image);
+        const QRectF allowed
+            = QRectF(cx - box.width() / 2.0, cy - box.height() / 2.0, box.width(), box.height())
+                  .adjusted(-margin.width(), -margin.height(), margin.width(), margin.height());
+        QVERIFY2(opaque.left() >= allowed.left() && opaque.right() + 1 <= allowed.right()
+                && opaque.top() >= allowed.top() && opaque.bottom() + 1 <= allowed.bottom(),
+            qPrintable(QString("opaque %1,%2 %3x%4 outside box plus margin")
+                           .arg(opaque.x())
+                           .arg(opaque.y())
+                           .arg(opaque.width())
+                           .arg(opaque.height())));
+    }
+
+    void torsoIsAsSlimAsItsBox()
+    {
+        // Below the helmet (which ends a little above the box's centre) the
+        // jersey and the pants are no wider than the 15-unit torso box,
+        // outline included.
+        const QImage image = load("driver_body.png");
+        const double cx = image.width() / 2.0, cy = image.height() / 2.0;
+        int rows = 0;
+        for (int y = int(cy - 2); y < int(cy + 55 / 2.0); ++y) {
+            int left = image.width(), right = -1;
+            for (int x = 0; x < image.width(); ++x)
+                if (alphaAt(image, x, y) > 40) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                }
+            if (right < 0)
+                continue;
+            ++rows;
+            QVERIFY2(left >= std::floor(cx - 7.5) && right + 1 <= std::ceil(cx + 7.5),
+                qPrintable(QString("row %1 spans %2..%3").arg(y).arg(left).arg(right)));
+        }
+        QVERIFY(rows >= 25);
+    }
+
+    void helmetSitsOnTheHeadCircle_data()
+    {
+        // Rider mass at rest (spring sag under gravity), leaning back and
+        // leaning forward; the frame's head circle stays at (-5,-45) r 12.
+        QTest::addColumn<QPointF>("riderMass");
+        QTest::newRow("rest") << QPointF(0, -7.5);
+        QTest::newRow("mass a little higher") << QPointF(0, -12);
+    }
+
+    void helmetSitsOnTheHeadCircle()
+    {
+        // The rider the bike paints at rest: the helmet covers the middle of
+        // the frame's head circle and reaches no more than 2 units above it,
+        // so a bike landing upside down shows the helmet on the ground.
+        QFETCH(QPointF, riderMass);
+        const QImage without = paintBike(riderMass, false);
+        const QImage with = paintBike(riderMass, true);
+        const QPointF head(-5, -45);
+        const double radius = 12;
+        auto isHelmetBlue = [&](QPointF p) {
+            const QRgb c = with.pixel((p + kBikeOrigin).toPoint());
+            return qBlue(c) > qRed(c) + 40;
+        };
+        QVERIFY(riderAt(with, without, head));
+        QVERIFY(isHelmetBlue(head));
+        for (int i = 0; i < 8; ++i) {
+            const double t = i * M_PI / 4;
+            const QPointF p = head + 0.55 * radius * QPointF(std::cos(t), std::sin(t));
+            QVERIFY2(riderAt(with, without, p), qPrintable(QString("direction %1 deg").arg(i * 45)));
+        }
+        // Topmost rider pixel near the top of the circle.
+        double top = 1000;
+        for (int y = -100; y < 0 && top == 1000; ++y)
+            for (int x = -60; x < 60; ++x)
+                if (riderAt(with, without, QPointF(x, y))) {
+                    top = y;
+                    break;
+                }
+        const double circleTop = head.y() - radius;
+        QVERIFY2(top >= circleTop - 2 && top <= circleTop + 4,
+            qPrintable(QString("rider top %1, circle top %2").arg(top).arg(circleTop)));
+    }
+
+    void riderSitsOnTheSeat()
+    {
+        // At rest the rider's pants reach down to the seat (top near y -14
+        // between x -30 and -10) but not through the bike's frame below it.
+        const QImage without = paintBike(QPointF(0, -7.5), false);
+        const QImage with = paintBike(QPointF(0, -7.5), true);
+        int lowest = -100;
+        for (int x = -30; x <= -12; ++x)
+            for (int y = -40; y <= 10; ++y) {
+                if (riderAt(with, without, QPointF(x, y)))
+                    lowest = std::max(lowest, y);
+            }
+        QVERIFY2(lowest >= -14 && lowest <= -4, qPrintable(QString::number(lowest)));
     }
 
     void bikeSpansItsFrame()
