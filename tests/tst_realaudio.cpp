@@ -133,6 +133,9 @@ private slots:
         auto manager = std::make_unique<SoundManagerGEAudio>();
         QVERIFY2(QTest::qWaitFor([&] { return manager->audioOut()->isReady(); }, 10000),
             "the output never became ready");
+        // Nothing plays yet: the empty mixer gives nothing and nothing is written.
+        QTest::qWait(300);
+        QCOMPARE(manager->audioOut()->bytesWritten(), 0);
 
         QProcess recorder;
         recorder.setProcessEnvironment(clientEnvironment());

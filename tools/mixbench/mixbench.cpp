@@ -1,13 +1,19 @@
 // Mixes eight looping sounds (the game's own files, at different speeds and
 // volumes) into 8192-sample blocks, as the output thread does, and reports
 // the CPU share of one core that this costs at real time.
-// Usage: mixbench [seconds of audio]
+// With --live, the same sources play through the output thread to the
+// default audio device for that many seconds instead, and the CPU share of
+// the whole process (polling included) is reported.
+// Usage: mixbench [seconds of audio] [--live]
 
 #include "ge/audiobuffer.h"
 #include "ge/audiobufferplayinstance.h"
 #include "ge/audiomixer.h"
+#include "ge/audioout.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -19,11 +25,33 @@ constexpr int kBlockSamples = 8192; // one output block: 4096 stereo frames
 constexpr int kOutputRate = 22050;
 constexpr double kDefaultAudioSeconds = 600.0;
 
-double cpuSeconds()
+double cpuSeconds(clockid_t clock = CLOCK_THREAD_CPUTIME_ID)
 {
     timespec t {};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    clock_gettime(clock, &t);
     return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+
+// Plays the mixer through the default device; returns the exit code.
+int live(GE::AudioMixer &mixer, double seconds)
+{
+    GE::AudioOut out(&mixer);
+    QElapsedTimer wall;
+    wall.start();
+    while (!out.isReady() && !out.isFinished() && wall.elapsed() < 5000)
+        QThread::msleep(10);
+    if (!out.isReady()) {
+        std::fprintf(stderr, "mixbench: no audio device\n");
+        return 1;
+    }
+    const double cpuStart = cpuSeconds(CLOCK_PROCESS_CPUTIME_ID);
+    wall.restart();
+    QThread::msleep((unsigned long)(seconds * 1000));
+    const double cpu = cpuSeconds(CLOCK_PROCESS_CPUTIME_ID) - cpuStart, elapsed = wall.elapsed() / 1000.0;
+    std::printf(
+        "mixbench --live: %.1f s played, %lld bytes written, process CPU %.3f s = %.2f %% of one core\n",
+        elapsed, (long long)out.bytesWritten(), cpu, cpu / elapsed * 100.0);
+    return 0;
 }
 } // namespace
 
@@ -31,6 +59,7 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const double audioSeconds = argc > 1 ? std::atof(argv[1]) : kDefaultAudioSeconds;
+    const bool playLive = argc > 2 && QByteArray(argv[2]) == "--live";
 
     // Eight sources as in a busy moment of the game: the engine, the skid,
     // two landings and four crowd sounds, all looping.
@@ -52,6 +81,8 @@ int main(int argc, char **argv)
         instance->setRightVolume(0.6f);
     }
     mixer.setGeneralVolume(1.0f);
+    if (playLive)
+        return live(mixer, audioSeconds);
 
     const int blocks = int(audioSeconds * kOutputRate * 2 / kBlockSamples);
     std::vector<qint16> block(kBlockSamples);

@@ -12,6 +12,28 @@ constexpr double kFormantBandwidthHz[3] = {140.0, 180.0, 240.0};
 constexpr double kFormantGain[3] = {1.0, 0.7, 0.35};
 constexpr double kClapHz = 1600.0, kClapMs = 6.0;
 constexpr double kEndFadeMs = 40.0;
+constexpr double kFormantFloor = 0.02; // spectral floor between formants
+
+// The crowd's population of voices.
+constexpr double kHighVoiceShare = 0.45; // share of higher (mostly female and young) voices
+constexpr double kHighVoiceHz[2] = {190.0, 290.0}; // their pitch range
+constexpr double kLowVoiceHz[2] = {100.0, 160.0};
+constexpr double kHighVoiceFormantScale = 1.12; // shorter vocal tracts
+constexpr double kFormantSpread = 0.07; // +- per voice
+constexpr double kVoiceLengthSpread = 0.2; // +- per voice
+constexpr double kVoiceLevel[2] = {0.5, 1.0};
+constexpr double kVibratoHz[2] = {4.5, 6.5};
+constexpr double kVibratoDepth[2] = {0.01, 0.03}; // relative pitch
+constexpr double kBurstHz[2] = {1.5, 3.5}; // rate of "hey!" bursts
+constexpr double kDriftKeep = 0.98, kDriftStep = 0.002; // slow random pitch drift per block
+
+// Breath noise and applause.
+constexpr double kBreathQ[2] = {4.0, 6.0}; // at the first and second formant
+constexpr double kBreathSecondFormant = 0.6;
+constexpr double kClapSpread[2] = {0.7, 1.4}; // clap colour around kClapHz
+constexpr double kClapQ = 1.2;
+constexpr double kClapLevel[2] = {0.3, 1.0};
+constexpr double kClapTailFactor = 1.5; // applause outlasts the voices' release
 
 double smoothstep(double x)
 {
@@ -28,7 +50,7 @@ Vowel mix(const Vowel &a, const Vowel &b, double x)
 double formantGain(const Vowel &v, double f)
 {
     const double centres[3] = {v.f1, v.f2, v.f3};
-    double g = 0.02;
+    double g = kFormantFloor;
     for (int i = 0; i < 3; ++i) {
         const double x = (f - centres[i]) / (kFormantBandwidthHz[i] / 2.0);
         g += kFormantGain[i] / (1.0 + x * x);
@@ -56,7 +78,7 @@ void addVoice(Signal &out, const CrowdRecipe &r, Voice &voice, Rng &rng)
     for (int block = first; block < last; block += kBlock) {
         const double t = block / rate, local = t - voice.start, length = voice.end - voice.start;
         // Pitch: the reaction's glide, vibrato and a slow random drift.
-        drift = 0.98 * drift + 0.002 * rng.gauss();
+        drift = kDriftKeep * drift + kDriftStep * rng.gauss();
         const double glide = r.pitchStart + (r.pitchEnd - r.pitchStart) * smoothstep(local / r.pitchGlideS);
         const double f0 = voice.f0 * glide
             * (1.0 + voice.vibratoDepth * std::sin(2 * kPi * voice.vibratoHz * t + voice.vibratoPhase)
@@ -97,12 +119,13 @@ void addBreath(Signal &out, const CrowdRecipe &r, Rng &rng)
     for (int block = 0; block < length; block += kBlock) {
         const double t = block / rate;
         const Vowel v = mix(r.startVowel, r.endVowel, smoothstep(t / r.vowelGlideS));
-        Biquad f1 = Biquad::bandPass(rate, v.f1, 4.0), f2 = Biquad::bandPass(rate, v.f2, 6.0);
+        Biquad f1 = Biquad::bandPass(rate, v.f1, kBreathQ[0]), f2 = Biquad::bandPass(rate, v.f2, kBreathQ[1]);
         const double envelope
             = smoothstep(t / (r.onsetSpreadS + r.attackS)) * smoothstep((total - t) / r.releaseS);
         for (int n = block; n < std::min(length, block + kBlock); ++n) {
             const float x = rng.noise();
-            out[n] += float(r.breathLevel * envelope * (f1.process(x) + 0.6 * f2.process(x)));
+            out[n]
+                += float(r.breathLevel * envelope * (f1.process(x) + kBreathSecondFormant * f2.process(x)));
         }
     }
 }
@@ -115,9 +138,9 @@ void addClaps(Signal &out, const CrowdRecipe &r, Rng &rng)
     const int claps = int(r.clapsPerS * total);
     for (int c = 0; c < claps; ++c) {
         const double at = r.onsetSpreadS * 0.5 + rng.uniform() * (total - r.onsetSpreadS * 0.5);
-        Biquad clap = Biquad::bandPass(rate, kClapHz * rng.uniform(0.7, 1.4), 1.2);
-        const double level
-            = r.clapLevel * rng.uniform(0.3, 1.0) * smoothstep((total - at) / (r.releaseS * 1.5));
+        Biquad clap = Biquad::bandPass(rate, kClapHz * rng.uniform(kClapSpread[0], kClapSpread[1]), kClapQ);
+        const double level = r.clapLevel * rng.uniform(kClapLevel[0], kClapLevel[1])
+            * smoothstep((total - at) / (r.releaseS * kClapTailFactor));
         const int start = int(at * rate), span = int(kClapMs * 6e-3 * rate);
         for (int d = 0; d < span && start + d < length; ++d)
             out[start + d]
@@ -132,16 +155,19 @@ Signal makeCrowd(const CrowdRecipe &r)
     Signal out(size_t(r.durationS * r.sampleRate), 0.0f);
     for (int i = 0; i < r.voices; ++i) {
         Voice voice;
-        const bool high = rng.uniform() < 0.45;
-        voice.f0 = high ? rng.uniform(190, 290) : rng.uniform(100, 160);
-        voice.formantScale = (high ? 1.12 : 1.0) * rng.uniform(0.93, 1.07);
+        const bool high = rng.uniform() < kHighVoiceShare;
+        voice.f0 = high ? rng.uniform(kHighVoiceHz[0], kHighVoiceHz[1])
+                        : rng.uniform(kLowVoiceHz[0], kLowVoiceHz[1]);
+        voice.formantScale
+            = (high ? kHighVoiceFormantScale : 1.0) * rng.uniform(1.0 - kFormantSpread, 1.0 + kFormantSpread);
         voice.start = rng.uniform(0.0, r.onsetSpreadS);
-        voice.end = std::min(r.durationS, voice.start + r.voiceLengthS * rng.uniform(0.8, 1.2));
-        voice.level = rng.uniform(0.5, 1.0) / std::sqrt(double(r.voices));
-        voice.vibratoHz = rng.uniform(4.5, 6.5);
-        voice.vibratoDepth = rng.uniform(0.01, 0.03);
+        voice.end = std::min(r.durationS,
+            voice.start + r.voiceLengthS * rng.uniform(1.0 - kVoiceLengthSpread, 1.0 + kVoiceLengthSpread));
+        voice.level = rng.uniform(kVoiceLevel[0], kVoiceLevel[1]) / std::sqrt(double(r.voices));
+        voice.vibratoHz = rng.uniform(kVibratoHz[0], kVibratoHz[1]);
+        voice.vibratoDepth = rng.uniform(kVibratoDepth[0], kVibratoDepth[1]);
         voice.vibratoPhase = rng.uniform(0, 2 * kPi);
-        voice.burstHz = rng.uniform(1.5, 3.5);
+        voice.burstHz = rng.uniform(kBurstHz[0], kBurstHz[1]);
         voice.burstPhase = rng.uniform(0, 2 * kPi);
         addVoice(out, r, voice, rng);
     }
