@@ -48,16 +48,6 @@ bench: deps build
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)
 
-# --- Art ---------------------------------------------------------------------
-# `make contact-sheet` renders every picture and writes one labelled overview
-# (build/contact-sheet.png); ART_ZOOM magnifies the sprites (e.g. ART_ZOOM=2).
-ART_ZOOM ?= 1
-
-.PHONY: contact-sheet
-contact-sheet: build
-	QT_QPA_PLATFORM=offscreen $(BUILD)/tools/artgen/artgen sheet assets/pictures.json \
-	    $(BUILD)/resources/images $(BUILD)/contact-sheet.png $(ART_ZOOM)
-
 # --- Levels: developer targets ---
 .PHONY: level-bench levels-db
 
