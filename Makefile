@@ -48,6 +48,27 @@ bench: deps build
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)
 
+# --- Art ---------------------------------------------------------------------
+# `make contact-sheet` renders every picture and writes one labelled overview
+# (build/contact-sheet.png); ART_ZOOM magnifies the sprites (e.g. ART_ZOOM=2).
+ART_ZOOM ?= 1
+
+.PHONY: contact-sheet
+contact-sheet: build
+	QT_QPA_PLATFORM=offscreen $(BUILD)/tools/artgen/artgen sheet assets/pictures.json \
+	    $(BUILD)/resources/images $(BUILD)/contact-sheet.png $(ART_ZOOM)
+
+# --- Vehicle: ride benchmark and ride-tool snapshots ---------------------
+.PHONY: ride-bench ride-shots
+
+ride-bench: deps build
+	$(BUILD)/tools/ridebench/ridebench $(BUILD)/testlevels.db
+
+# Snapshots of the bike at rest, in a wheelie, landing a drop and after a
+# crash, written to $(BUILD)/ride-shots/.
+ride-shots: deps build
+	@tools/ride/shots.sh "$(BUILD)"
+
 # --- Levels: developer targets ---
 .PHONY: level-bench levels-db
 
@@ -91,17 +112,6 @@ fuzz-smoke: fuzz-build
 sound-bench: deps build
 	$(BUILD)/tools/mixbench/mixbench
 
-# --- Art ---------------------------------------------------------------------
-# `make contact-sheet` renders every picture and writes one labelled overview
-# (build/contact-sheet.png); ART_ZOOM magnifies the sprites (e.g. ART_ZOOM=2).
-ART_ZOOM ?= 1
-
-.PHONY: contact-sheet
-contact-sheet: build
-	QT_QPA_PLATFORM=offscreen $(BUILD)/tools/artgen/artgen sheet assets/pictures.json \
-	    $(BUILD)/resources/images $(BUILD)/contact-sheet.png $(ART_ZOOM)
-
-
 # --- Menus: renders of every menu state, to look at (not committed) ----------
 MENU_SHOTS ?= $(BUILD)/menu-shots
 
@@ -110,14 +120,3 @@ menu-shots: build
 	$(BUILD)/tools/menushots/menushots $(MENU_SHOTS)/1920x1080 1920x1080
 	$(BUILD)/tools/menushots/menushots $(MENU_SHOTS)/1024x768 1024x768
 	$(BUILD)/tools/menushots/menushots $(MENU_SHOTS)/640x480 640x480
-
-# --- Vehicle: ride benchmark and ride-tool snapshots ---------------------
-.PHONY: ride-bench ride-shots
-
-ride-bench: deps build
-	$(BUILD)/tools/ridebench/ridebench $(BUILD)/testlevels.db
-
-# Snapshots of the bike at rest, in a wheelie, landing a drop and after a
-# crash, written to $(BUILD)/ride-shots/.
-ride-shots: deps build
-	@tools/ride/shots.sh "$(BUILD)"
