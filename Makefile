@@ -120,3 +120,22 @@ menu-shots: build
 	$(BUILD)/tools/menushots/menushots $(MENU_SHOTS)/1920x1080 1920x1080
 	$(BUILD)/tools/menushots/menushots $(MENU_SHOTS)/1024x768 1024x768
 	$(BUILD)/tools/menushots/menushots $(MENU_SHOTS)/640x480 640x480
+
+# --- Content: solution rides, target times, review sheets --------------------
+# `make solutions` searches a solution ride for every shipped level with the
+# autopilot (levels/solutions/pack<P>/<NN>.txt; a hand-written start
+# <NN>.prefix.txt is kept and continued), then rewrites every level's target
+# times from its solution and recompiles the levels.
+# `make review-sheets` renders each pack's 24 levels as one sheet of
+# thumbnails: $(BUILD)/review-pack1.png and $(BUILD)/review-pack2.png.
+.PHONY: solutions review-sheets
+
+solutions: build
+	tools/autopilot/solve-all.sh "$(BUILD)" $(JOBS)
+	cmake --build $(BUILD) --target level_databases
+
+review-sheets: build
+	$(BUILD)/tools/reviewsheet/reviewsheet --levels $(BUILD)/levels.db --sources levels/sources \
+	    --pack 1 --output $(BUILD)/review-pack1.png
+	$(BUILD)/tools/reviewsheet/reviewsheet --levels $(BUILD)/levels.db --sources levels/sources \
+	    --pack 2 --output $(BUILD)/review-pack2.png
