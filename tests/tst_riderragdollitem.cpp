@@ -13,13 +13,15 @@ namespace {
 int countConstraints(cpSpace *space)
 {
     int n = 0;
-    cpSpaceEachConstraint(space, [](cpConstraint *, void *d) { ++*static_cast<int *>(d); }, &n);
+    cpSpaceEachConstraint(
+        space, [](cpConstraint *, void *d) { ++*static_cast<int *>(d); }, &n);
     return n;
 }
 int countBodies(cpSpace *space)
 {
     int n = 0;
-    cpSpaceEachBody(space, [](cpBody *, void *d) { ++*static_cast<int *>(d); }, &n);
+    cpSpaceEachBody(
+        space, [](cpBody *, void *d) { ++*static_cast<int *>(d); }, &n);
     return n;
 }
 } // namespace
@@ -54,9 +56,9 @@ void TestRiderRagdollItem::startsWithTheBikesPoseAndMotion()
     QVERIFY(std::fabs(ragdoll->thigh()->bodyY() - 205.0) < 0.01);
     QVERIFY(std::fabs(ragdoll->thigh()->bodyAngle() - 0.985) < 1e-9);
     QVERIFY(std::fabs(ragdoll->arm()->bodyAngle() - 0.5) < 1e-9);
-    for (PhysicsItem *part : {static_cast<PhysicsItem *>(ragdoll), static_cast<PhysicsItem *>(ragdoll->thigh()),
-                              static_cast<PhysicsItem *>(ragdoll->shin()),
-                              static_cast<PhysicsItem *>(ragdoll->arm())}) {
+    for (PhysicsItem *part :
+        {static_cast<PhysicsItem *>(ragdoll), static_cast<PhysicsItem *>(ragdoll->thigh()),
+            static_cast<PhysicsItem *>(ragdoll->shin()), static_cast<PhysicsItem *>(ragdoll->arm())}) {
         QCOMPARE(part->velocityX(), 50.0);
         QCOMPARE(part->velocityY(), -20.0);
         QCOMPARE(part->angularVelocity(), 1.5);

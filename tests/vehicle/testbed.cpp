@@ -1,7 +1,14 @@
 #include "testbed.h"
 
+#include "levels/level.h"
+#include "levels/levelmanager.h"
 #include "physics/physicsconventions.h"
 #include "physics/physicssegment.h"
+#include "testsupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 
 TestBed::TestBed()
 {
@@ -12,8 +19,24 @@ TestBed::TestBed()
 TestBed::~TestBed()
 {
     sim.reset();
+    delete bike;
+    levels.reset();
     scene.clear();
     qDeleteAll(segments);
+    if (folder)
+        QDir::setCurrent(previousFolder);
+}
+
+Level *TestBed::loadTestLevel(int pack, int number)
+{
+    folder = std::make_unique<QTemporaryDir>();
+    QFile::copy(TestSupport::binaryDir() + QStringLiteral("/testlevels.db"),
+        folder->filePath(QStringLiteral("levels.db")));
+    previousFolder = QDir::currentPath();
+    QDir::setCurrent(folder->path());
+    levels = std::make_unique<LevelManager>(&physics, &scene);
+    levels->openDb();
+    return levels->LoadLevel(pack, number);
 }
 
 PhysicsSegment *TestBed::addGround(qreal ax, qreal ay, qreal bx, qreal by)

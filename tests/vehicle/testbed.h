@@ -9,7 +9,10 @@
 #include <QVector>
 #include <memory>
 
+class Level;
+class LevelManager;
 class PhysicsSegment;
+class QTemporaryDir;
 
 // A physics world, a scene, terrain built from straight segments and one
 // bike, torn down in the game's order (scene items before the world).
@@ -18,6 +21,11 @@ class TestBed
 public:
     TestBed();
     ~TestBed();
+
+    // Loads a level of the build's testlevels.db (compiled from
+    // levels/sources/test) into the world, as the game loads levels; the
+    // working folder is a temporary one while the bed lives.
+    Level *loadTestLevel(int pack, int number);
 
     // A terrain edge (collision type, group and layers of terrain).
     PhysicsSegment *addGround(qreal ax, qreal ay, qreal bx, qreal by);
@@ -31,8 +39,11 @@ public:
 
     void step(int count = 1);
 
+    std::unique_ptr<QTemporaryDir> folder;
+    QString previousFolder;
     Physics physics {450};
     MyScene scene;
+    std::unique_ptr<LevelManager> levels;
     BikeItem *bike = nullptr;
     std::unique_ptr<SimulationStep> sim;
     QVector<PhysicsSegment *> segments;
