@@ -114,6 +114,12 @@ MainMenu::MainMenu(LevelManager *levelManager, bool soundsEnabled, QWidget *pare
     connect(m_infoMenu, &InfoMenu::ok, this, &MainMenu::infoFinished);
 }
 
+MainMenu::~MainMenu()
+{
+    delete m_infoMenu;
+    delete m_helpMenu;
+}
+
 void MainMenu::createLevelButtons(qreal gridTop, qreal rowStep)
 {
     const int count = m_levelManager ? m_levelManager->levelsPerPack() : 0;
@@ -173,14 +179,16 @@ ButtonPixmap *MainMenu::levelButton(int levelNumber) const
 
 void MainMenu::updateScreenPosition(const QRect &screen)
 {
-    m_helpMenu->updateScreenPosition(screen);
-    m_infoMenu->updateScreenPosition(screen);
+    if (m_helpMenu)
+        m_helpMenu->updateScreenPosition(screen);
+    if (m_infoMenu)
+        m_infoMenu->updateScreenPosition(screen);
     MenuWidget::updateScreenPosition(screen);
 }
 
 bool MainMenu::subMenusHidden() const
 {
-    if (!m_infoMenu->isHidden())
+    if (m_infoMenu && !m_infoMenu->isHidden())
         return false;
     return !m_helpMenu || m_helpMenu->isHidden();
 }
@@ -328,7 +336,7 @@ void MainMenu::hideMenu()
 void MainMenu::hideAndResetCurrentLevel()
 {
     slideOut(CurrentLevelAction);
-    if (!m_helpMenu->isHidden())
+    if (m_helpMenu && !m_helpMenu->isHidden())
         m_helpMenu->setVisible(false);
 }
 
@@ -455,11 +463,13 @@ void MainMenu::hideMenuFinished()
         emit currentLevel();
         break;
     case InfoAction:
-        m_infoMenu->showMenu();
+        if (m_infoMenu)
+            m_infoMenu->showMenu();
         break;
     case HelpReturningAction:
     case HelpOnlyAction:
-        m_helpMenu->showMenu();
+        if (m_helpMenu)
+            m_helpMenu->showMenu();
         break;
     case LevelPackAction:
     case BackToPacksAction:

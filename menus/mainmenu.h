@@ -5,6 +5,7 @@
 #include "numberdisplay.h"
 
 #include <QPixmap>
+#include <QPointer>
 #include <QVector>
 
 class ButtonPixmap;
@@ -38,6 +39,8 @@ public:
     // levelManager gives the levels of a pack; not owned. The info and help
     // panels are created with the same parent as this menu.
     MainMenu(LevelManager *levelManager, bool soundsEnabled, QWidget *parent = nullptr);
+    // Deletes the info and help panels too (they are not its children).
+    ~MainMenu() override;
 
     void updateScreenPosition(const QRect &screen) override;
     void paint(QPainter *painter) override;
@@ -125,8 +128,8 @@ private:
     ButtonPixmap *m_help = nullptr;
     ButtonPixmap *m_social = nullptr;
     LevelManager *m_levelManager;
-    InfoMenu *m_infoMenu = nullptr;
-    HelpMenu *m_helpMenu = nullptr;
+    QPointer<InfoMenu> m_infoMenu;
+    QPointer<HelpMenu> m_helpMenu;
     int m_levelPackNumber = 0;
     int m_levelNumber = 0;
     QList<ButtonPixmap *> m_levelPackButtons;

@@ -190,6 +190,6 @@ void NumberDisplay::writeText(const char *format, ...)
     va_end(args);
     // The clamps keep every text within the buffer; a longer one would be
     // cut here rather than overrun it.
-    Q_ASSERT(written >= 0 && written < kTextCapacity);
-    Q_UNUSED(written);
+    if (written < 0 || written >= kTextCapacity)
+        qWarning("NumberDisplay: text '%s' cut to fit %d characters", m_text, kTextCapacity - 1);
 }

@@ -128,6 +128,18 @@ private slots:
         QCOMPARE(m_menu->socialButton()->hitRect(), QRectF(10, 274, 64, 64));
     }
 
+    // The panels are the menu's parent's children but belong to the menu.
+    void ownsItsPanels()
+    {
+        auto *menu = new MainMenu(m_levels, true);
+        QPointer<InfoMenu> info = menu->infoMenu();
+        QPointer<HelpMenu> help = menu->helpMenu();
+        QVERIFY(info && help);
+        delete menu;
+        QVERIFY(info.isNull());
+        QVERIFY(help.isNull());
+    }
+
     void levelPackView()
     {
         open();
@@ -517,6 +529,36 @@ private slots:
             }
         }
         QCOMPARE(outline, 0);
+    }
+
+    // The rendered level view carries the digits: over an open or a locked
+    // level's button there are many more light pixels than in its picture
+    // alone; where the grid is empty there are none.
+    void levelNumbersAreDrawn()
+    {
+        openPack(1);
+        const QImage shot = m_menu->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+        const QRect numberArea(9, 18, 35, 17);
+        auto lightPixels = [&](const QImage &image, QPoint origin) {
+            int light = 0;
+            for (int y = numberArea.top(); y <= numberArea.bottom(); ++y) {
+                for (int x = numberArea.left(); x <= numberArea.right(); ++x) {
+                    const QColor c = image.pixelColor(origin + QPoint(x, y));
+                    light += c.red() > 235 && c.green() > 235 && c.blue() > 235;
+                }
+            }
+            return light;
+        };
+        for (int level : {1, 4, 5, 7}) {
+            const ButtonPixmap *button = m_menu->levelButton(level);
+            const QPoint corner(int(button->x()), int(button->y()));
+            const int drawn = lightPixels(shot, corner);
+            const int picture = lightPixels(button->currentPixmap().toImage(), QPoint());
+            QVERIFY2(drawn >= picture + 12,
+                qPrintable(QString("level %1: %2 / %3").arg(level).arg(drawn).arg(picture)));
+        }
+        const ButtonPixmap *empty = m_menu->levelButton(20);
+        QCOMPARE(lightPixels(shot, QPoint(int(empty->x()), int(empty->y()))), 0);
     }
 
     void followsResize()

@@ -59,6 +59,7 @@ private slots:
         QTest::newRow("zero with plus") << true << true << 0.0 << "+0.0";
         QTest::newRow("clamped low") << true << true << -5000.0 << "-16:40.0";
         QTest::newRow("infinity") << true << true << std::numeric_limits<double>::infinity() << "+166:40.0";
+        QTest::newRow("clamped high plain") << false << true << 1e9 << "+10000.0";
         QTest::newRow("minus infinity")
             << false << false << -std::numeric_limits<double>::infinity() << "-1000.0";
         // Seconds that round up to a full minute carry into the minutes.
@@ -82,6 +83,8 @@ private slots:
     // its terminator, whatever the options.
     void extremesFitTheBuffer()
     {
+        // A text that did not fit would be cut, with a warning.
+        QTest::failOnWarning(QRegularExpression(".*"));
         const double values[] = {10000.0, -1000.0, 9999.99, -999.99, 1e300, -1e300, 600.05, -600.05};
         int longest = 0;
         for (bool minutes : {false, true}) {
