@@ -121,6 +121,18 @@ menu-shots: build
 	$(BUILD)/tools/menushots/menushots $(MENU_SHOTS)/1024x768 1024x768
 	$(BUILD)/tools/menushots/menushots $(MENU_SHOTS)/640x480 640x480
 
+# --- Game: benchmarks of the assembled game ----------------------------------
+# `make game-bench`: frame time (tick + paint at 1267 x 712 on the busiest test
+# level, raster and OpenGL where a context can be made), start-up time, and
+# CPU share and peak RSS of the real game riding under Xvfb.
+.PHONY: game-bench
+
+game-bench: deps build data
+	xvfb-run -a -s "-screen 0 1920x1080x24" $(BUILD)/tools/gamebench/gamebench frame $(BUILD)/testlevels.db 95 2 raster
+	-xvfb-run -a -s "-screen 0 1920x1080x24" $(BUILD)/tools/gamebench/gamebench frame $(BUILD)/testlevels.db 95 2 opengl
+	cd $(DATA_DIR) && xvfb-run -a -s "-screen 0 1920x1080x24" $(abspath $(BUILD))/tools/gamebench/gamebench startup
+	tools/gamebench/ridecpu.sh $(BUILD)/velocrag $(BUILD)/levels.db 10
+
 # --- Content: solution rides, target times, review sheets --------------------
 # `make solutions` searches a solution ride for every shipped level with the
 # autopilot (levels/solutions/pack<P>/<NN>.txt; a hand-written start

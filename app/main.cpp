@@ -2,12 +2,13 @@
 // order, runs the event loop, and tears them down in reverse order.
 
 #include "app/gamewindow.h"
+#include "game/gameview.h"
+#include "game/mygame.h"
 #include "game/myscene.h"
 #include "physics/physics.h"
 
 #include <QApplication>
 #include <QFontDatabase>
-#include <QGraphicsView>
 #include <QIcon>
 #include <QTime>
 #include <cstdlib>
@@ -15,6 +16,17 @@
 namespace {
 constexpr int kGravity = 450;
 const QRectF kInitialSceneRect(0, -500, 3800, 880);
+
+// The scene goes through OpenGL where the platform offers accelerated
+// OpenGL, else through the raster engine. VELOCRAG_RENDERER=raster or
+// =opengl overrides the choice (opengl then accepts software rasterizers).
+void chooseViewport(GameView *view)
+{
+    const QString renderer = qEnvironmentVariable("VELOCRAG_RENDERER");
+    if (renderer == QLatin1String("raster"))
+        return;
+    view->useOpenGLViewport(renderer != QLatin1String("opengl"));
+}
 } // namespace
 
 int main(int argc, char **argv)
@@ -28,16 +40,19 @@ int main(int argc, char **argv)
     QFontDatabase::addApplicationFont("fonts/VeraBd.ttf");
     QFontDatabase::addApplicationFont("fonts/VeraIt.ttf");
 
-    QGraphicsView view;
-    view.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    view.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    GameView view;
+    chooseViewport(&view);
     Physics physics(kGravity);
     MyScene scene(kInitialSceneRect);
     view.setScene(&scene);
 
+    MyGame game(&physics, &scene, &view);
+    view.setGame(&game);
     placeGameWindow(&view);
     view.setWindowTitle("Velocrag");
     view.viewport()->update();
+    app.installEventFilter(&game);
+    game.startGame();
 
     return app.exec();
 }

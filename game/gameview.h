@@ -1,0 +1,136 @@
+#ifndef GAMEVIEW_H
+#define GAMEVIEW_H
+
+#include <QGraphicsView>
+#include <QPixmap>
+#include <QVector>
+
+class ButtonPixmap;
+class MyGame;
+class NumberDisplay;
+class QPropertyAnimation;
+class QTouchEvent;
+
+// The game's window: shows the scene through the camera, draws the level
+// pack's background with parallax beneath it and the on-screen controls and
+// run clock over it, and turns keys, mouse and touch into calls on the
+// controller. The menus are child widgets created by the controller.
+//
+// Zoom: `zoom` is the scale applied to the view; a pinch writes only
+// `requestedZoom`, which the controller applies between ticks.
+class GameView : public QGraphicsView
+{
+    Q_OBJECT
+    Q_PROPERTY(qreal controlsPosition READ controlsPosition WRITE setControlsPosition)
+public:
+    explicit GameView(QWidget *parent = nullptr);
+    ~GameView() override;
+
+    // Creates the on-screen buttons and connects them to the controller.
+    void setGame(MyGame *game);
+    MyGame *game() const { return m_game; }
+
+    // Whether an OpenGL context can be made on this platform (never on the
+    // offscreen and minimal platforms). With acceleratedOnly, a software
+    // rasterizer (llvmpipe and the like) does not count: it draws the game
+    // many times slower than the raster engine. Safe before any window exists.
+    static bool openGLAvailable(bool acceleratedOnly = true);
+    // Puts the scene on an OpenGL viewport; false (raster kept) when OpenGL
+    // is not available in the sense above.
+    bool useOpenGLViewport(bool acceleratedOnly = true);
+    bool isOpenGLViewport() const { return m_openGL; }
+
+    void setBackgroundImage(const QString &path);
+    const QPixmap &backgroundPixmap() const { return m_backgroundPixmap; }
+    void setTime(qreal seconds);
+    // There is no frame-rate display; kept as the loop's reporting hook.
+    void setFps(qreal fps);
+
+    qreal zoom() const { return m_zoom; }
+    void setZoom(qreal z);
+    qreal requestedZoom() const { return m_requestedZoom; }
+    qreal pinchBaseZoom() const { return m_pinchBaseZoom; }
+    void applyRequestedZoom();
+    void discardRequestedZoom();
+    bool zoomRequested() const;
+
+    qreal controlsPosition() const { return m_controlsPosition; }
+    void setControlsPosition(qreal position);
+    qreal bottomButtonsY() const { return m_bottomButtonsY; }
+    bool menuReleaseSuppressed() const { return m_menuReleaseSuppressed; }
+
+    ButtonPixmap *throttleButton() const { return m_throttleButton; }
+    ButtonPixmap *brakeButton() const { return m_brakeButton; }
+    ButtonPixmap *menuButton() const { return m_menuButton; }
+    const QVector<ButtonPixmap *> &buttons() const { return m_buttons; }
+    NumberDisplay *timeDisplay() const { return m_timeDisplay; }
+    QPropertyAnimation *showControlsAnimation() const { return m_showControlsAnimation; }
+    QPropertyAnimation *hideControlsAnimation() const { return m_hideControlsAnimation; }
+
+    // Source and target of the background for a viewport rectangle, as
+    // drawParallaxBackground paints it (exposed for checking the formula).
+    struct BackgroundPlacement
+    {
+        QRectF source; // region of the picture
+        QRectF target; // where it lands in the viewport
+    };
+    BackgroundPlacement parallaxPlacement(const QRectF &viewportRect) const;
+
+public slots:
+    void hideControls();
+    void showControls();
+    void setButtonsOff();
+
+protected:
+    void keyPressEvent(QKeyEvent *e) override;
+    void keyReleaseEvent(QKeyEvent *e) override;
+    void mousePressEvent(QMouseEvent *e) override;
+    void mouseReleaseEvent(QMouseEvent *e) override;
+    void mouseDoubleClickEvent(QMouseEvent *e) override;
+    bool viewportEvent(QEvent *e) override;
+    void paintEvent(QPaintEvent *e) override;
+    void resizeEvent(QResizeEvent *e) override;
+    void closeEvent(QCloseEvent *e) override;
+    void drawBackground(QPainter *painter, const QRectF &rect) override;
+    void drawForeground(QPainter *painter, const QRectF &rect) override;
+
+private slots:
+    void hideControlsFinished();
+    void showControlsFinished();
+    void showInGameMenuPressed();
+    void showInGameMenuReleased();
+
+private:
+    ButtonPixmap *newButton(const QString &off, const QString &on, qreal x, qreal y, qreal hitX, qreal hitY,
+        qreal hitWidth, qreal hitHeight);
+    void layoutControls();
+    void layoutMenuButtonHitArea();
+    void drawParallaxBackground(QPainter *painter, const QRectF &rect);
+    void pinch(QTouchEvent *e);
+    // True when a button was hit.
+    bool pressButtonsAt(const QPointF &pos);
+    void releaseButtons();
+    bool bottomButtonPressed() const;
+
+    qreal m_zoom = 1.0;
+    MyGame *m_game = nullptr;
+    QVector<ButtonPixmap *> m_buttons;
+    ButtonPixmap *m_throttleButton = nullptr;
+    ButtonPixmap *m_brakeButton = nullptr;
+    ButtonPixmap *m_menuButton = nullptr;
+    qreal m_topButtonsY = 10.0;
+    qreal m_bottomButtonsY = 0.0;
+    NumberDisplay *m_timeDisplay = nullptr;
+    QPropertyAnimation *m_showControlsAnimation = nullptr;
+    QPropertyAnimation *m_hideControlsAnimation = nullptr;
+    qreal m_controlsPosition = 0.0;
+    QPixmap m_backgroundPixmap;
+    int m_backgroundWidth = 0;
+    int m_backgroundHeight = 0;
+    bool m_menuReleaseSuppressed = false;
+    qreal m_pinchBaseZoom = 1.0;
+    qreal m_requestedZoom = 1.0;
+    bool m_openGL = false;
+};
+
+#endif

@@ -1,0 +1,684 @@
+#include "mygame.h"
+
+#include "app/gamewindow.h"
+#include "game/gamecamera.h"
+#include "game/gameview.h"
+#include "game/myscene.h"
+#include "levels/level.h"
+#include "levels/levelmanager.h"
+#include "menus/helpmenu.h"
+#include "menus/infomenu.h"
+#include "menus/ingamemenu.h"
+#include "menus/levelcompletedmenu.h"
+#include "menus/mainmenu.h"
+#include "physics/physics.h"
+#include "physics/physicsconventions.h"
+#include "physics/sensorreader.h"
+#include "sound/soundmanagergeaudio.h"
+#include "vehicle/bikeitem.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QEvent>
+#include <QPropertyAnimation>
+#include <cstdlib>
+
+namespace {
+// Bike frame size in scene units.
+constexpr qreal kBikeWidth = 75.0;
+constexpr qreal kBikeHeight = 5.0;
+
+// Crowd reactions come every 2000 ... 3999 ms at the most.
+constexpr int kCrowdIntervalMinMs = 2000;
+constexpr int kCrowdIntervalSpreadMs = 2000;
+// Upside down: the frame's angle (degrees, C remainder of 360) in 121 ... 239.
+constexpr int kUpsideDownMinDeg = 121;
+constexpr int kUpsideDownMaxDeg = 239;
+constexpr int kFullTurnDeg = 360;
+// Speed (scene units per second) that makes the crowd gasp.
+constexpr qreal kAweSpeed = 900.0;
+// With the rider thrown off, an upside-down bike gasps 3 times in 10.
+constexpr int kAweChanceDivisor = 10;
+constexpr int kAweChanceMax = 2;
+
+constexpr int kTicksPerSecond = 49;
+constexpr int kMsPerSecond = 1000;
+constexpr int kFpsReportTicks = 50;
+
+// Rider lean per key, a single-precision constant by design.
+constexpr qreal kTiltStep = qreal(0.033f);
+constexpr qreal kBrakeThrottle = -0.5;
+// A tilt sensor's lean angle (degrees) that gives full tilt.
+constexpr qreal kFullTiltAngleDeg = 35.0;
+
+constexpr int kVolumeStep = 15;
+constexpr int kDelayedExitMs = 1000;
+
+constexpr qreal kDefaultZoomStep = 0.15;
+constexpr int kDefaultZoomMs = 240;
+
+constexpr int kNoMedal = 4;
+constexpr int kGold = 1;
+constexpr int kFailedRun = -1;
+
+int newCrowdInterval()
+{
+    return std::rand() % kCrowdIntervalSpreadMs + kCrowdIntervalMinMs;
+}
+} // namespace
+
+MyGame::MyGame(Physics *physics, MyScene *scene, GameView *view)
+    : MyGame(physics, scene, view, new SoundManagerGEAudio)
+{ }
+
+MyGame::MyGame(Physics *physics, MyScene *scene, GameView *view, SoundManager *soundManager)
+    : m_physics(physics)
+    , m_scene(scene)
+    , m_view(view)
+{
+    m_crowdTimer.start();
+    m_fpsTime.start();
+    m_crowdInterval = newCrowdInterval();
+    m_sensorReader = new SensorReader;
+
+    m_camera = std::make_unique<GameCamera>(this, view);
+
+    m_levelManager = new LevelManager(physics, scene);
+    m_resultsPending = false;
+
+    m_soundManager = soundManager;
+    const bool soundsOn = m_levelManager->soundsEnabled();
+    if (m_soundManager)
+        m_soundManager->setSoundsEnabled(soundsOn);
+
+    m_bike = new BikeItem(physics, scene, m_soundManager, kBikeWidth, kBikeHeight);
+    m_step = std::make_unique<SimulationStep>(physics, scene, m_bike);
+    m_afterPhysics = [this] {
+        if (m_view)
+            m_view->setTime(runTime());
+        checkLevelFinished();
+    };
+    m_activeCheck = [this] { return m_view && m_view->isActiveWindow(); };
+
+    connect(m_bike, &BikeItem::permanentlyGroundHitted, this, &MyGame::levelFailedWithoutFinishing);
+    connect(m_bike, &BikeItem::hardCollisionDetected, this, &MyGame::hardCollisionHandler);
+
+    m_mainMenu = new MainMenu(m_levelManager, soundsOn, view);
+    m_inGameMenu = new InGameMenu(view);
+    m_levelCompletedMenu = new LevelCompletedMenu(view);
+    connectMenus();
+
+    reset(true);
+    m_fpsTime.restart();
+    m_fpsFrames = -1;
+    m_paused = false;
+    showMainMenu();
+    if (m_soundManager)
+        m_soundManager->playGameStartSound();
+    if (m_view)
+        m_view->discardRequestedZoom();
+}
+
+void MyGame::connectMenus()
+{
+    connect(m_mainMenu, &MainMenu::exit, this, &MyGame::exit);
+    connect(m_mainMenu, &MainMenu::backInGame, this, qOverload<>(&MyGame::unPause));
+    connect(m_mainMenu, &MainMenu::currentLevel, this, qOverload<>(&MyGame::reset));
+    connect(m_mainMenu, &MainMenu::levelSelected, this, &MyGame::loadLevel);
+    connect(m_mainMenu, &MainMenu::helpDone, this, &MyGame::startCurrentLevel);
+    if (m_soundManager)
+        connect(m_mainMenu, &MainMenu::soundsChanged, m_soundManager, &SoundManager::setSoundsEnabled);
+
+    connect(m_inGameMenu, &InGameMenu::exit, this, &MyGame::exit);
+    connect(m_inGameMenu, &InGameMenu::reset, this, qOverload<>(&MyGame::reset));
+    connect(m_inGameMenu, &InGameMenu::backInGame, this, qOverload<>(&MyGame::unPause));
+    connect(m_inGameMenu, &InGameMenu::mainmenu, this, &MyGame::showMainMenu);
+
+    connect(m_levelCompletedMenu, &LevelCompletedMenu::reset, this, qOverload<>(&MyGame::reset));
+    connect(m_levelCompletedMenu, &LevelCompletedMenu::exit, this, &MyGame::exit);
+    connect(m_levelCompletedMenu, &LevelCompletedMenu::nextLevel, this, &MyGame::nextLevel);
+    connect(m_levelCompletedMenu, &LevelCompletedMenu::mainmenu, this, &MyGame::showMainMenu);
+    connect(m_levelCompletedMenu, &LevelCompletedMenu::showMenuFinished, this, &MyGame::processLevelResults);
+}
+
+MyGame::~MyGame()
+{
+    m_tickTimer.stop();
+    // The bike keeps a pointer to the sound manager; it dies with the scene
+    // later, so it must not make sounds from here on.
+    delete m_soundManager;
+    m_soundManager = nullptr;
+    delete m_sensorReader;
+    delete m_levelManager;
+    m_camera.reset();
+}
+
+// --- Flow between menus and the run -----------------------------------------
+
+void MyGame::loadLevel(int levelPackNumber, int levelNumber)
+{
+    processLevelResults();
+    Level *previous = m_currentLevel;
+    m_currentLevel = m_levelManager->LoadLevel(levelPackNumber, levelNumber);
+    updateSceneRect();
+    reset(false);
+    if (m_view)
+        m_view->setBackgroundImage(m_levelManager->backgroundImage(levelPackNumber));
+    m_camera->prepareLevelStart();
+    setZoom(GameCamera::kLevelStartZoom);
+    if (!previous && m_currentLevel && levelPackNumber == 1 && levelNumber == 1) {
+        pause(true);
+        m_mainMenu->showHelp(false);
+    } else {
+        startCurrentLevel();
+    }
+}
+
+void MyGame::reset()
+{
+    reset(true);
+}
+
+void MyGame::resetWithoutControlAnimations()
+{
+    reset(false);
+}
+
+void MyGame::reset(bool animateControls)
+{
+    if (!m_currentLevel || !m_mainMenu->subMenusHidden())
+        return;
+    processLevelResults();
+    // A visible menu slides out first and then asks for the reset again.
+    if (m_inGameMenu->isVisible()) {
+        m_inGameMenu->hideAndReset();
+        return;
+    }
+    if (m_levelCompletedMenu->isVisible()) {
+        m_levelCompletedMenu->hideAndReset();
+        return;
+    }
+    if (m_mainMenu->isVisible()) {
+        m_mainMenu->hideAndResetCurrentLevel();
+        return;
+    }
+    Level *level = m_currentLevel;
+    m_step->restart(level->bikeStartPos(), [level] { level->resetPhysicsItems(); });
+    if (m_view) {
+        m_view->setButtonsOff();
+        m_view->setTime(runTime());
+    }
+    brakeOffBike();
+    m_fpsFrames = -1;
+    m_levelCompletedMenu->hideMenu();
+    unPause(animateControls);
+}
+
+void MyGame::startCurrentLevel()
+{
+    unPause(true);
+    m_camera->zoomAnimation()->start();
+}
+
+void MyGame::showMainMenu()
+{
+    if (m_mainMenu->isVisible()) {
+        m_mainMenu->hideMenu();
+        return;
+    }
+    pause(false);
+    m_mainMenu->showMenu(m_currentLevel);
+}
+
+void MyGame::showInGameMenu()
+{
+    if (m_mainMenu->helpPending()) {
+        m_mainMenu->hideHelp();
+    } else if (!m_currentLevel) {
+        if (m_mainMenu->isVisible())
+            m_mainMenu->exitAction();
+    } else if (m_inGameMenu->isVisible()) {
+        m_inGameMenu->hideMenu();
+    } else if (m_levelCompletedMenu->isVisible()) {
+        m_levelCompletedMenu->hideAndReset();
+    } else if (m_mainMenu->isVisible()) {
+        m_mainMenu->hideAndResetCurrentLevel();
+    } else if (!m_paused) {
+        pause(false);
+        if (m_view)
+            m_view->hideControls();
+        m_inGameMenu->showMenu();
+    }
+}
+
+void MyGame::pauseGame()
+{
+    if (!m_paused)
+        pause(false);
+    else
+        unPause(true);
+}
+
+void MyGame::pause()
+{
+    pause(false);
+}
+
+void MyGame::pause(bool useFadingSounds)
+{
+    m_paused = true;
+    if (m_soundManager)
+        m_soundManager->mute(useFadingSounds);
+}
+
+void MyGame::unPause()
+{
+    unPause(true);
+}
+
+void MyGame::unPause(bool animateControls)
+{
+    m_paused = false;
+    if (m_soundManager)
+        m_soundManager->unmute();
+    if (m_view && animateControls)
+        m_view->showControls();
+}
+
+void MyGame::resizeWindow()
+{
+    if (!m_view)
+        return;
+    const QRect geometry = m_view->geometry();
+    m_inGameMenu->updateScreenPosition(geometry);
+    m_levelCompletedMenu->updateScreenPosition(geometry);
+    m_mainMenu->updateScreenPosition(geometry);
+    updateSceneRect();
+    m_view->update();
+    m_view->viewport()->update();
+}
+
+void MyGame::exit()
+{
+    exitApplication();
+}
+
+void MyGame::exitApplication()
+{
+    processLevelResults();
+    if (m_soundManager)
+        m_levelManager->setSoundsEnabled(m_soundManager->isSoundsEnabled());
+    qDebug("Exiting..");
+    QCoreApplication::quit();
+}
+
+void MyGame::delayedExitApplication()
+{
+    QTimer::singleShot(kDelayedExitMs, this, &MyGame::exitApplication);
+}
+
+bool MyGame::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::ApplicationDeactivate) {
+        m_applicationActive = false;
+        if (m_soundManager) {
+            m_soundManager->mute(false);
+            m_soundManager->stop();
+        }
+        return true;
+    }
+    if (event->type() == QEvent::ApplicationActivate) {
+        m_applicationActive = true;
+        if (m_soundManager) {
+            m_soundManager->unstop();
+            if (!m_paused)
+                m_soundManager->unmute();
+        }
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+// --- Controls ---------------------------------------------------------------
+
+void MyGame::throttleOnBike()
+{
+    throttleBike(1.0);
+}
+
+void MyGame::throttleOffBike()
+{
+    throttleBike(0.0);
+}
+
+void MyGame::throttleBike(qreal value)
+{
+    if (m_bike)
+        m_bike->setThrottle(value);
+}
+
+void MyGame::brakeOnBike()
+{
+    throttleBike(kBrakeThrottle);
+    if (m_bike)
+        m_bike->setBrake(1.0);
+}
+
+void MyGame::brakeOffBike()
+{
+    throttleBike(0.0);
+    if (m_bike)
+        m_bike->setBrake(0.0);
+}
+
+void MyGame::volumeUp()
+{
+    if (m_soundManager && m_applicationActive)
+        m_soundManager->increaseVolume(kVolumeStep);
+}
+
+void MyGame::volumeDown()
+{
+    if (m_soundManager && m_applicationActive)
+        m_soundManager->decreaseVolume(kVolumeStep);
+}
+
+void MyGame::setRiderTilt(qreal angle)
+{
+    qreal tilt;
+    if (angle < -kFullTiltAngleDeg)
+        tilt = 1.0;
+    else if (angle > kFullTiltAngleDeg)
+        tilt = -1.0;
+    else
+        tilt = -(angle * (1.0 / kFullTiltAngleDeg));
+    if (m_bike)
+        m_bike->setRiderTilt(tilt, angle, true);
+}
+
+void MyGame::addRiderTilt(qreal value)
+{
+    if (m_bike)
+        m_bike->setTiltSpeed(value);
+}
+
+void MyGame::addRiderTiltOn()
+{
+    addRiderTilt(kTiltStep);
+}
+
+void MyGame::decRiderTiltOn()
+{
+    addRiderTilt(-kTiltStep);
+}
+
+void MyGame::addRiderTiltOff()
+{
+    addRiderTilt(0.0);
+}
+
+void MyGame::decRiderTiltOff()
+{
+    addRiderTilt(0.0);
+}
+
+void MyGame::releaseRagdoll()
+{
+    if (m_bike)
+        m_bike->releaseRagdoll();
+}
+
+// --- The tick and the run ---------------------------------------------------
+
+void MyGame::startGame()
+{
+    m_ticksPerSecond = kTicksPerSecond;
+    m_tickIntervalMs = kMsPerSecond / m_ticksPerSecond;
+    connect(&m_tickTimer, &QTimer::timeout, this, &MyGame::advance, Qt::UniqueConnection);
+    m_tickTimer.start(m_tickIntervalMs);
+}
+
+bool MyGame::runActive() const
+{
+    return !m_paused && m_activeCheck && m_activeCheck();
+}
+
+void MyGame::advance()
+{
+    if (!m_view) {
+        qDebug("view not active");
+        return;
+    }
+    m_camera->takeRequestedZoom(m_bike->isVisible());
+    m_camera->follow(m_bike->pos() + m_cameraOffCenter);
+
+    if (!runActive()) {
+        m_fpsFrames = -1;
+        return;
+    }
+    if (m_fpsFrames < 0) {
+        m_fpsFrames = 0;
+        m_fpsTime.restart();
+    }
+    ++m_fpsFrames;
+
+    for (int i = 0; i < physicsStepsPerTick; ++i) {
+        if (m_paused)
+            return;
+        m_step->step(m_afterPhysics);
+    }
+    checkCrowdAwe();
+    reportFrameRate();
+}
+
+void MyGame::reportFrameRate()
+{
+    if (m_fpsFrames % kFpsReportTicks != 0)
+        return;
+    const qint64 elapsed = m_fpsTime.restart();
+    // A clock that did not move gives no rate; the next report starts afresh.
+    if (elapsed > 0)
+        m_view->setFps(qreal(kFpsReportTicks * kMsPerSecond / elapsed));
+}
+
+void MyGame::checkLevelFinished()
+{
+    if (m_paused || !m_currentLevel || !m_step->reached(m_currentLevel->finishLineX()))
+        return;
+    pause(true);
+    Level *level = m_currentLevel;
+    const qreal time = runTime();
+    const qreal oldBest = level->bestTime();
+    const int oldStatus = level->status();
+    const bool newRecord = oldBest == 0.0 || oldBest > time;
+    int status = oldStatus;
+    if (newRecord) {
+        level->setBestTime(time, true);
+        status = level->status();
+        m_resultsPending = true;
+    }
+    const int medal = level->medalForTime(time);
+    if (m_soundManager) {
+        if (newRecord || medal == kGold)
+            m_soundManager->playCrowdCheerSound();
+        else if (medal == kNoMedal)
+            m_soundManager->playCrowdDisappointmentSound();
+        else
+            m_soundManager->playCrowdAweSound();
+    }
+    const int next = m_levelManager->nextLevelNumber();
+    const bool lastLevelOfLevelpack = next == 0;
+    const bool nextLevelAvailable = next != 0 && status != kNoMedal;
+    if (m_view)
+        m_view->hideControls();
+    m_levelCompletedMenu->showMenu(level->levelNumber(), level->bestTime(), oldStatus != 0 ? 1 : 0,
+        time - oldBest, newRecord, medal, nextLevelAvailable, lastLevelOfLevelpack);
+}
+
+void MyGame::levelFailedWithoutFinishing()
+{
+    if (!m_currentLevel)
+        return;
+    pause(false);
+    const int status = m_currentLevel->status();
+    const bool nextLevelAvailable = m_levelManager->nextLevelNumber() != 0 && status >= 1 && status <= 3;
+    if (m_view)
+        m_view->hideControls();
+    m_levelCompletedMenu->showMenu(m_currentLevel->levelNumber(), m_currentLevel->bestTime(), kFailedRun, 0.0,
+        false, kNoMedal, nextLevelAvailable, false);
+}
+
+void MyGame::processLevelResults()
+{
+    if (m_resultsPending && m_levelManager && m_currentLevel) {
+        m_levelManager->saveLevelResult(m_currentLevel);
+        m_resultsPending = false;
+    }
+}
+
+void MyGame::nextLevel()
+{
+    processLevelResults();
+    const int next = m_levelManager->nextLevelNumber();
+    if (next != 0)
+        loadLevel(m_levelManager->currentLevelPack(), next);
+    else
+        qDebug("Warning: next level not found.");
+}
+
+void MyGame::finishLevel()
+{
+    if (!m_bike || !m_currentLevel) {
+        qDebug("MyGame::finishLevel - bike or level not defined, ignoring request");
+        return;
+    }
+    m_bike->setX(m_currentLevel->finishLineX());
+    m_bike->setBodyPos(m_currentLevel->finishLineX(), m_currentLevel->finishLineY());
+    qDebug("MyGame::finishLevel - bike moved");
+}
+
+void MyGame::checkCrowdAwe()
+{
+    if (m_paused || m_crowdTimer.elapsed() < m_crowdInterval)
+        return;
+    const int angle = int(m_bike->bodyAngle()) % kFullTurnDeg;
+    const bool upsideDown = (angle >= kUpsideDownMinDeg && angle <= kUpsideDownMaxDeg)
+        || (angle <= -kUpsideDownMinDeg && angle >= -kUpsideDownMaxDeg);
+    if (upsideDown) {
+        const bool gasp = !m_bike->hasRagdoll() || std::rand() % kAweChanceDivisor <= kAweChanceMax;
+        if (gasp && m_soundManager)
+            m_soundManager->playCrowdAweSound();
+    } else if (m_bike->velocityX() > kAweSpeed) {
+        if (m_soundManager)
+            m_soundManager->playCrowdAweSound();
+    } else {
+        return;
+    }
+    m_crowdTimer.restart();
+    m_crowdInterval = newCrowdInterval();
+}
+
+void MyGame::updateSceneRect()
+{
+    if (!m_currentLevel)
+        return;
+    m_scene->setSceneRect(0.0, m_currentLevel->sceneMinY(), m_currentLevel->groundMaxX(),
+        m_currentLevel->sceneMaxY() - m_currentLevel->sceneMinY());
+}
+
+// --- Camera and zoom --------------------------------------------------------
+
+qreal MyGame::zoom() const
+{
+    return m_view ? m_view->zoom() : 1.0;
+}
+
+void MyGame::setZoom(qreal z)
+{
+    if (m_view)
+        m_view->setZoom(z);
+}
+
+void MyGame::setCameraOffAngle(qreal angle)
+{
+    if (!m_view)
+        return;
+    m_view->rotate(-m_cameraOffAngle);
+    m_view->rotate(angle);
+    m_cameraOffAngle = angle;
+}
+
+qreal MyGame::zoomTarget() const
+{
+    return m_camera->zoomTarget();
+}
+
+qreal MyGame::defaultZoom()
+{
+    return GameCamera::defaultZoom();
+}
+
+qreal MyGame::defaultZoomForWidth(int windowWidth)
+{
+    return GameCamera::defaultZoomForWidth(windowWidth);
+}
+
+QPropertyAnimation *MyGame::zoomAnimation() const
+{
+    return m_camera->zoomAnimation();
+}
+
+QPropertyAnimation *MyGame::cameraOffCenterAnimation() const
+{
+    return m_camera->offCenterAnimation();
+}
+
+QPropertyAnimation *MyGame::cameraOffAngleAnimation() const
+{
+    return m_camera->offAngleAnimation();
+}
+
+bool MyGame::zoomIn(qreal z, int timems, bool linear)
+{
+    return m_view && m_camera->zoom(true, z, timems, linear);
+}
+
+bool MyGame::zoomIn(qreal z, int timems)
+{
+    return zoomIn(z, timems, false);
+}
+
+bool MyGame::zoomIn(qreal z)
+{
+    return zoomIn(z, kDefaultZoomMs, false);
+}
+
+bool MyGame::zoomIn()
+{
+    return zoomIn(kDefaultZoomStep, kDefaultZoomMs, false);
+}
+
+bool MyGame::zoomOut(qreal z, int timems, bool linear)
+{
+    return m_view && m_camera->zoom(false, z, timems, linear);
+}
+
+bool MyGame::zoomOut(qreal z, int timems)
+{
+    return zoomOut(z, timems, false);
+}
+
+bool MyGame::zoomOut(qreal z)
+{
+    return zoomOut(z, kDefaultZoomMs, false);
+}
+
+bool MyGame::zoomOut()
+{
+    return zoomOut(kDefaultZoomStep, kDefaultZoomMs, false);
+}
+
+void MyGame::hardCollisionHandler(qreal speedX, qreal speedY, qreal angVel)
+{
+    m_camera->shake(speedX, speedY, angVel);
+}

@@ -1,0 +1,170 @@
+#ifndef MYGAME_H
+#define MYGAME_H
+
+#include "game/simulationstep.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QPointF>
+#include <QTimer>
+#include <functional>
+#include <memory>
+
+class BikeItem;
+class GameCamera;
+class GameView;
+class InGameMenu;
+class Level;
+class LevelCompletedMenu;
+class LevelManager;
+class MainMenu;
+class MyScene;
+class Physics;
+class QPropertyAnimation;
+class SensorReader;
+class SoundManager;
+
+// The game's controller. Owns the level manager, the sound manager, the bike
+// and the camera animations; creates the main, in-game and level-completed
+// menus as children of the view and turns their decisions into the state of
+// the run: load, restart, pause, go on, show a menu, quit. One timer tick
+// (advance) moves the camera and, while the run is active, takes one
+// simulation step.
+//
+// `paused` is the only run flag: true in every state but riding.
+class MyGame : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(qreal zoom READ zoom WRITE setZoom)
+    Q_PROPERTY(QPointF cameraOffCenter READ cameraOffCenter WRITE setCameraOffCenter)
+    Q_PROPERTY(qreal cameraOffAngle READ cameraOffAngle WRITE setCameraOffAngle)
+public:
+    MyGame(Physics *physics, MyScene *scene, GameView *view);
+    // As above with a sound manager of the caller's choice (owned from now
+    // on); null plays no sound at all.
+    MyGame(Physics *physics, MyScene *scene, GameView *view, SoundManager *soundManager);
+    ~MyGame() override;
+
+    qreal zoom() const;
+    void setZoom(qreal z);
+    QPointF cameraOffCenter() const { return m_cameraOffCenter; }
+    void setCameraOffCenter(const QPointF &offset) { m_cameraOffCenter = offset; }
+    qreal cameraOffAngle() const { return m_cameraOffAngle; }
+    void setCameraOffAngle(qreal angle);
+
+    // Run clock in seconds: 55 steps make a second, cut to tenths.
+    qreal runTime() const { return m_step->runTime(); }
+    int stepCount() const { return m_step->stepCount(); }
+    bool isPaused() const { return m_paused; }
+    bool isApplicationActive() const { return m_applicationActive; }
+    bool resultsPending() const { return m_resultsPending; }
+    qreal zoomTarget() const;
+    // The zoom the first level start glides to on this screen.
+    static qreal defaultZoom();
+    static qreal defaultZoomForWidth(int windowWidth);
+
+    Level *currentLevel() const { return m_currentLevel; }
+    LevelManager *levelManager() const { return m_levelManager; }
+    SoundManager *soundManager() const { return m_soundManager; }
+    BikeItem *bike() const { return m_bike; }
+    MainMenu *mainMenu() const { return m_mainMenu; }
+    InGameMenu *inGameMenu() const { return m_inGameMenu; }
+    LevelCompletedMenu *levelCompletedMenu() const { return m_levelCompletedMenu; }
+    QPropertyAnimation *zoomAnimation() const;
+    QPropertyAnimation *cameraOffCenterAnimation() const;
+    QPropertyAnimation *cameraOffAngleAnimation() const;
+    QTimer *tickTimer() { return &m_tickTimer; }
+
+    // Whether the run may take steps now. By default the view must be the
+    // active window; tests and tools may replace the check.
+    void setActiveCheck(std::function<bool()> check) { m_activeCheck = std::move(check); }
+
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+public slots:
+    void hardCollisionHandler(qreal speedX, qreal speedY, qreal angVel);
+    void loadLevel(int levelPackNumber, int levelNumber);
+    void nextLevel();
+    void advance();
+    void reset(bool animateControls);
+    void reset();
+    void resetWithoutControlAnimations();
+    void throttleOnBike();
+    void throttleOffBike();
+    void throttleBike(qreal value);
+    void brakeOnBike();
+    void brakeOffBike();
+    void volumeUp();
+    void volumeDown();
+    void setRiderTilt(qreal angle);
+    void addRiderTilt(qreal value);
+    void addRiderTiltOn();
+    void decRiderTiltOn();
+    void addRiderTiltOff();
+    void decRiderTiltOff();
+    void finishLevel();
+    bool zoomIn(qreal z, int timems, bool linear);
+    bool zoomIn(qreal z, int timems);
+    bool zoomIn(qreal z);
+    bool zoomIn();
+    bool zoomOut(qreal z, int timems, bool linear);
+    bool zoomOut(qreal z, int timems);
+    bool zoomOut(qreal z);
+    bool zoomOut();
+    void exit();
+    void exitApplication();
+    void delayedExitApplication();
+    void startGame();
+    void showInGameMenu();
+    void showMainMenu();
+    void resizeWindow();
+    void pauseGame();
+    void releaseRagdoll();
+
+private slots:
+    void pause(bool useFadingSounds);
+    void pause();
+    void unPause(bool animateControls);
+    void unPause();
+    void levelFailedWithoutFinishing();
+    void processLevelResults();
+    void startCurrentLevel();
+
+private:
+    void connectMenus();
+    void updateSceneRect();
+    bool runActive() const;
+    void checkLevelFinished();
+    void checkCrowdAwe();
+    void reportFrameRate();
+
+    LevelManager *m_levelManager = nullptr;
+    Level *m_currentLevel = nullptr;
+    bool m_resultsPending = false;
+    bool m_paused = false;
+    BikeItem *m_bike = nullptr;
+    QPointF m_cameraOffCenter;
+    qreal m_cameraOffAngle = 0.0;
+    QElapsedTimer m_crowdTimer;
+    int m_crowdInterval = 0;
+    QElapsedTimer m_fpsTime;
+    QTimer m_tickTimer;
+    int m_tickIntervalMs = 0;
+    int m_fpsFrames = -1;
+    int m_ticksPerSecond = 0;
+    Physics *m_physics;
+    MyScene *m_scene;
+    GameView *m_view;
+    MainMenu *m_mainMenu = nullptr;
+    InGameMenu *m_inGameMenu = nullptr;
+    LevelCompletedMenu *m_levelCompletedMenu = nullptr;
+    SensorReader *m_sensorReader = nullptr;
+    std::unique_ptr<GameCamera> m_camera;
+    SoundManager *m_soundManager = nullptr;
+    bool m_applicationActive = true;
+    std::unique_ptr<SimulationStep> m_step;
+    std::function<void()> m_afterPhysics;
+    std::function<bool()> m_activeCheck;
+};
+
+#endif

@@ -1,0 +1,423 @@
+// The controller with the real menus, level manager and bike on a test
+// level database: first start, run clock, finishing and failing, Escape,
+// activation, exit and the camera's zoom and shake.
+
+#include "gametesting.h"
+#include "levels/level.h"
+#include "levels/levelmanager.h"
+#include "menus/buttonpixmap.h"
+#include "menus/helpmenu.h"
+#include "menus/ingamemenu.h"
+#include "menus/levelcompletedmenu.h"
+#include "menus/mainmenu.h"
+#include "menus/numberdisplay.h"
+#include "vehicle/bikeitem.h"
+
+#include <QPropertyAnimation>
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace MenuTesting;
+
+namespace {
+constexpr int kNoResult = LevelDbFixture::kNoResult;
+// The fixture's levels: gold 10 s, silver 20 s, bronze 30 s, the finish
+// line far enough that a bike without throttle never reaches it.
+constexpr int kStepsPerSecond = 55;
+
+QVariant storedBest(const GameRig &rig, int levelId)
+{
+    const QVariantList rows = TestSupport::querySql(rig.fixture.path() + "/results.db",
+        QString("SELECT besttime FROM levelresult WHERE level_id = %1").arg(levelId));
+    return rows.isEmpty() ? QVariant() : rows.first();
+}
+} // namespace
+
+class TestMyGame : public QObject
+{
+    Q_OBJECT
+private:
+    std::unique_ptr<GameRig> m_rig;
+    GameRig &rig(const QList<LevelDbFixture::Pack> &packs = {{1, {kNoResult, kNoResult}}})
+    {
+        m_rig = std::make_unique<GameRig>();
+        QString error;
+        if (!m_rig->start(packs, &error))
+            qFatal("cannot build the test game: %s", qPrintable(error));
+        return *m_rig;
+    }
+    // Rides n steps, then moves the bike onto the finish line: the next step
+    // (step n + 1) ends the run.
+    void finishAfter(GameRig &r, int steps)
+    {
+        r.ticks(steps);
+        r.game->finishLevel();
+        r.ticks(1);
+    }
+
+private slots:
+    void cleanup() { m_rig.reset(); }
+
+    void firstStartShowsMenuAndHelpOnce()
+    {
+        GameRig &r = rig();
+        MyGame *g = r.game.get();
+        QVERIFY(g->mainMenu()->isVisible());
+        QVERIFY(g->isPaused());
+        QCOMPARE(r.sound->gameStart, 1);
+        QVERIFY(!g->currentLevel());
+
+        // Pack 1, then level 1, through the menu itself.
+        finishShow(g->mainMenu());
+        g->mainMenu()->levelPackButtonPressed(-1);
+        finishHide(g->mainMenu());
+        finishShow(g->mainMenu());
+        g->mainMenu()->buttonPressed(1);
+        finishHide(g->mainMenu());
+        QVERIFY(g->currentLevel());
+        QCOMPARE(g->currentLevel()->levelNumber(), 1);
+        finishHide(g->mainMenu());
+        QVERIFY(g->mainMenu()->helpPending());
+        QVERIFY(g->isPaused());
+        QCOMPARE(g->zoom(), 0.4);
+        QCOMPARE(g->zoomAnimation()->state(), QAbstractAnimation::Stopped);
+
+        // Closing the help starts the run with the glide to the default zoom.
+        finishShow(g->mainMenu()->helpMenu());
+        g->mainMenu()->hideHelp();
+        finishHide(g->mainMenu()->helpMenu());
+        QVERIFY(!g->isPaused());
+        QCOMPARE(g->zoomAnimation()->state(), QAbstractAnimation::Running);
+        QCOMPARE(g->zoomAnimation()->duration(), 2500);
+        QCOMPARE(g->zoomAnimation()->startValue().toReal(), 0.4);
+        QCOMPARE(g->zoomAnimation()->endValue().toReal(), MyGame::defaultZoom());
+        g->zoomAnimation()->setCurrentTime(2500);
+        QCOMPARE(g->zoom(), MyGame::defaultZoom());
+        QCOMPARE(r.sound->gameStart, 1);
+
+        // A later choice of pack 1 level 1 starts at once, gliding back to the
+        // player's zoom.
+        g->setZoom(0.8);
+        g->loadLevel(1, 1);
+        r.settle();
+        QVERIFY(!g->mainMenu()->helpPending());
+        QVERIFY(!g->isPaused());
+        QCOMPARE(g->zoomAnimation()->endValue().toReal(), 0.8);
+    }
+
+    void defaultZoomFollowsWindowWidth()
+    {
+        QCOMPARE(MyGame::defaultZoomForWidth(1267), qreal(0.65f));
+        QCOMPARE(MyGame::defaultZoomForWidth(791), qreal(0.65f));
+        QCOMPARE(MyGame::defaultZoomForWidth(790), qreal(0.54f));
+        QCOMPARE(MyGame::defaultZoomForWidth(675), qreal(0.54f));
+    }
+
+    void runClockCountsStepsOnlyWhileRunning()
+    {
+        GameRig &r = rig({{2, {kNoResult, kNoResult}}});
+        MyGame *g = r.game.get();
+        r.ride(2, 1);
+        QVERIFY(!g->isPaused());
+        const QList<QPair<int, qreal>> expected = {{0, 0.0}, {5, 0.0}, {54, 0.9}, {55, 1.0}, {110, 2.0}};
+        int done = 0;
+        for (const auto &[steps, seconds] : expected) {
+            r.ticks(steps - done);
+            done = steps;
+            QCOMPARE(g->stepCount(), steps);
+            QCOMPARE(g->runTime(), seconds);
+        }
+        QCOMPARE(r.view->timeDisplay()->text(), QString("2.0"));
+
+        g->pauseGame();
+        r.ticks(10);
+        QCOMPARE(g->stepCount(), 110);
+        g->pauseGame();
+
+        // Inactive: no time passes, but the camera still follows the bike.
+        r.active = false;
+        g->zoomAnimation()->stop();
+        g->setZoom(1.0);
+        r.ticks(1);
+        const QPointF before = r.view->mapToScene(r.view->viewport()->rect().center());
+        g->bike()->setBodyPos(g->bike()->bodyX() + 300, g->bike()->bodyY());
+        g->bike()->updateFromBody();
+        r.ticks(3);
+        QCOMPARE(g->stepCount(), 110);
+        const QPointF after = r.view->mapToScene(r.view->viewport()->rect().center());
+        QVERIFY2(
+            after.x() > before.x() + 200, qPrintable(QString("%1 -> %2").arg(before.x()).arg(after.x())));
+        r.active = true;
+        r.ticks(1);
+        QCOMPARE(g->stepCount(), 111);
+    }
+
+    void firstFinishIsSavedWhenTheMenuHasSlidIn()
+    {
+        GameRig &r = rig({{2, {kNoResult, kNoResult}}});
+        MyGame *g = r.game.get();
+        r.ride(2, 1);
+        finishAfter(r, 2 * kStepsPerSecond);
+        QVERIFY(g->isPaused());
+        LevelCompletedMenu *menu = g->levelCompletedMenu();
+        QVERIFY(menu->isVisible());
+        QVERIFY(menu->isNewRecord());
+        QVERIFY(!menu->timeDiffDisplay()->isVisible()); // no earlier time to compare
+        QCOMPARE(menu->bestTimeDisplay()->text(), QString("2.0"));
+        QVERIFY(menu->nextButton()->isEnabled());
+        QCOMPARE(r.sound->cheers, 1);
+        QVERIFY(g->resultsPending());
+        QVERIFY(!storedBest(r, 2001).isValid());
+        finishShow(menu);
+        QVERIFY(!g->resultsPending());
+        QCOMPARE(storedBest(r, 2001).toDouble(), 2.0);
+        // No steps while the menu shows.
+        r.ticks(5);
+        QCOMPARE(g->stepCount(), 2 * kStepsPerSecond + 1);
+    }
+
+    void equalTimeIsNoRecord()
+    {
+        GameRig &r = rig({{2, {1, kNoResult}}});
+        QCOMPARE(TestSupport::execSql(r.fixture.path() + "/results.db",
+                     {"UPDATE levelresult SET besttime = 2.0 WHERE level_id = 2001"}),
+            QString());
+        MyGame *g = r.game.get();
+        r.ride(2, 1);
+        finishAfter(r, 2 * kStepsPerSecond);
+        QVERIFY(g->levelCompletedMenu()->isVisible());
+        QVERIFY(!g->levelCompletedMenu()->isNewRecord());
+        QVERIFY(!g->resultsPending());
+        QCOMPARE(g->currentLevel()->status(), 1);
+        QCOMPARE(g->levelCompletedMenu()->timeDiffDisplay()->text(), QString("+0.0"));
+        QCOMPARE(r.sound->cheers, 1); // a gold run
+    }
+
+    void slowerRunOnGoldLevelShowsItsMedalAndOffersNext()
+    {
+        GameRig &r = rig({{2, {1, kNoResult}}});
+        QCOMPARE(TestSupport::execSql(r.fixture.path() + "/results.db",
+                     {"UPDATE levelresult SET besttime = 8.0 WHERE level_id = 2001"}),
+            QString());
+        MyGame *g = r.game.get();
+        r.ride(2, 1);
+        finishAfter(r, 25 * kStepsPerSecond);
+        LevelCompletedMenu *menu = g->levelCompletedMenu();
+        QVERIFY(!menu->isNewRecord());
+        QCOMPARE(menu->statusPixmap()->toImage(), QPixmap(":/images/bronze.png").toImage());
+        QVERIFY(menu->nextButton()->isEnabled());
+        QCOMPARE(r.sound->awes, 1);
+    }
+
+    void noMedalBestOffersNoNextLevel()
+    {
+        GameRig &r = rig({{2, {4, kNoResult}}});
+        MyGame *g = r.game.get();
+        r.ride(2, 1);
+        // The stored best (31 s) beaten, still without a medal.
+        finishAfter(r, 30 * kStepsPerSecond + 30);
+        QVERIFY(g->levelCompletedMenu()->isNewRecord());
+        QCOMPARE(g->currentLevel()->status(), 4);
+        QVERIFY(!g->levelCompletedMenu()->nextButton()->isEnabled());
+    }
+
+    void lastLevelOfPackOffersNoNextLevel()
+    {
+        GameRig &r = rig({{2, {1, kNoResult}}});
+        MyGame *g = r.game.get();
+        r.ride(2, 2);
+        finishAfter(r, kStepsPerSecond);
+        QVERIFY(g->levelCompletedMenu()->isVisible());
+        QVERIFY(!g->levelCompletedMenu()->nextButton()->isEnabled());
+        // nextLevel without a next level leaves everything as it is.
+        g->nextLevel();
+        QCOMPARE(g->currentLevel()->levelNumber(), 2);
+    }
+
+    void failedRunShowsNoMedalAndDash()
+    {
+        GameRig &r = rig({{2, {kNoResult, kNoResult}}});
+        MyGame *g = r.game.get();
+        r.ride(2, 1);
+        r.ticks(20);
+        emit g->bike()->permanentlyGroundHitted();
+        QVERIFY(g->isPaused());
+        LevelCompletedMenu *menu = g->levelCompletedMenu();
+        QVERIFY(menu->isVisible());
+        QVERIFY(!menu->isNewRecord());
+        QCOMPARE(menu->bestTimeDisplay()->text(), QString("-"));
+        QVERIFY(!menu->timeDiffDisplay()->isVisible());
+        QVERIFY(!menu->nextButton()->isEnabled());
+        finishShow(menu);
+        QVERIFY(!storedBest(r, 2001).isValid());
+    }
+
+    void nextLevelLoadsTheFollowingLevel()
+    {
+        GameRig &r = rig({{2, {kNoResult, kNoResult}}});
+        MyGame *g = r.game.get();
+        r.ride(2, 1);
+        finishAfter(r, kStepsPerSecond);
+        g->levelCompletedMenu()->nextButton()->setPressed(true);
+        g->levelCompletedMenu()->nextButton()->setPressed(false);
+        r.settle();
+        QCOMPARE(g->currentLevel()->levelNumber(), 2);
+        QVERIFY(!g->isPaused());
+        QCOMPARE(g->stepCount(), 0);
+        QCOMPARE(storedBest(r, 2001).toDouble(), 1.0);
+    }
+
+    void escapeRules()
+    {
+        GameRig &r = rig({{2, {kNoResult, kNoResult}}});
+        MyGame *g = r.game.get();
+        // 2: no level and the first menu: Escape leaves the game.
+        QSignalSpy exitSpy(g->mainMenu(), &MainMenu::exit);
+        finishShow(g->mainMenu());
+        g->showInGameMenu();
+        finishHide(g->mainMenu());
+        QCOMPARE(exitSpy.count(), 1);
+
+        r.ride(2, 1);
+        // 6: running: pause, controls away, in-game menu.
+        g->showInGameMenu();
+        QVERIFY(g->isPaused());
+        QCOMPARE(r.view->hideControlsAnimation()->state(), QAbstractAnimation::Running);
+        QVERIFY(g->inGameMenu()->isVisible());
+        r.settle();
+        // 3: the in-game menu open: Escape returns to the run.
+        g->showInGameMenu();
+        r.settle();
+        QVERIFY(!g->inGameMenu()->isVisible());
+        QVERIFY(!g->isPaused());
+        // 4: the level-completed menu: Escape retries.
+        finishAfter(r, 60);
+        g->showInGameMenu();
+        r.settle();
+        QVERIFY(!g->levelCompletedMenu()->isVisible());
+        QVERIFY(!g->isPaused());
+        QCOMPARE(g->stepCount(), 0);
+        // 5: the main menu over a level: Escape restarts the level.
+        r.ticks(10);
+        g->showMainMenu();
+        QVERIFY(g->isPaused());
+        r.settle();
+        QVERIFY(g->mainMenu()->isVisible());
+        g->showInGameMenu();
+        r.settle();
+        QVERIFY(!g->mainMenu()->isVisible());
+        QVERIFY(!g->isPaused());
+        QCOMPARE(g->stepCount(), 0);
+        // 7: paused with no menu: nothing happens.
+        g->pauseGame();
+        g->showInGameMenu();
+        QVERIFY(!g->inGameMenu()->isVisible());
+        // 1: the help showing: Escape closes it.
+        g->pauseGame();
+        g->mainMenu()->showHelp(false);
+        r.settle();
+        QVERIFY(g->mainMenu()->helpPending());
+        g->showInGameMenu();
+        QCOMPARE(animation(g->mainMenu()->helpMenu(), "hideAnimation")->state(), QAbstractAnimation::Running);
+    }
+
+    void activationMutesAndVolumeKeysWaitForIt()
+    {
+        GameRig &r = rig({{2, {kNoResult, kNoResult}}});
+        MyGame *g = r.game.get();
+        r.ride(2, 1);
+        QEvent deactivate(QEvent::ApplicationDeactivate);
+        QEvent activate(QEvent::ApplicationActivate);
+        const int mutes = r.sound->mutes;
+        QVERIFY(g->eventFilter(qApp, &deactivate));
+        QVERIFY(!g->isApplicationActive());
+        QCOMPARE(r.sound->mutes, mutes + 1);
+        QCOMPARE(r.sound->stops, 1);
+        g->volumeUp();
+        g->volumeDown();
+        QCOMPARE(r.sound->volumeUps + r.sound->volumeDowns, 0);
+
+        // Back under the in-game menu: the engine restarts, sound stays muted.
+        g->showInGameMenu();
+        const int unmutes = r.sound->unmutes;
+        QVERIFY(g->eventFilter(qApp, &activate));
+        QCOMPARE(r.sound->unstops, 1);
+        QCOMPARE(r.sound->unmutes, unmutes);
+        QVERIFY(r.sound->muted);
+        g->volumeUp();
+        QCOMPARE(r.sound->volumeUps, 1);
+
+        // Other events pass.
+        QEvent other(QEvent::User);
+        QVERIFY(!g->eventFilter(qApp, &other));
+    }
+
+    void exitSavesPendingBestAndSoundSetting()
+    {
+        GameRig &r = rig({{2, {kNoResult, kNoResult}}});
+        MyGame *g = r.game.get();
+        r.ride(2, 1);
+        finishAfter(r, 3 * kStepsPerSecond);
+        QVERIFY(g->resultsPending());
+        r.sound->setSoundsEnabled(false);
+        g->exit();
+        QVERIFY(!g->resultsPending());
+        QCOMPARE(storedBest(r, 2001).toDouble(), 3.0);
+        const QVariantList sounds = TestSupport::querySql(
+            r.fixture.path() + "/results.db", "SELECT sounds_enabled FROM gamesettings");
+        QCOMPARE(sounds.value(0).toInt(), 0);
+    }
+
+    void keyZoomAndItsLimits()
+    {
+        GameRig &r = rig({{2, {kNoResult, kNoResult}}});
+        MyGame *g = r.game.get();
+        r.ride(2, 1);
+        g->zoomAnimation()->stop();
+        g->setZoom(0.9);
+        QVERIFY(g->zoomIn());
+        QCOMPARE(g->zoomAnimation()->duration(), 240);
+        QCOMPARE(g->zoomAnimation()->endValue().toReal(), 1.0);
+        QCOMPARE(g->zoomAnimation()->easingCurve().type(), QEasingCurve::OutSine);
+        g->zoomAnimation()->setCurrentTime(100);
+        QVERIFY(!g->zoomIn());
+        g->zoomAnimation()->setCurrentTime(240);
+        QCOMPARE(g->zoom(), 1.0);
+        QVERIFY(!g->zoomIn());
+
+        QVERIFY(g->zoomOut(0.11, 240, true));
+        QCOMPARE(g->zoomAnimation()->easingCurve().type(), QEasingCurve::Linear);
+        g->zoomAnimation()->setCurrentTime(240);
+        g->setZoom(0.45);
+        QVERIFY(g->zoomOut());
+        QCOMPARE(g->zoomAnimation()->endValue().toReal(), qreal(0.4f));
+        g->zoomAnimation()->setCurrentTime(240);
+        g->setZoom(0.4);
+        QVERIFY(!g->zoomOut());
+    }
+
+    void hardCollisionShakesTheCamera()
+    {
+        GameRig &r = rig({{2, {kNoResult, kNoResult}}});
+        MyGame *g = r.game.get();
+        r.ride(2, 1);
+        g->hardCollisionHandler(900, -450, 170);
+        QCOMPARE(g->cameraOffCenter(), QPointF(10, -5));
+        QCOMPARE(g->cameraOffAngle(), 10.0);
+        QVERIFY(g->cameraOffCenterAnimation()->duration() >= 50);
+        QVERIFY(g->cameraOffCenterAnimation()->duration() <= 159);
+        QVERIFY(g->cameraOffAngleAnimation()->duration() <= 149);
+        // A second hit during the shake is ignored.
+        g->hardCollisionHandler(0, 0, 0);
+        QCOMPARE(g->cameraOffAngleAnimation()->startValue().toReal(), 10.0);
+        g->cameraOffCenterAnimation()->setCurrentTime(200);
+        g->cameraOffAngleAnimation()->setCurrentTime(200);
+        QCOMPARE(g->cameraOffCenter(), QPointF(0, 0));
+        QCOMPARE(g->cameraOffAngle(), 0.0);
+        // The rotation is undone exactly.
+        QVERIFY(qFuzzyIsNull(r.view->transform().m12()));
+    }
+};
+
+QTEST_MAIN(TestMyGame)
+#include "tst_mygame.moc"

@@ -1,0 +1,185 @@
+// Benchmarks of the assembled game (see README.md):
+//   gamebench frame <levels.db> <pack> <level> raster|opengl [frames] [shot.png]
+//     one tick of the game loop plus a synchronous repaint of the view at
+//     1267 x 712 while riding with the throttle held; median and 90th
+//     percentile milliseconds per frame.
+//   gamebench startup
+//     from process start to the first painted frame of the main menu, with
+//     the objects built exactly as the game builds them (working directory
+//     must hold levels.db).
+
+#include "game/gameview.h"
+#include "game/mygame.h"
+#include "game/myscene.h"
+#include "physics/physics.h"
+#include "sound/soundmanagerdummy.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFontDatabase>
+#include <QOpenGLContext>
+#include <QOpenGLFunctions>
+#include <QOpenGLWidget>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+constexpr int kGravity = 450;
+constexpr int kWindowWidth = 1267;
+constexpr int kWindowHeight = 712;
+constexpr int kDefaultFrames = 600;
+// Frames ridden before measuring: the level-start zoom and the first
+// settling of the loose objects.
+constexpr int kWarmUpFrames = 60;
+constexpr double kNsPerMs = 1e6;
+constexpr double kPercentile90 = 0.9;
+
+// Milliseconds since this process was started (from /proc/self/stat).
+double msSinceProcessStart()
+{
+    QFile stat(QStringLiteral("/proc/self/stat"));
+    if (!stat.open(QIODevice::ReadOnly))
+        return -1.0;
+    const QByteArray line = stat.readAll();
+    // Field 22 (start time in clock ticks since boot) follows the ")" of the
+    // command name, which may itself contain spaces.
+    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    constexpr int kStartTimeField = 22 - 3;
+    const double startTicks = fields.value(kStartTimeField).toDouble();
+    timespec now {};
+    clock_gettime(CLOCK_BOOTTIME, &now);
+    const double nowMs = now.tv_sec * 1000.0 + now.tv_nsec / kNsPerMs;
+    return nowMs - startTicks * 1000.0 / sysconf(_SC_CLK_TCK);
+}
+
+class FirstPaintProbe : public QObject
+{
+public:
+    bool painted = false;
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && !painted) {
+            watched->removeEventFilter(this);
+            // Let the paint happen, then note it on the next turn of the loop.
+            painted = true;
+        }
+        return false;
+    }
+};
+
+int startup(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QFontDatabase::addApplicationFont("fonts/Vera.ttf");
+    QFontDatabase::addApplicationFont("fonts/VeraBd.ttf");
+    QFontDatabase::addApplicationFont("fonts/VeraIt.ttf");
+    GameView view;
+    if (qEnvironmentVariable("VELOCRAG_RENDERER") != QLatin1String("raster"))
+        view.useOpenGLViewport(qEnvironmentVariable("VELOCRAG_RENDERER") != QLatin1String("opengl"));
+    Physics physics(kGravity);
+    MyScene scene(QRectF(0, -500, 3800, 880));
+    view.setScene(&scene);
+    MyGame game(&physics, &scene, &view);
+    view.setGame(&game);
+    view.setGeometry(0, 0, kWindowWidth, kWindowHeight);
+    view.show();
+    view.setWindowTitle("Velocrag");
+    FirstPaintProbe probe;
+    view.viewport()->installEventFilter(&probe);
+    while (!probe.painted)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    QCoreApplication::processEvents();
+    std::printf("startup: %.1f ms from process start to the main menu painted (%s viewport)\n",
+        msSinceProcessStart(), view.isOpenGLViewport() ? "OpenGL" : "raster");
+    return 0;
+}
+
+int frame(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    if (argc < 6) {
+        std::fprintf(
+            stderr, "usage: gamebench frame <levels.db> <pack> <level> raster|opengl [frames] [shot.png]\n");
+        return 2;
+    }
+    const QString levels = QFile::decodeName(argv[2]);
+    const int pack = QByteArray(argv[3]).toInt();
+    const int level = QByteArray(argv[4]).toInt();
+    const bool openGL = QByteArray(argv[5]) == "opengl";
+    const int frames = argc > 6 ? QByteArray(argv[6]).toInt() : kDefaultFrames;
+    const QString shot = argc > 7 ? QFile::decodeName(argv[7]) : QString();
+
+    QTemporaryDir dir;
+    if (!QFile::copy(levels, dir.filePath("levels.db"))) {
+        std::fprintf(stderr, "gamebench: cannot read %s\n", argv[2]);
+        return 2;
+    }
+    QDir::setCurrent(dir.path());
+
+    GameView view;
+    if (openGL && !view.useOpenGLViewport(false)) {
+        std::fprintf(stderr, "gamebench: OpenGL is not available on this platform\n");
+        return 1;
+    }
+    Physics physics(kGravity);
+    MyScene scene(QRectF(0, -500, 3800, 880));
+    view.setScene(&scene);
+    MyGame game(&physics, &scene, &view, new SoundManagerDummy);
+    game.setActiveCheck([] { return true; });
+    view.setGame(&game);
+    view.setGeometry(0, 0, kWindowWidth, kWindowHeight);
+    view.show();
+    QCoreApplication::processEvents();
+
+    game.loadLevel(pack, level);
+    // Skip the help of a first start and the menu slides.
+    game.reset(false);
+    game.throttleOnBike();
+    auto *glWidget = qobject_cast<QOpenGLWidget *>(view.viewport());
+
+    std::vector<double> ms;
+    ms.reserve(frames);
+    QElapsedTimer timer;
+    for (int i = 0; i < kWarmUpFrames + frames; ++i) {
+        timer.start();
+        game.advance();
+        view.viewport()->repaint();
+        if (glWidget) {
+            // Count the GPU's work too, not just the queued commands.
+            glWidget->makeCurrent();
+            glWidget->context()->functions()->glFinish();
+            glWidget->doneCurrent();
+        }
+        const double elapsed = timer.nsecsElapsed() / kNsPerMs;
+        QCoreApplication::processEvents();
+        if (i >= kWarmUpFrames)
+            ms.push_back(elapsed);
+    }
+    if (!shot.isEmpty())
+        view.grab().save(shot);
+    std::sort(ms.begin(), ms.end());
+    std::printf(
+        "frame (%s, %dx%d, pack %d level %d, %d frames): median %.2f ms, p90 %.2f ms, run clock %.1f s\n",
+        glWidget ? "OpenGL" : "raster", view.width(), view.height(), pack, level, frames, ms[ms.size() / 2],
+        ms[size_t(ms.size() * kPercentile90)], game.runTime());
+    return 0;
+}
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const QByteArray mode = argc > 1 ? QByteArray(argv[1]) : QByteArray();
+    if (mode == "startup")
+        return startup(argc, argv);
+    if (mode == "frame")
+        return frame(argc, argv);
+    std::fprintf(stderr, "usage: gamebench frame|startup ...\n");
+    return 2;
+}

@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# CPU share of one core and peak resident memory of the real game while
+# riding pack 1 level 1 under Xvfb (1920 x 1080), throttle held.
+#   ridecpu.sh <velocrag executable> <levels.db> [seconds]
+set -euo pipefail
+if [ "${1:-}" != "--inner" ]; then
+  exec xvfb-run -a -s "-screen 0 1920x1080x24" bash "$0" --inner "$@"
+fi
+shift
+game=$(realpath "$1")
+levels=$(realpath "$2")
+seconds=${3:-10}
+work=$(mktemp -d)
+trap 'kill "$pid" 2> /dev/null || true; rm -rf "$work"' EXIT
+cp "$levels" "$work/levels.db"
+# shellcheck source=../../tests/e2e/xgame.sh
+source "$(dirname "$0")/../../tests/e2e/xgame.sh"
+start_game "$game" "$work" || { echo "ridecpu: the game showed no window" >&2; exit 1; }
+click "${PACK1[@]}"
+click "${LEVEL1[@]}"
+click "${HELP_CLOSE[@]}"
+xdotool keydown w
+
+ticks() {
+  kill -0 "$pid" 2> /dev/null || { echo "ridecpu: the game ended:" >&2; cat "$work/game.log" >&2; exit 1; }
+  awk '{ print $14 + $15 }' "/proc/$pid/stat"
+}
+hz=$(getconf CLK_TCK)
+t0=$(ticks)
+start=$(date +%s%N)
+# Ride and retry (R) so that the bike is always moving, never on the menu.
+end=$((start + seconds * 1000000000))
+while [ "$(date +%s%N)" -lt "$end" ]; do
+  sleep 2.5
+  xdotool key r
+done
+t1=$(ticks)
+stop=$(date +%s%N)
+import -window root "${RIDECPU_SHOT:-/dev/null}" 2> /dev/null || true
+xdotool keyup w
+cpu=$(awk -v t="$((t1 - t0))" -v hz="$hz" -v ns="$((stop - start))" 'BEGIN { printf "%.1f", 100 * t / hz / (ns / 1e9) }')
+peak=$(awk '/VmHWM/ { print $2 }' "/proc/$pid/status")
+echo "ride: CPU ${cpu} % of one core over ${seconds} s, peak RSS $((peak / 1024)) MB"
