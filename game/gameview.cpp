@@ -609,7 +609,7 @@ void GameView::resizeEvent(QResizeEvent *e)
 
 void GameView::closeEvent(QCloseEvent *e)
 {
-    if (m_game) {
+    if (m_game && !m_game->isExiting()) {
         e->ignore();
         m_game->exit();
     } else {

@@ -309,6 +309,9 @@ void MyGame::exitApplication()
     if (m_soundManager)
         m_levelManager->setSoundsEnabled(m_soundManager->isSoundsEnabled());
     qDebug("Exiting..");
+    // Quitting closes the windows first; the view lets itself be closed
+    // from now on instead of starting the exit path again.
+    m_exiting = true;
     QCoreApplication::quit();
 }
 

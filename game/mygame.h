@@ -57,6 +57,8 @@ public:
     int stepCount() const { return m_step->stepCount(); }
     bool isPaused() const { return m_paused; }
     bool isApplicationActive() const { return m_applicationActive; }
+    // True once the exit path has asked the event loop to quit.
+    bool isExiting() const { return m_exiting; }
     bool resultsPending() const { return m_resultsPending; }
     qreal zoomTarget() const;
     // The zoom the first level start glides to on this screen.
@@ -162,6 +164,7 @@ private:
     std::unique_ptr<GameCamera> m_camera;
     SoundManager *m_soundManager = nullptr;
     bool m_applicationActive = true;
+    bool m_exiting = false;
     std::unique_ptr<SimulationStep> m_step;
     std::function<void()> m_afterPhysics;
     std::function<bool()> m_activeCheck;

@@ -217,6 +217,12 @@ private slots:
         QCoreApplication::sendEvent(r.view.get(), &close);
         QVERIFY(!close.isAccepted());
         QVERIFY(!r.game->resultsPending());
+        QVERIFY(r.game->isExiting());
+        // Quitting closes the windows: now the close goes through, and the
+        // exit path does not run again.
+        QCloseEvent again;
+        QCoreApplication::sendEvent(r.view.get(), &again);
+        QVERIFY(again.isAccepted());
     }
 
     void zoomOperations()
