@@ -132,3 +132,22 @@ game-bench: deps build data
 	-xvfb-run -a -s "-screen 0 1920x1080x24" $(BUILD)/tools/gamebench/gamebench frame $(BUILD)/testlevels.db 95 2 opengl
 	cd $(DATA_DIR) && xvfb-run -a -s "-screen 0 1920x1080x24" $(abspath $(BUILD))/tools/gamebench/gamebench startup
 	tools/gamebench/ridecpu.sh $(BUILD)/velocrag $(BUILD)/levels.db 10
+
+# --- Content: solution rides, target times, review sheets --------------------
+# `make solutions` searches a solution ride for every shipped level with the
+# autopilot (levels/solutions/pack<P>/<NN>.txt; a hand-written start
+# <NN>.prefix.txt is kept and continued), then rewrites every level's target
+# times from its solution and recompiles the levels.
+# `make review-sheets` renders each pack's 24 levels as one sheet of
+# thumbnails: $(BUILD)/review-pack1.png and $(BUILD)/review-pack2.png.
+.PHONY: solutions review-sheets
+
+solutions: build
+	tools/autopilot/solve-all.sh "$(BUILD)" $(JOBS)
+	cmake --build $(BUILD) --target level_databases
+
+review-sheets: build
+	$(BUILD)/tools/reviewsheet/reviewsheet --levels $(BUILD)/levels.db --sources levels/sources \
+	    --pack 1 --output $(BUILD)/review-pack1.png
+	$(BUILD)/tools/reviewsheet/reviewsheet --levels $(BUILD)/levels.db --sources levels/sources \
+	    --pack 2 --output $(BUILD)/review-pack2.png
