@@ -1,6 +1,9 @@
 #ifndef GAMEVIEW_H
 #define GAMEVIEW_H
 
+#include "game/onscreencontrols.h"
+#include "game/parallaxbackground.h"
+
 #include <QGraphicsView>
 #include <QPixmap>
 #include <QVector>
@@ -21,7 +24,6 @@ class QTouchEvent;
 class GameView : public QGraphicsView
 {
     Q_OBJECT
-    Q_PROPERTY(qreal controlsPosition READ controlsPosition WRITE setControlsPosition)
 public:
     explicit GameView(QWidget *parent = nullptr);
     ~GameView() override;
@@ -41,7 +43,7 @@ public:
     bool isOpenGLViewport() const { return m_openGL; }
 
     void setBackgroundImage(const QString &path);
-    const QPixmap &backgroundPixmap() const { return m_backgroundPixmap; }
+    const QPixmap &backgroundPixmap() const { return m_background.pixmap(); }
     void setTime(qreal seconds);
     // There is no frame-rate display; kept as the loop's reporting hook.
     void setFps(qreal fps);
@@ -54,26 +56,22 @@ public:
     void discardRequestedZoom();
     bool zoomRequested() const;
 
-    qreal controlsPosition() const { return m_controlsPosition; }
-    void setControlsPosition(qreal position);
-    qreal bottomButtonsY() const { return m_bottomButtonsY; }
-    bool menuReleaseSuppressed() const { return m_menuReleaseSuppressed; }
-
-    ButtonPixmap *throttleButton() const { return m_throttleButton; }
-    ButtonPixmap *brakeButton() const { return m_brakeButton; }
-    ButtonPixmap *menuButton() const { return m_menuButton; }
-    const QVector<ButtonPixmap *> &buttons() const { return m_buttons; }
+    OnScreenControls *controls() const { return m_controls; }
+    qreal controlsPosition() const { return m_controls->position(); }
+    void setControlsPosition(qreal position) { m_controls->setPosition(position); }
+    qreal bottomButtonsY() const { return m_controls->bottomButtonsY(); }
+    bool menuReleaseSuppressed() const { return m_controls->menuReleaseSuppressed(); }
+    ButtonPixmap *throttleButton() const { return m_controls->throttleButton(); }
+    ButtonPixmap *brakeButton() const { return m_controls->brakeButton(); }
+    ButtonPixmap *menuButton() const { return m_controls->menuButton(); }
+    const QVector<ButtonPixmap *> &buttons() const { return m_controls->buttons(); }
+    QPropertyAnimation *showControlsAnimation() const { return m_controls->showAnimation(); }
+    QPropertyAnimation *hideControlsAnimation() const { return m_controls->hideAnimation(); }
     NumberDisplay *timeDisplay() const { return m_timeDisplay; }
-    QPropertyAnimation *showControlsAnimation() const { return m_showControlsAnimation; }
-    QPropertyAnimation *hideControlsAnimation() const { return m_hideControlsAnimation; }
 
     // Source and target of the background for a viewport rectangle, as
     // drawParallaxBackground paints it (exposed for checking the formula).
-    struct BackgroundPlacement
-    {
-        QRectF source; // region of the picture
-        QRectF target; // where it lands in the viewport
-    };
+    using BackgroundPlacement = ParallaxBackground::Placement;
     BackgroundPlacement parallaxPlacement(const QRectF &viewportRect) const;
 
 public slots:
@@ -94,40 +92,17 @@ protected:
     void drawBackground(QPainter *painter, const QRectF &rect) override;
     void drawForeground(QPainter *painter, const QRectF &rect) override;
 
-private slots:
-    void hideControlsFinished();
-    void showControlsFinished();
-    void showInGameMenuPressed();
-    void showInGameMenuReleased();
-
 private:
-    ButtonPixmap *newButton(const QString &off, const QString &on, qreal x, qreal y, qreal hitX, qreal hitY,
-        qreal hitWidth, qreal hitHeight);
     void layoutControls();
-    void layoutMenuButtonHitArea();
-    void drawParallaxBackground(QPainter *painter, const QRectF &rect);
+    // The part of the scene the viewport rectangle shows, in scene units.
+    QRectF visibleSceneRect(const QRectF &viewportRect) const;
     void pinch(QTouchEvent *e);
-    // True when a button was hit.
-    bool pressButtonsAt(const QPointF &pos);
-    void releaseButtons();
-    bool bottomButtonPressed() const;
 
     qreal m_zoom = 1.0;
     MyGame *m_game = nullptr;
-    QVector<ButtonPixmap *> m_buttons;
-    ButtonPixmap *m_throttleButton = nullptr;
-    ButtonPixmap *m_brakeButton = nullptr;
-    ButtonPixmap *m_menuButton = nullptr;
-    qreal m_topButtonsY = 10.0;
-    qreal m_bottomButtonsY = 0.0;
+    OnScreenControls *m_controls = nullptr;
     NumberDisplay *m_timeDisplay = nullptr;
-    QPropertyAnimation *m_showControlsAnimation = nullptr;
-    QPropertyAnimation *m_hideControlsAnimation = nullptr;
-    qreal m_controlsPosition = 0.0;
-    QPixmap m_backgroundPixmap;
-    int m_backgroundWidth = 0;
-    int m_backgroundHeight = 0;
-    bool m_menuReleaseSuppressed = false;
+    ParallaxBackground m_background;
     qreal m_pinchBaseZoom = 1.0;
     qreal m_requestedZoom = 1.0;
     bool m_openGL = false;

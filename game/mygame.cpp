@@ -4,6 +4,7 @@
 #include "game/gamecamera.h"
 #include "game/gameview.h"
 #include "game/myscene.h"
+#include "game/runoutcome.h"
 #include "levels/level.h"
 #include "levels/levelmanager.h"
 #include "menus/helpmenu.h"
@@ -28,25 +29,10 @@ namespace {
 constexpr qreal kBikeWidth = 75.0;
 constexpr qreal kBikeHeight = 5.0;
 
-// Crowd reactions come every 2000 ... 3999 ms at the most.
-constexpr int kCrowdIntervalMinMs = 2000;
-constexpr int kCrowdIntervalSpreadMs = 2000;
-// Upside down: the frame's angle (degrees, C remainder of 360) in 121 ... 239.
-constexpr int kUpsideDownMinDeg = 121;
-constexpr int kUpsideDownMaxDeg = 239;
-constexpr int kFullTurnDeg = 360;
-// Speed (scene units per second) that makes the crowd gasp.
-constexpr qreal kAweSpeed = 900.0;
-// With the rider thrown off, an upside-down bike gasps 3 times in 10.
-constexpr int kAweChanceDivisor = 10;
-constexpr int kAweChanceMax = 2;
-
 constexpr int kTicksPerSecond = 49;
 constexpr int kMsPerSecond = 1000;
 constexpr int kFpsReportTicks = 50;
 
-// Rider lean per key, a single-precision constant by design.
-constexpr qreal kTiltStep = qreal(0.033f);
 constexpr qreal kBrakeThrottle = -0.5;
 // A tilt sensor's lean angle (degrees) that gives full tilt.
 constexpr qreal kFullTiltAngleDeg = 35.0;
@@ -54,17 +40,6 @@ constexpr qreal kFullTiltAngleDeg = 35.0;
 constexpr int kVolumeStep = 15;
 constexpr int kDelayedExitMs = 1000;
 
-constexpr qreal kDefaultZoomStep = 0.15;
-constexpr int kDefaultZoomMs = 240;
-
-constexpr int kNoMedal = 4;
-constexpr int kGold = 1;
-constexpr int kFailedRun = -1;
-
-int newCrowdInterval()
-{
-    return std::rand() % kCrowdIntervalSpreadMs + kCrowdIntervalMinMs;
-}
 } // namespace
 
 MyGame::MyGame(Physics *physics, MyScene *scene, GameView *view)
@@ -76,9 +51,7 @@ MyGame::MyGame(Physics *physics, MyScene *scene, GameView *view, SoundManager *s
     , m_scene(scene)
     , m_view(view)
 {
-    m_crowdTimer.start();
     m_fpsTime.start();
-    m_crowdInterval = newCrowdInterval();
     m_sensorReader = new SensorReader;
 
     m_camera = std::make_unique<GameCamera>(this, view);
@@ -174,16 +147,6 @@ void MyGame::loadLevel(int levelPackNumber, int levelNumber)
     }
 }
 
-void MyGame::reset()
-{
-    reset(true);
-}
-
-void MyGame::resetWithoutControlAnimations()
-{
-    reset(false);
-}
-
 void MyGame::reset(bool animateControls)
 {
     if (!m_currentLevel || !m_mainMenu->subMenusHidden())
@@ -259,21 +222,11 @@ void MyGame::pauseGame()
         unPause(true);
 }
 
-void MyGame::pause()
-{
-    pause(false);
-}
-
 void MyGame::pause(bool useFadingSounds)
 {
     m_paused = true;
     if (m_soundManager)
         m_soundManager->mute(useFadingSounds);
-}
-
-void MyGame::unPause()
-{
-    unPause(true);
 }
 
 void MyGame::unPause(bool animateControls)
@@ -296,11 +249,6 @@ void MyGame::resizeWindow()
     updateSceneRect();
     m_view->update();
     m_view->viewport()->update();
-}
-
-void MyGame::exit()
-{
-    exitApplication();
 }
 
 void MyGame::exitApplication()
@@ -343,16 +291,6 @@ bool MyGame::eventFilter(QObject *watched, QEvent *event)
 }
 
 // --- Controls ---------------------------------------------------------------
-
-void MyGame::throttleOnBike()
-{
-    throttleBike(1.0);
-}
-
-void MyGame::throttleOffBike()
-{
-    throttleBike(0.0);
-}
 
 void MyGame::throttleBike(qreal value)
 {
@@ -403,26 +341,6 @@ void MyGame::addRiderTilt(qreal value)
 {
     if (m_bike)
         m_bike->setTiltSpeed(value);
-}
-
-void MyGame::addRiderTiltOn()
-{
-    addRiderTilt(kTiltStep);
-}
-
-void MyGame::decRiderTiltOn()
-{
-    addRiderTilt(-kTiltStep);
-}
-
-void MyGame::addRiderTiltOff()
-{
-    addRiderTilt(0.0);
-}
-
-void MyGame::decRiderTiltOff()
-{
-    addRiderTilt(0.0);
 }
 
 void MyGame::releaseRagdoll()
@@ -493,29 +411,14 @@ void MyGame::checkLevelFinished()
     const qreal time = runTime();
     const qreal oldBest = level->bestTime();
     const int oldStatus = level->status();
-    const bool newRecord = oldBest == 0.0 || oldBest > time;
-    int status = oldStatus;
-    if (newRecord) {
+    if (RunOutcome::isNewRecord(time, oldBest)) {
         level->setBestTime(time, true);
-        status = level->status();
         m_resultsPending = true;
     }
-    const int medal = level->medalForTime(time);
-    if (m_soundManager) {
-        if (newRecord || medal == kGold)
-            m_soundManager->playCrowdCheerSound();
-        else if (medal == kNoMedal)
-            m_soundManager->playCrowdDisappointmentSound();
-        else
-            m_soundManager->playCrowdAweSound();
-    }
-    const int next = m_levelManager->nextLevelNumber();
-    const bool lastLevelOfLevelpack = next == 0;
-    const bool nextLevelAvailable = next != 0 && status != kNoMedal;
-    if (m_view)
-        m_view->hideControls();
-    m_levelCompletedMenu->showMenu(level->levelNumber(), level->bestTime(), oldStatus != 0 ? 1 : 0,
-        time - oldBest, newRecord, medal, nextLevelAvailable, lastLevelOfLevelpack);
+    const RunOutcome outcome = RunOutcome::finished(time, oldBest, oldStatus, level->status(),
+        level->medalForTime(time), m_levelManager->nextLevelNumber());
+    CrowdReactions::play(m_soundManager, CrowdReactions::atFinish(outcome.newRecord, outcome.medal));
+    showRunOutcome(outcome);
 }
 
 void MyGame::levelFailedWithoutFinishing()
@@ -523,12 +426,16 @@ void MyGame::levelFailedWithoutFinishing()
     if (!m_currentLevel)
         return;
     pause(false);
-    const int status = m_currentLevel->status();
-    const bool nextLevelAvailable = m_levelManager->nextLevelNumber() != 0 && status >= 1 && status <= 3;
+    showRunOutcome(RunOutcome::failed(m_currentLevel->status(), m_levelManager->nextLevelNumber()));
+}
+
+void MyGame::showRunOutcome(const RunOutcome &outcome)
+{
     if (m_view)
         m_view->hideControls();
-    m_levelCompletedMenu->showMenu(m_currentLevel->levelNumber(), m_currentLevel->bestTime(), kFailedRun, 0.0,
-        false, kNoMedal, nextLevelAvailable, false);
+    m_levelCompletedMenu->showMenu(m_currentLevel->levelNumber(), m_currentLevel->bestTime(),
+        outcome.showTimeDiff, outcome.timeDiff, outcome.newRecord, outcome.medal, outcome.nextLevelAvailable,
+        outcome.lastLevelOfPack);
 }
 
 void MyGame::processLevelResults()
@@ -562,23 +469,10 @@ void MyGame::finishLevel()
 
 void MyGame::checkCrowdAwe()
 {
-    if (m_paused || m_crowdTimer.elapsed() < m_crowdInterval)
+    if (m_paused)
         return;
-    const int angle = int(m_bike->bodyAngle()) % kFullTurnDeg;
-    const bool upsideDown = (angle >= kUpsideDownMinDeg && angle <= kUpsideDownMaxDeg)
-        || (angle <= -kUpsideDownMinDeg && angle >= -kUpsideDownMaxDeg);
-    if (upsideDown) {
-        const bool gasp = !m_bike->hasRagdoll() || std::rand() % kAweChanceDivisor <= kAweChanceMax;
-        if (gasp && m_soundManager)
-            m_soundManager->playCrowdAweSound();
-    } else if (m_bike->velocityX() > kAweSpeed) {
-        if (m_soundManager)
-            m_soundManager->playCrowdAweSound();
-    } else {
-        return;
-    }
-    m_crowdTimer.restart();
-    m_crowdInterval = newCrowdInterval();
+    CrowdReactions::play(
+        m_soundManager, m_crowd.watch(m_bike->bodyAngle(), m_bike->hasRagdoll(), m_bike->velocityX()));
 }
 
 void MyGame::updateSceneRect()
@@ -611,74 +505,14 @@ void MyGame::setCameraOffAngle(qreal angle)
     m_cameraOffAngle = angle;
 }
 
-qreal MyGame::zoomTarget() const
-{
-    return m_camera->zoomTarget();
-}
-
-qreal MyGame::defaultZoom()
-{
-    return GameCamera::defaultZoom();
-}
-
-qreal MyGame::defaultZoomForWidth(int windowWidth)
-{
-    return GameCamera::defaultZoomForWidth(windowWidth);
-}
-
-QPropertyAnimation *MyGame::zoomAnimation() const
-{
-    return m_camera->zoomAnimation();
-}
-
-QPropertyAnimation *MyGame::cameraOffCenterAnimation() const
-{
-    return m_camera->offCenterAnimation();
-}
-
-QPropertyAnimation *MyGame::cameraOffAngleAnimation() const
-{
-    return m_camera->offAngleAnimation();
-}
-
 bool MyGame::zoomIn(qreal z, int timems, bool linear)
 {
     return m_view && m_camera->zoom(true, z, timems, linear);
 }
 
-bool MyGame::zoomIn(qreal z, int timems)
-{
-    return zoomIn(z, timems, false);
-}
-
-bool MyGame::zoomIn(qreal z)
-{
-    return zoomIn(z, kDefaultZoomMs, false);
-}
-
-bool MyGame::zoomIn()
-{
-    return zoomIn(kDefaultZoomStep, kDefaultZoomMs, false);
-}
-
 bool MyGame::zoomOut(qreal z, int timems, bool linear)
 {
     return m_view && m_camera->zoom(false, z, timems, linear);
-}
-
-bool MyGame::zoomOut(qreal z, int timems)
-{
-    return zoomOut(z, timems, false);
-}
-
-bool MyGame::zoomOut(qreal z)
-{
-    return zoomOut(z, kDefaultZoomMs, false);
-}
-
-bool MyGame::zoomOut()
-{
-    return zoomOut(kDefaultZoomStep, kDefaultZoomMs, false);
 }
 
 void MyGame::hardCollisionHandler(qreal speedX, qreal speedY, qreal angVel)

@@ -1,6 +1,8 @@
 #ifndef MYGAME_H
 #define MYGAME_H
 
+#include "game/crowdreactions.h"
+#include "game/gamecamera.h"
 #include "game/simulationstep.h"
 
 #include <QElapsedTimer>
@@ -11,7 +13,6 @@
 #include <memory>
 
 class BikeItem;
-class GameCamera;
 class GameView;
 class InGameMenu;
 class Level;
@@ -21,6 +22,7 @@ class MainMenu;
 class MyScene;
 class Physics;
 class QPropertyAnimation;
+struct RunOutcome;
 class SensorReader;
 class SoundManager;
 
@@ -39,6 +41,12 @@ class MyGame : public QObject
     Q_PROPERTY(QPointF cameraOffCenter READ cameraOffCenter WRITE setCameraOffCenter)
     Q_PROPERTY(qreal cameraOffAngle READ cameraOffAngle WRITE setCameraOffAngle)
 public:
+    // A key zoom's step (scale) and duration.
+    static constexpr qreal kDefaultZoomStep = 0.15;
+    static constexpr int kDefaultZoomMs = 240;
+    // Rider lean speed per key press, a single-precision constant by design.
+    static constexpr qreal kTiltStep = qreal(0.033f);
+
     MyGame(Physics *physics, MyScene *scene, GameView *view);
     // As above with a sound manager of the caller's choice (owned from now
     // on); null plays no sound at all.
@@ -60,10 +68,10 @@ public:
     // True once the exit path has asked the event loop to quit.
     bool isExiting() const { return m_exiting; }
     bool resultsPending() const { return m_resultsPending; }
-    qreal zoomTarget() const;
+    qreal zoomTarget() const { return m_camera->zoomTarget(); }
     // The zoom the first level start glides to on this screen.
-    static qreal defaultZoom();
-    static qreal defaultZoomForWidth(int windowWidth);
+    static qreal defaultZoom() { return GameCamera::defaultZoom(); }
+    static qreal defaultZoomForWidth(int windowWidth) { return GameCamera::defaultZoomForWidth(windowWidth); }
 
     Level *currentLevel() const { return m_currentLevel; }
     LevelManager *levelManager() const { return m_levelManager; }
@@ -72,9 +80,9 @@ public:
     MainMenu *mainMenu() const { return m_mainMenu; }
     InGameMenu *inGameMenu() const { return m_inGameMenu; }
     LevelCompletedMenu *levelCompletedMenu() const { return m_levelCompletedMenu; }
-    QPropertyAnimation *zoomAnimation() const;
-    QPropertyAnimation *cameraOffCenterAnimation() const;
-    QPropertyAnimation *cameraOffAngleAnimation() const;
+    QPropertyAnimation *zoomAnimation() const { return m_camera->zoomAnimation(); }
+    QPropertyAnimation *cameraOffCenterAnimation() const { return m_camera->offCenterAnimation(); }
+    QPropertyAnimation *cameraOffAngleAnimation() const { return m_camera->offAngleAnimation(); }
     QTimer *tickTimer() { return &m_tickTimer; }
 
     // Whether the run may take steps now. By default the view must be the
@@ -89,10 +97,10 @@ public slots:
     void nextLevel();
     void advance();
     void reset(bool animateControls);
-    void reset();
-    void resetWithoutControlAnimations();
-    void throttleOnBike();
-    void throttleOffBike();
+    void reset() { reset(true); }
+    void resetWithoutControlAnimations() { reset(false); }
+    void throttleOnBike() { throttleBike(1.0); }
+    void throttleOffBike() { throttleBike(0.0); }
     void throttleBike(qreal value);
     void brakeOnBike();
     void brakeOffBike();
@@ -100,20 +108,16 @@ public slots:
     void volumeDown();
     void setRiderTilt(qreal angle);
     void addRiderTilt(qreal value);
-    void addRiderTiltOn();
-    void decRiderTiltOn();
-    void addRiderTiltOff();
-    void decRiderTiltOff();
+    void addRiderTiltOn() { addRiderTilt(kTiltStep); }
+    void decRiderTiltOn() { addRiderTilt(-kTiltStep); }
+    void addRiderTiltOff() { addRiderTilt(0.0); }
+    void decRiderTiltOff() { addRiderTilt(0.0); }
     void finishLevel();
-    bool zoomIn(qreal z, int timems, bool linear);
-    bool zoomIn(qreal z, int timems);
-    bool zoomIn(qreal z);
-    bool zoomIn();
-    bool zoomOut(qreal z, int timems, bool linear);
-    bool zoomOut(qreal z, int timems);
-    bool zoomOut(qreal z);
-    bool zoomOut();
-    void exit();
+    // Zoom by z (scale) over timems, eased unless linear; false when
+    // refused (see GameCamera::zoom).
+    bool zoomIn(qreal z = kDefaultZoomStep, int timems = kDefaultZoomMs, bool linear = false);
+    bool zoomOut(qreal z = kDefaultZoomStep, int timems = kDefaultZoomMs, bool linear = false);
+    void exit() { exitApplication(); }
     void exitApplication();
     void delayedExitApplication();
     void startGame();
@@ -125,9 +129,9 @@ public slots:
 
 private slots:
     void pause(bool useFadingSounds);
-    void pause();
+    void pause() { pause(false); }
     void unPause(bool animateControls);
-    void unPause();
+    void unPause() { unPause(true); }
     void levelFailedWithoutFinishing();
     void processLevelResults();
     void startCurrentLevel();
@@ -138,6 +142,7 @@ private:
     bool runActive() const;
     void checkLevelFinished();
     void checkCrowdAwe();
+    void showRunOutcome(const RunOutcome &outcome);
     void reportFrameRate();
 
     LevelManager *m_levelManager = nullptr;
@@ -147,8 +152,7 @@ private:
     BikeItem *m_bike = nullptr;
     QPointF m_cameraOffCenter;
     qreal m_cameraOffAngle = 0.0;
-    QElapsedTimer m_crowdTimer;
-    int m_crowdInterval = 0;
+    CrowdReactions m_crowd;
     QElapsedTimer m_fpsTime;
     QTimer m_tickTimer;
     int m_tickIntervalMs = 0;
