@@ -183,6 +183,15 @@ private slots:
         // No terrain between the start and the sky: the bike is not buried.
         QCOMPARE(terrainBelow(game.physics.space(), start.x(), l->sceneMinY(), start.y()),
             std::numeric_limits<double>::infinity());
+        // The earth reaches below the scene's bottom edge, so the camera at
+        // its lowest never shows the background beneath the ground.
+        qreal earthBottom = -std::numeric_limits<qreal>::infinity();
+        for (PhysicsItem *item : l->physicsItems()) {
+            if (item->physicsItemType() == kTerrainKind)
+                earthBottom = std::max(earthBottom, item->sceneBoundingRect().bottom());
+        }
+        QVERIFY2(earthBottom >= l->sceneMaxY(),
+            qPrintable(QStringLiteral("ground ends at y %1, scene at %2").arg(earthBottom).arg(l->sceneMaxY())));
     }
 
     void solutionFinishesInsideBronze_data() { allLevels(); }
