@@ -70,7 +70,7 @@ public:
     NumberDisplay *timeDisplay() const { return m_timeDisplay; }
 
     // Source and target of the background for a viewport rectangle, as
-    // drawParallaxBackground paints it (exposed for checking the formula).
+    // the frame paints it (exposed for checking the formula).
     using BackgroundPlacement = ParallaxBackground::Placement;
     BackgroundPlacement parallaxPlacement(const QRectF &viewportRect) const;
 

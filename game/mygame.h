@@ -41,7 +41,7 @@ class MyGame : public QObject
     Q_PROPERTY(QPointF cameraOffCenter READ cameraOffCenter WRITE setCameraOffCenter)
     Q_PROPERTY(qreal cameraOffAngle READ cameraOffAngle WRITE setCameraOffAngle)
 public:
-    // A key zoom's step (scale) and duration.
+    // Step (scale) and duration (ms) of zoomIn()/zoomOut() without arguments.
     static constexpr qreal kDefaultZoomStep = 0.15;
     static constexpr int kDefaultZoomMs = 240;
     // Rider lean speed per key press, a single-precision constant by design.
