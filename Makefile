@@ -6,6 +6,11 @@ ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 DATA_DIR   ?= $(or $(XDG_DATA_HOME),$(HOME)/.local/share)/velocrag
 
+# Compiler cache (when installed): paths relative to the tree, so that build
+# folders and clones share hits.
+export CCACHE_BASEDIR ?= $(CURDIR)
+export CCACHE_NOHASHDIR ?= 1
+
 CTEST_FLAGS = --output-on-failure -j $(JOBS)
 ASAN_ENV    = ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_string_checks=1 \
               LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \

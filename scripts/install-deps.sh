@@ -4,7 +4,7 @@
 set -euo pipefail
 
 PACKAGES=(
-  build-essential cmake pkg-config
+  build-essential cmake pkg-config ccache
   qt6-base-dev libqt6sql6-sqlite qt6-multimedia-dev qt6-svg-dev libqt6opengl6-dev
   libchipmunk-dev
   ttf-bitstream-vera
