@@ -25,6 +25,10 @@ const char *const kCreateLevelResult = "create table levelresult (id         INT
 const char *const kCreateGameSettings
     = "create table gamesettings (id INTEGER PRIMARY KEY, sounds_enabled INTEGER)";
 const char *const kInsertDefaultSettings = "INSERT INTO gamesettings(id, sounds_enabled) VALUES(1, 1)";
+// Added after the first release: created on opening when missing, so older
+// results files gain it in place.
+const char *const kCreatePlayerSetting
+    = "create table playersetting (name TEXT PRIMARY KEY NOT NULL, value TEXT)";
 
 QString nativeAbsolute(const QString &fileName)
 {
@@ -111,6 +115,8 @@ bool LevelManager::createResultsDb()
         }
         if (!query.exec(QString::fromLatin1(kInsertDefaultSettings)))
             dbFailure("Error inserting default gameresults:", query);
+        if (!query.exec(QString::fromLatin1(kCreatePlayerSetting)))
+            dbFailure("Error creating playersetting:", query);
         query.finish();
         if (!db.commit()) {
             qDebug() << "Error:" << db.lastError().text();
@@ -146,7 +152,8 @@ void LevelManager::completeResultsDb()
         hasSettingsRow = query.value(0).toInt() > 0;
         query.finish();
     }
-    if (hasResults && hasSettings && hasSettingsRow)
+    const bool hasPlayerSettings = tables.contains(QLatin1String("playersetting"));
+    if (hasResults && hasSettings && hasSettingsRow && hasPlayerSettings)
         return;
 
     qDebug() << "LevelManager::completeResultsDb - completing" << m_resultsDbPath;
@@ -160,6 +167,10 @@ void LevelManager::completeResultsDb()
     if (!hasSettingsRow
         && !query.exec(QStringLiteral("INSERT INTO result.gamesettings(id, sounds_enabled) VALUES(1, 1)")))
         dbFailure("Error inserting default gameresults:", query);
+    create = QString::fromLatin1(kCreatePlayerSetting);
+    if (!hasPlayerSettings
+        && !query.exec(create.replace(QLatin1String("table "), QLatin1String("table result."))))
+        dbFailure("Error:", query);
     query.finish();
     if (!m_database.commit())
         fatalError(QStringLiteral("DB error"));
@@ -367,6 +378,33 @@ void LevelManager::setSoundsEnabled(bool enabled)
         dbFailure("Error preparing gameresults update:", query);
     query.addBindValue(enabled ? 1 : 0);
     query.addBindValue(1);
+    if (!query.exec())
+        dbFailure("Error:", query);
+    m_database.commit();
+}
+
+QString LevelManager::playerSetting(const QString &name)
+{
+    QSqlQuery query(m_database);
+    if (!query.prepare(QStringLiteral("SELECT value FROM result.playersetting WHERE name = ?")))
+        dbFailure("Error preparing player-setting query:", query);
+    query.addBindValue(name);
+    if (!query.exec())
+        dbFailure("Error selecting playersetting:", query);
+    if (!query.next())
+        return QString();
+    const QString value = query.value(0).toString();
+    // A stored NULL reads as an empty, not a null, string: "set to nothing".
+    return value.isNull() ? QStringLiteral("") : value;
+}
+
+void LevelManager::setPlayerSetting(const QString &name, const QString &value)
+{
+    QSqlQuery query(m_database);
+    if (!query.prepare(QStringLiteral("INSERT OR REPLACE INTO result.playersetting (name, value) VALUES (?, ?)")))
+        dbFailure("Error preparing player-setting update:", query);
+    query.addBindValue(name);
+    query.addBindValue(value);
     if (!query.exec())
         dbFailure("Error:", query);
     m_database.commit();

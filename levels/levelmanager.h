@@ -42,6 +42,12 @@ public:
     bool insertLevelResult(Level *level);
     bool soundsEnabled();
     void setSoundsEnabled(bool enabled);
+    // The player's other settings, kept as name/value text pairs in
+    // results.db's "playersetting" table (added to older files on opening).
+    // A name never set reads as a null QString; parsing and range checks
+    // belong to the caller, which falls back to its default on a bad value.
+    QString playerSetting(const QString &name);
+    void setPlayerSetting(const QString &name, const QString &value);
     QString backgroundImage(int levelPackNumber) const;
 
     int currentLevelPack() const { return m_currentLevelPack; }

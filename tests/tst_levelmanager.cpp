@@ -275,6 +275,40 @@ private slots:
             QVariantList {1});
     }
 
+    // Settings added after the first release live in their own table: an
+    // older results.db gains it in place, keeping every row it had.
+    void playerSettingsPersistAndOldFilesAreUpgraded()
+    {
+        GameFolder folder;
+        TestSupport::querySql(folder.file("results.db"),
+            "CREATE TABLE levelresult (id INTEGER PRIMARY KEY, level_id INTEGER, status INTEGER, besttime "
+            "REAL)");
+        TestSupport::querySql(folder.file("results.db"),
+            "CREATE TABLE gamesettings (id INTEGER PRIMARY KEY, sounds_enabled INTEGER)");
+        TestSupport::querySql(folder.file("results.db"), "INSERT INTO gamesettings VALUES (1, 0)");
+        TestSupport::querySql(folder.file("results.db"), "INSERT INTO levelresult VALUES (7, 90004, 2, 15.5)");
+        {
+            Game game;
+            QVERIFY(game.manager->playerSetting("fullscreen").isNull());
+            game.manager->setPlayerSetting("fullscreen", "1");
+            game.manager->setPlayerSetting("zoom", "0.5");
+            game.manager->setPlayerSetting("zoom", "0.75");
+            game.manager->setPlayerSetting("it's", "a \"quoted\" value");
+        }
+        {
+            Game game;
+            QCOMPARE(game.manager->playerSetting("fullscreen"), QString("1"));
+            QCOMPARE(game.manager->playerSetting("zoom"), QString("0.75"));
+            QCOMPARE(game.manager->playerSetting("it's"), QString("a \"quoted\" value"));
+            QVERIFY(!game.manager->soundsEnabled());
+            QCOMPARE(game.manager->LoadLevel(kTestPack, 4)->bestTime(), 15.5);
+        }
+        QCOMPARE(TestSupport::querySql(folder.file("results.db"), "SELECT count(*) FROM playersetting"),
+            QVariantList {3});
+        QCOMPARE(TestSupport::querySql(folder.file("results.db"), "SELECT count(*) FROM levelresult"),
+            QVariantList {1});
+    }
+
     void shippedFirstLevelLoads()
     {
         GameFolder folder(QString(), "levels.db");
