@@ -34,6 +34,3 @@ qt_add_resources(velocrag_resources velocrag_images
   BASE ${velocrag_images_dir}
   FILES ${velocrag_pictures})
 
-# Desktop integration: the launcher entry and the application icon.
-install(FILES ${velocrag_assets_dir}/velocrag.desktop DESTINATION share/applications)
-install(FILES ${velocrag_images_dir}/velocrag.png DESTINATION share/icons/hicolor/256x256/apps)
