@@ -9,17 +9,9 @@
 set -euo pipefail
 build=$(realpath "$1")
 version=$2
-tmp=$(mktemp -d)
-pid=""
-cleanup() {
-  if [ -n "$pid" ] && kill -0 "$pid" 2> /dev/null; then kill "$pid"; fi
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
-fail() {
-  echo "install: FAIL: $*" >&2
-  exit 1
-}
+test_name=install
+# shellcheck source=scratch.sh
+source "$(dirname "$0")/scratch.sh"
 
 prefix="$tmp/pre fix"
 cmake --install "$build" --prefix "$prefix" > "$tmp/install.log" || fail "cmake --install: $(cat "$tmp/install.log")"
@@ -67,12 +59,12 @@ pid=$!
 results="$home/.local/share/velocrag/results.db"
 for _ in $(seq 1 100); do
   [ -s "$results" ] && break
-  kill -0 "$pid" 2> /dev/null || fail "the installed game ended: $(cat "$tmp/game.log")"
+  kill -0 "$pid" 2> /dev/null || fail "the installed game ended"
   sleep 0.1
 done
 [ -s "$results" ] || fail "no results.db in the XDG data folder"
 sleep 1
-kill -0 "$pid" 2> /dev/null || fail "the installed game ended: $(cat "$tmp/game.log")"
+kill -0 "$pid" 2> /dev/null || fail "the installed game ended"
 kill "$pid"
 wait "$pid" 2> /dev/null || true
 pid=""
@@ -84,7 +76,7 @@ pid=""
 rm "$prefix/share/velocrag/levels.db"
 rc=0
 run_game || rc=$?
-[ "$rc" -eq 1 ] || fail "without levels.db the game exited with $rc: $(cat "$tmp/game.log")"
-grep -qF "$prefix/share/velocrag/levels.db" "$tmp/game.log" || fail "message lacks the share path: $(cat "$tmp/game.log")"
-grep -qF "$prefix/games/levels.db" "$tmp/game.log" || fail "message lacks the executable's folder: $(cat "$tmp/game.log")"
+[ "$rc" -eq 1 ] || fail "without levels.db the game exited with $rc"
+grep -qF "$prefix/share/velocrag/levels.db" "$tmp/game.log" || fail "message lacks the share path"
+grep -qF "$prefix/games/levels.db" "$tmp/game.log" || fail "message lacks the executable's folder"
 echo "install: passed ($(find "$prefix" -type f | wc -l) files)"

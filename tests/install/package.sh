@@ -18,18 +18,9 @@ deb="$1/velocrag_${2}_$(dpkg --print-architecture).deb"
 built=$3
 shots=$4
 mkdir -p "$shots"
-tmp=$(mktemp -d)
-pid=""
-cleanup() {
-  if [ -n "$pid" ] && kill -0 "$pid" 2> /dev/null; then kill "$pid"; fi
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
-fail() {
-  echo "package: FAIL: $*" >&2
-  [ -f "$tmp/game.log" ] && sed 's/^/  game: /' "$tmp/game.log" >&2
-  exit 1
-}
+test_name=package
+# shellcheck source=scratch.sh
+source "$(dirname "$0")/scratch.sh"
 
 [ -f "$deb" ] || fail "no package $deb (make package)"
 [ "$deb" -nt "$built" ] || fail "$deb is older than the game it should hold (make package)"
