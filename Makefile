@@ -1,5 +1,6 @@
 # Velocrag: the two commands a player or developer needs are `make play` and
 # `make test`. Everything else here is a step of those or a developer tool.
+# `make package` builds the Debian package (build/package/velocrag_*.deb).
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
@@ -16,12 +17,12 @@ ASAN_ENV    = ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_string_checks=
               LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
               UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
-.PHONY: play test deps build build-asan data test-release test-asan bench clean
+.PHONY: play test deps build build-asan data package test-release test-asan bench clean
 
 play: deps build data
-	@scripts/play.sh "$(BUILD)/velocrag" "$(DATA_DIR)"
+	@scripts/play.sh "$(BUILD)/velocrag"
 
-test: deps build build-asan test-release test-asan
+test: deps build package build-asan test-release test-asan
 
 deps:
 	@scripts/install-deps.sh
@@ -39,9 +40,14 @@ build-asan: $(ASAN_BUILD)/CMakeCache.txt
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 
 data: build
-	@scripts/prepare-data.sh "$(BUILD)" "$(DATA_DIR)"
+	@scripts/prepare-data.sh "$(DATA_DIR)"
 
-test-release: build
+# The .deb of the release build, made by CPack; its test (CTest
+# package_runs) unpacks and starts it.
+package: build
+	cmake --build $(BUILD) --target package
+
+test-release: build package
 	cd $(BUILD) && ctest $(CTEST_FLAGS)
 
 test-asan: build-asan
@@ -135,8 +141,10 @@ menu-shots: build
 game-bench: deps build data
 	xvfb-run -a -s "-screen 0 1920x1080x24" $(BUILD)/tools/gamebench/gamebench frame $(BUILD)/testlevels.db 95 2 raster
 	-xvfb-run -a -s "-screen 0 1920x1080x24" $(BUILD)/tools/gamebench/gamebench frame $(BUILD)/testlevels.db 95 2 opengl
-	cd $(DATA_DIR) && xvfb-run -a -s "-screen 0 1920x1080x24" $(abspath $(BUILD))/tools/gamebench/gamebench startup
-	tools/gamebench/ridecpu.sh $(BUILD)/velocrag $(BUILD)/levels.db 10
+	dir=$$(mktemp -d) && cp $(BUILD)/levels.db $$dir/ && cd $$dir && \
+	    xvfb-run -a -s "-screen 0 1920x1080x24" $(abspath $(BUILD))/tools/gamebench/gamebench startup; \
+	    rc=$$?; rm -rf $$dir; exit $$rc
+	tools/gamebench/ridecpu.sh $(BUILD)/velocrag 10
 
 # --- Content: solution rides, target times, review sheets --------------------
 # `make solutions` searches a solution ride for every shipped level with the

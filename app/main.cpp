@@ -1,21 +1,39 @@
 // Entry point of the game: creates the top-level objects in their fixed
 // order, runs the event loop, and tears them down in reverse order.
 
+#include "app/gamefonts.h"
 #include "app/gamewindow.h"
 #include "game/gameview.h"
 #include "game/mygame.h"
 #include "game/myscene.h"
+#include "levels/datapaths.h"
+#include "physics/fatalerror.h"
 #include "physics/physics.h"
 
 #include <QApplication>
-#include <QFontDatabase>
+#include <QDir>
+#include <QFileInfo>
 #include <QIcon>
+#include <QStandardPaths>
 #include <QTime>
 #include <cstdlib>
 
 namespace {
 constexpr int kGravity = 450;
 const QRectF kInitialSceneRect(0, -500, 3800, 880);
+
+// The shipped levels are found from the executable's own folder, whatever the
+// working directory; the player's results go to the XDG data folder
+// (${XDG_DATA_HOME:-~/.local/share}/velocrag), created here when missing.
+void locateData()
+{
+    const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    const DataPaths paths = DataPaths::forExecutable(QCoreApplication::applicationDirPath(), dataHome);
+    const QString resultsDir = QFileInfo(paths.resultsDbPath()).absolutePath();
+    if (!QDir().mkpath(resultsDir))
+        fatalError(QStringLiteral("Could not create the data folder '%1'.").arg(resultsDir));
+    DataPaths::setCurrent(paths);
+}
 
 // The scene goes through OpenGL where the platform offers accelerated
 // OpenGL, else through the raster engine. VELOCRAG_RENDERER=raster or
@@ -35,10 +53,8 @@ int main(int argc, char **argv)
     app.setWindowIcon(QIcon(":/images/velocrag.png"));
     std::srand(unsigned(QTime(0, 0, 0).secsTo(QTime::currentTime())));
 
-    // Missing font files are not an error: text falls back to the default font.
-    QFontDatabase::addApplicationFont("fonts/Vera.ttf");
-    QFontDatabase::addApplicationFont("fonts/VeraBd.ttf");
-    QFontDatabase::addApplicationFont("fonts/VeraIt.ttf");
+    registerGameFonts();
+    locateData();
 
     GameView view;
     chooseViewport(&view);

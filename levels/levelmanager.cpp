@@ -1,5 +1,6 @@
 #include "levelmanager.h"
 
+#include "datapaths.h"
 #include "dbfailure.h"
 #include "game/myscene.h"
 #include "level.h"
@@ -13,10 +14,9 @@
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QUrl>
 
 namespace {
-const char *const kLevelsDbName = "levels.db";
-const char *const kResultsDbName = "results.db";
 // Playing areas lower than this are widened upwards on loading, scene units.
 constexpr double kMinSceneHeight = 1200.0;
 
@@ -34,12 +34,22 @@ QString nativeAbsolute(const QString &fileName)
 {
     return QDir::toNativeSeparators(QFileInfo(fileName).absoluteFilePath());
 }
+
+// SQLite URI of a file opened read only. Only this file is: a database
+// attached to the connection later inherits the connection's flags, which
+// stay read-write.
+QString readOnlyUri(const QString &fileName)
+{
+    QUrl url = QUrl::fromLocalFile(QFileInfo(fileName).absoluteFilePath());
+    url.setQuery(QStringLiteral("mode=ro"));
+    return url.toString(QUrl::FullyEncoded);
+}
 } // namespace
 
 LevelManager::LevelManager(Physics *physics, MyScene *scene)
     : m_physics(physics)
     , m_scene(scene)
-    , m_resultsDbPath(nativeAbsolute(QString::fromLatin1(kResultsDbName)))
+    , m_resultsDbPath(nativeAbsolute(DataPaths::current().resultsDbPath()))
 {
     if (!openDb())
         fatalError(QStringLiteral("Could not open db."));
@@ -60,18 +70,24 @@ bool LevelManager::openDb()
         fatalError(QStringLiteral("Could not create results db."));
 
     m_database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"));
-    const QString levelsPath = QString::fromLatin1(kLevelsDbName);
-    if (!QFileInfo::exists(levelsPath))
-        fatalError(QStringLiteral("Database file '%1' is missing.").arg(levelsPath));
-    m_database.setDatabaseName(nativeAbsolute(levelsPath));
-    if (!m_database.open())
+    const DataPaths &paths = DataPaths::current();
+    const QString levelsPath = paths.findLevelsDb();
+    if (levelsPath.isEmpty())
+        fatalError(paths.levelsDbMissingMessage());
+    m_database.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI"));
+    m_database.setDatabaseName(readOnlyUri(levelsPath));
+    if (!m_database.open()) {
+        qWarning().noquote() << "LevelManager::openDb - cannot open" << nativeAbsolute(levelsPath) << ":"
+                             << m_database.lastError().text();
         return false;
+    }
     {
         // SQLite opens lazily: read the schema once so that a file that is
         // not a database fails here, as "cannot open", not at the first level.
         QSqlQuery probe(m_database);
         if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
-            qDebug() << "LevelManager::openDb - not a level database:" << probe.lastError().text();
+            qWarning().noquote() << "LevelManager::openDb - not a level database:" << nativeAbsolute(levelsPath)
+                                 << probe.lastError().text();
             return false;
         }
     }

@@ -12,9 +12,10 @@ class MyScene;
 class Physics;
 
 // Owner of the game's one database connection (Qt's default connection):
-// "levels.db" of the working directory as the main database, "results.db"
-// beside it attached as "result" (created on the first start, completed if
-// an earlier start was stopped while creating it). Loads levels, lists a
+// the level database opened read only as the main database, the results
+// database attached as "result" (created on the first start, completed if
+// an earlier start was stopped while creating it). Where both files are
+// comes from DataPaths::current(). Loads levels, lists a
 // pack's levels with their status and stores results and the sound setting.
 // Every database failure ends the program with a fixed message.
 class LevelManager

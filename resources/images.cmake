@@ -7,16 +7,8 @@ set(velocrag_assets_dir ${PROJECT_SOURCE_DIR}/assets)
 set(velocrag_picture_manifest ${velocrag_assets_dir}/pictures.json)
 set(velocrag_images_dir ${CMAKE_CURRENT_BINARY_DIR}/images)
 
-# Re-configure when the list of pictures changes, so outputs stay in step.
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${velocrag_picture_manifest})
-file(READ ${velocrag_picture_manifest} velocrag_manifest_json)
-string(JSON velocrag_picture_count LENGTH "${velocrag_manifest_json}" pictures)
-math(EXPR velocrag_last_picture "${velocrag_picture_count} - 1")
-set(velocrag_pictures)
-foreach(i RANGE ${velocrag_last_picture})
-  string(JSON file GET "${velocrag_manifest_json}" pictures ${i} file)
-  list(APPEND velocrag_pictures ${velocrag_images_dir}/${file})
-endforeach()
+velocrag_manifest_pictures(${velocrag_picture_manifest} ${velocrag_images_dir} velocrag_pictures velocrag_picture_widths)
+list(LENGTH velocrag_pictures velocrag_picture_count)
 
 file(GLOB_RECURSE velocrag_asset_sources CONFIGURE_DEPENDS ${velocrag_assets_dir}/*.svg)
 
@@ -34,6 +26,3 @@ qt_add_resources(velocrag_resources velocrag_images
   BASE ${velocrag_images_dir}
   FILES ${velocrag_pictures})
 
-# Desktop integration: the launcher entry and the application icon.
-install(FILES ${velocrag_assets_dir}/velocrag.desktop DESTINATION share/applications)
-install(FILES ${velocrag_images_dir}/velocrag.png DESTINATION share/icons/hicolor/256x256/apps)

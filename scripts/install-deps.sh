@@ -8,6 +8,7 @@ PACKAGES=(
   qt6-base-dev libqt6sql6-sqlite qt6-multimedia-dev qt6-svg-dev libqt6opengl6-dev
   libchipmunk-dev
   ttf-bitstream-vera
+  desktop-file-utils appstream dpkg-dev
   xvfb xauth xdotool imagemagick pulseaudio pulseaudio-utils sox sqlite3
   clang libclang-rt-14-dev
 )

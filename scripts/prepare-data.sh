@@ -1,20 +1,19 @@
 #!/usr/bin/env bash
-# Prepares the player's data folder, the game's working directory:
-#   levels.db         copied fresh from the build on every launch
-#   fonts/Vera*.ttf   copied from the Debian font package
-#   results.db        never touched here: it holds the player's progress
+# Prepares the player's data folder, ${XDG_DATA_HOME:-~/.local/share}/velocrag:
+#   results.db   never touched here: it holds the player's progress
+# The game reads levels.db where it is installed (or beside the build's
+# executable) and the fonts from the system's font package. Earlier versions
+# of `make play` copied both into this folder; those copies are removed so
+# that nothing stale is left lying beside the results.
 set -euo pipefail
-build_dir=$1
-data_dir=$2
-font_dir=/usr/share/fonts/truetype/ttf-bitstream-vera
+data_dir=$1
 
-mkdir -p "$data_dir/fonts"
-if [ -f "$build_dir/levels.db" ]; then
-  cp -f "$build_dir/levels.db" "$data_dir/levels.db.new"
-  mv -f "$data_dir/levels.db.new" "$data_dir/levels.db"
+mkdir -p "$data_dir"
+if [ -f "$data_dir/levels.db" ]; then
+  rm -f "$data_dir/levels.db"
+  echo "velocrag: removed the old copy $data_dir/levels.db (the game reads the build's levels.db now)"
 fi
 for f in Vera.ttf VeraBd.ttf VeraIt.ttf; do
-  if [ -f "$font_dir/$f" ]; then
-    cp -f "$font_dir/$f" "$data_dir/fonts/$f"
-  fi
+  rm -f "$data_dir/fonts/$f"
 done
+rmdir "$data_dir/fonts" 2> /dev/null || true

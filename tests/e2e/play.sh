@@ -2,7 +2,7 @@
 # Plays Velocrag end to end on a virtual 1920 x 1080 display: pack 1,
 # level 1, close the help, hold W to the finish, leave through the in-game
 # menu; then starts again and checks that the level shows its medal.
-#   play.sh <velocrag executable> <levels.db> <folder for screenshots>
+#   play.sh <velocrag executable> <folder for screenshots>
 # Pack 1 level 1 of the shipped levels is finished by holding the throttle.
 set -euo pipefail
 
@@ -19,8 +19,7 @@ if [ -n "${ASAN_OPTIONS:-}" ]; then
   export ASAN_OPTIONS="$ASAN_OPTIONS:strict_string_checks=0"
 fi
 game=$(realpath "$1")
-levels=$(realpath "$2")
-shots=$3
+shots=$2
 mkdir -p "$shots"
 work=$(mktemp -d)
 pid=""
@@ -29,7 +28,6 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-cp "$levels" "$work/levels.db"
 # shellcheck source=xgame.sh
 source "$(dirname "$0")/xgame.sh"
 
@@ -85,7 +83,7 @@ lsan_self_failure() {
 }
 
 best_time() {
-  sqlite3 "$work/results.db" "SELECT besttime FROM levelresult WHERE level_id = 1001" 2> /dev/null || true
+  sqlite3 "$work/velocrag/results.db" "SELECT besttime FROM levelresult WHERE level_id = 1001" 2> /dev/null || true
 }
 
 # --- First start ------------------------------------------------------------
@@ -93,7 +91,7 @@ start
 [ "$(xdotool getwindowname "$win")" = "Velocrag" ] || fail "window title is '$(xdotool getwindowname "$win")'"
 eval "$(xdotool getwindowgeometry --shell "$win")"
 [ "$X $Y $WIDTH $HEIGHT" = "$WIN_X $WIN_Y $WIN_W $WIN_H" ] || fail "window geometry $WIDTH x $HEIGHT at ($X, $Y)"
-[ -f "$work/results.db" ] || fail "results.db was not created"
+[ -f "$work/velocrag/results.db" ] || fail "results.db was not created in the data folder"
 shot 01-main-menu
 click "${PACK1[@]}"
 shot 02-level-view

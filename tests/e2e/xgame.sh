@@ -8,11 +8,13 @@ INGAME_QUIT=(770 292)
 # Time for a menu to finish sliding, in seconds.
 MENU_SETTLE=1.6
 
-# start_game <executable> <working folder>: sets pid and win, focuses the
+# start_game <executable> <folder>: starts the game in the folder with the
+# folder as its XDG data home (results in <folder>/velocrag/results.db; the
+# levels are found beside the executable), sets pid and win, focuses the
 # window (the run clock stops while it is not active). Returns 1 when the
 # game ends or shows no window within 10 s; the log is <folder>/game.log.
 start_game() {
-  (cd "$2" && exec "$1") > "$2/game.log" 2>&1 &
+  (cd "$2" && XDG_DATA_HOME="$2" exec "$1") > "$2/game.log" 2>&1 &
   pid=$!
   win=""
   for _ in $(seq 1 100); do

@@ -8,6 +8,7 @@
 //     the objects built exactly as the game builds them (working directory
 //     must hold levels.db).
 
+#include "app/gamefonts.h"
 #include "game/gameview.h"
 #include "game/mygame.h"
 #include "game/myscene.h"
@@ -22,7 +23,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QFontDatabase>
 #include <QImage>
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
@@ -115,9 +115,7 @@ bool startRiding(MyGame &game)
 int startup(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    QFontDatabase::addApplicationFont("fonts/Vera.ttf");
-    QFontDatabase::addApplicationFont("fonts/VeraBd.ttf");
-    QFontDatabase::addApplicationFont("fonts/VeraIt.ttf");
+    registerGameFonts();
     GameView view;
     if (qEnvironmentVariable("VELOCRAG_RENDERER") != QLatin1String("raster"))
         view.useOpenGLViewport(qEnvironmentVariable("VELOCRAG_RENDERER") != QLatin1String("opengl"));

@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# `cmake --install` into a scratch prefix (with a space in it): checks the
+# Debian game layout and the version in the metadata, then starts the
+# installed game (offscreen) from an unrelated folder with a fresh HOME and
+# checks that it finds its levels there and keeps results.db in the XDG data
+# folder; with the shipped levels.db gone it must stop with a message naming
+# every path it tried.
+#   layout.sh <build folder> <version>
+set -euo pipefail
+build=$(realpath "$1")
+version=$2
+test_name=install
+# shellcheck source=scratch.sh
+source "$(dirname "$0")/scratch.sh"
+
+prefix="$tmp/pre fix"
+cmake --install "$build" --prefix "$prefix" > "$tmp/install.log" || fail "cmake --install: $(cat "$tmp/install.log")"
+
+expected=(
+  games/velocrag
+  share/velocrag/levels.db
+  share/applications/velocrag.desktop
+  share/icons/hicolor/48x48/apps/velocrag.png
+  share/icons/hicolor/64x64/apps/velocrag.png
+  share/icons/hicolor/128x128/apps/velocrag.png
+  share/icons/hicolor/256x256/apps/velocrag.png
+  share/icons/hicolor/scalable/apps/velocrag.svg
+  share/metainfo/games.velocrag.Velocrag.metainfo.xml
+  share/man/man6/velocrag.6
+)
+for f in "${expected[@]}"; do
+  [ -f "$prefix/$f" ] || fail "$f was not installed"
+done
+[ -x "$prefix/games/velocrag" ] || fail "games/velocrag is not executable"
+for size in 48 64 128 256; do
+  got=$(identify -format '%wx%h' "$prefix/share/icons/hicolor/${size}x${size}/apps/velocrag.png")
+  [ "$got" = "${size}x${size}" ] || fail "the ${size}x${size} icon is $got"
+done
+grep -q "<release version=\"$version\"" "$prefix/share/metainfo/games.velocrag.Velocrag.metainfo.xml" \
+  || fail "the metainfo release is not version $version"
+grep -q "\"Velocrag $version\"" "$prefix/share/man/man6/velocrag.6" || fail "the man page does not name version $version"
+if command -v groff > /dev/null; then
+  warnings=$(groff -man -ww -z "$prefix/share/man/man6/velocrag.6" 2>&1)
+  [ -z "$warnings" ] || fail "the man page has formatting warnings: $warnings"
+fi
+if find "$prefix" -name '*.ttf' | grep -q .; then fail "font files were installed"; fi
+
+# A fresh player: nothing but HOME; XDG_DATA_HOME unset means ~/.local/share.
+home="$tmp/home"
+elsewhere="$tmp/elsewhere"
+mkdir -p "$home" "$elsewhere"
+run_game() {
+  (cd "$elsewhere" && exec env -i PATH="$PATH" HOME="$home" QT_QPA_PLATFORM=offscreen \
+    VELOCRAG_RENDERER=raster "$prefix/games/velocrag") > "$tmp/game.log" 2>&1
+}
+levels_sum=$(sha256sum < "$prefix/share/velocrag/levels.db")
+run_game &
+pid=$!
+results="$home/.local/share/velocrag/results.db"
+for _ in $(seq 1 100); do
+  [ -s "$results" ] && break
+  kill -0 "$pid" 2> /dev/null || fail "the installed game ended"
+  sleep 0.1
+done
+[ -s "$results" ] || fail "no results.db in the XDG data folder"
+sleep 1
+kill -0 "$pid" 2> /dev/null || fail "the installed game ended"
+kill "$pid"
+wait "$pid" 2> /dev/null || true
+pid=""
+[ ! -e "$home/.local/share/velocrag/levels.db" ] || fail "levels.db was copied into the data folder"
+[ -z "$(ls -A "$elsewhere")" ] || fail "files appeared in the working directory: $(ls -A "$elsewhere")"
+[ "$(sha256sum < "$prefix/share/velocrag/levels.db")" = "$levels_sum" ] || fail "the shipped levels.db changed"
+
+# Without the shipped levels: a fatal message naming both places looked in.
+rm "$prefix/share/velocrag/levels.db"
+rc=0
+run_game || rc=$?
+[ "$rc" -eq 1 ] || fail "without levels.db the game exited with $rc"
+grep -qF "$prefix/share/velocrag/levels.db" "$tmp/game.log" || fail "message lacks the share path"
+grep -qF "$prefix/games/levels.db" "$tmp/game.log" || fail "message lacks the executable's folder"
+echo "install: passed ($(find "$prefix" -type f | wc -l) files)"
