@@ -30,7 +30,7 @@ public:
     static constexpr qreal kVerticalFollow = 0.5;
     // Where the horizon rests (fraction of the viewport height) when the
     // ground is at that height on screen too.
-    static constexpr qreal kHorizonRest = 0.5;
+    static constexpr qreal kHorizonRest = 0.4;
 
     // An empty or unreadable path leaves no picture (nothing is drawn).
     void setImage(const QString &path);

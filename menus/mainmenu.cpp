@@ -116,6 +116,8 @@ MainMenu::MainMenu(LevelManager *levelManager, bool soundsEnabled, QWidget *pare
     m_helpMenu = new HelpMenu(parent);
     connect(m_helpMenu, &HelpMenu::ok, this, &MainMenu::helpFinished);
     m_infoMenu = new InfoMenu(parent);
+    if (m_levelManager)
+        m_infoMenu->setProgressPath(m_levelManager->resultsDbPath());
     connect(m_infoMenu, &InfoMenu::ok, this, &MainMenu::infoFinished);
 }
 
