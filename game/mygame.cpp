@@ -462,9 +462,12 @@ void MyGame::showRunOutcome(const RunOutcome &outcome)
     // crash, one better than the level holds.
     const int held = finished ? outcome.medal : level->status();
     const int aim = (held >= 2 && held <= 4) ? held - 1 : (held == 0 ? 3 : 0);
-    const double aimTime = aim == 1 ? level->goldTime() : aim == 2 ? level->silverTime() : level->bronzeTime();
-    m_levelCompletedMenu->setRunDetails(m_levelManager->levelName(level->levelPackNumber(), level->levelNumber()),
-        finished ? runTime() : 0.0, aim, aim ? aimTime : 0.0);
+    const double aimTime = aim == 1 ? level->goldTime()
+        : aim == 2                  ? level->silverTime()
+                                    : level->bronzeTime();
+    m_levelCompletedMenu->setRunDetails(
+        m_levelManager->levelName(level->levelPackNumber(), level->levelNumber()), finished ? runTime() : 0.0,
+        aim, aim ? aimTime : 0.0);
     m_levelCompletedMenu->showMenu(m_currentLevel->levelNumber(), m_currentLevel->bestTime(),
         outcome.showTimeDiff, outcome.timeDiff, outcome.newRecord, outcome.medal, outcome.nextLevelAvailable,
         outcome.lastLevelOfPack);

@@ -94,7 +94,7 @@ void ParallaxBackground::draw(
         painter->drawPixmap(QRectF(p.target.left(), 0.0, p.target.width(), p.target.top()), m_pixmap,
             QRectF(p.source.left(), p.source.top(), p.source.width(), rowHeight));
     if (p.target.bottom() < viewport.height())
-        painter->drawPixmap(
-            QRectF(p.target.left(), p.target.bottom(), p.target.width(), viewport.height() - p.target.bottom()),
+        painter->drawPixmap(QRectF(p.target.left(), p.target.bottom(), p.target.width(),
+                                viewport.height() - p.target.bottom()),
             m_pixmap, QRectF(p.source.left(), p.source.bottom() - rowHeight, p.source.width(), rowHeight));
 }

@@ -415,7 +415,8 @@ QString LevelManager::playerSetting(const QString &name)
 void LevelManager::setPlayerSetting(const QString &name, const QString &value)
 {
     QSqlQuery query(m_database);
-    if (!query.prepare(QStringLiteral("INSERT OR REPLACE INTO result.playersetting (name, value) VALUES (?, ?)")))
+    if (!query.prepare(
+            QStringLiteral("INSERT OR REPLACE INTO result.playersetting (name, value) VALUES (?, ?)")))
         dbFailure("Error preparing player-setting update:", query);
     query.addBindValue(name);
     query.addBindValue(value);
@@ -461,7 +462,8 @@ QString LevelManager::levelName(int levelPackNumber, int levelNumber) const
 
 QString LevelManager::packName(int levelPackNumber) const
 {
-    return lookUp(m_database, QStringLiteral("SELECT name FROM levelpack WHERE number = ?"), {levelPackNumber})
+    return lookUp(
+        m_database, QStringLiteral("SELECT name FROM levelpack WHERE number = ?"), {levelPackNumber})
         .toString();
 }
 

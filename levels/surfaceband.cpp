@@ -90,7 +90,9 @@ QVector<SurfaceBand::Piece> SurfaceBand::build(const QVector<QPointF> &outline, 
     const double topLimit = std::cos(kMaxTopSlope * kDegreesToRadians);
     const double bendLimit = std::cos(kMaxBend * kDegreesToRadians);
     auto isTop = [&](int i) { return edges[i].inward.y() > topLimit; };
-    auto joined = [&](int i, int j) { return isTop(i) && isTop(j) && dot(edges[i].along, edges[j].along) >= bendLimit; };
+    auto joined = [&](int i, int j) {
+        return isTop(i) && isTop(j) && dot(edges[i].along, edges[j].along) >= bendLimit;
+    };
 
     // Start at an edge that begins a run, so that no run wraps around index 0.
     int first = -1;
@@ -135,8 +137,8 @@ QVector<SurfaceBand::Piece> SurfaceBand::build(const QVector<QPointF> &outline, 
         // Strip pixel (u, v) -> item point: u along the edge, v into the
         // ground, row `above` on the outline.
         const QPointF origin = e.a - e.along * runStart - e.inward * above;
-        piece.stripToItem = QTransform(
-            e.along.x(), e.along.y(), e.inward.x(), e.inward.y(), origin.x(), origin.y());
+        piece.stripToItem
+            = QTransform(e.along.x(), e.along.y(), e.inward.x(), e.inward.y(), origin.x(), origin.y());
         pieces.append(piece);
     }
     return pieces;

@@ -1,6 +1,7 @@
 #include "infomenu.h"
 
 #include "buttonpixmap.h"
+#include "menutext.h"
 #include "projectinfo.h"
 
 #include <QKeyEvent>
@@ -24,19 +25,12 @@ constexpr qreal kButtonSize = 64;
 constexpr qreal kBackX = 10;
 constexpr qreal kBackY = 274;
 
-QFont panelFont(int pixelSize, bool bold)
-{
-    QFont font(QStringLiteral("Bitstream Vera Sans"));
-    font.setPixelSize(pixelSize);
-    font.setBold(bold);
-    return font;
-}
 } // namespace
 
 InfoMenu::InfoMenu(QWidget *parent)
     : SubMenu(QStringLiteral(":images/mainmenu.png"), kSmallScreenLift, parent)
-    , m_titleFont(panelFont(kTitlePixelSize, true))
-    , m_textFont(panelFont(kTextPixelSize, false))
+    , m_titleFont(menuFont(kTitlePixelSize, true))
+    , m_textFont(menuFont(kTextPixelSize, false))
 {
     ButtonPixmap *back = addButton(QStringLiteral(":/images/back_off.png"),
         QStringLiteral(":/images/back_on.png"), kBackX, kBackY, kButtonSize, kButtonSize);
@@ -70,8 +64,8 @@ void InfoMenu::paint(QPainter *painter)
     const QStringList text = lines();
     painter->setPen(Qt::black);
     painter->setFont(m_titleFont);
-    painter->drawText(QRectF(kTextX, kTitleY, kTextWidth, kLineStep), Qt::AlignLeft | Qt::AlignVCenter,
-        text.first());
+    painter->drawText(
+        QRectF(kTextX, kTitleY, kTextWidth, kLineStep), Qt::AlignLeft | Qt::AlignVCenter, text.first());
     painter->setFont(m_textFont);
     qreal y = kFirstLineY;
     for (int i = 1; i < text.size(); ++i, y += kLineStep) {

@@ -2,8 +2,8 @@
 
 #include "app/gamewindow.h"
 #include "buttonpixmap.h"
+#include "menutext.h"
 #include "numberdisplay.h"
-#include "timetext.h"
 
 #include <QKeyEvent>
 #include <QPainter>
@@ -48,14 +48,6 @@ constexpr int kNamePixelSize = 15;
 constexpr int kNextMedalPixelSize = 12;
 const QColor kNameColour(42, 34, 48);
 const QColor kNextMedalColour(110, 70, 20);
-
-QFont panelFont(int pixelSize, bool bold)
-{
-    QFont font(QStringLiteral("Bitstream Vera Sans"));
-    font.setPixelSize(pixelSize);
-    font.setBold(bold);
-    return font;
-}
 
 enum Status { NotFinished = 0, Gold = 1, Silver = 2, Bronze = 3, NoMedal = 4 };
 } // namespace
@@ -111,7 +103,8 @@ LevelCompletedMenu::LevelCompletedMenu(QWidget *parent)
     connect(m_hideAnimation, &QPropertyAnimation::finished, this, &LevelCompletedMenu::hideMenuFinished);
 }
 
-void LevelCompletedMenu::setRunDetails(const QString &levelName, qreal runTime, int nextMedal, qreal nextMedalTime)
+void LevelCompletedMenu::setRunDetails(
+    const QString &levelName, qreal runTime, int nextMedal, qreal nextMedalTime)
 {
     m_levelName = levelName;
     m_runTime->setValue(runTime);
@@ -225,12 +218,12 @@ void LevelCompletedMenu::paint(QPainter *painter)
 {
     MenuWidget::paint(painter);
     painter->setPen(kNameColour);
-    painter->setFont(panelFont(kNamePixelSize, true));
+    painter->setFont(menuFont(kNamePixelSize, true));
     painter->drawText(kNameRect, Qt::AlignCenter,
         painter->fontMetrics().elidedText(m_levelName, Qt::ElideRight, int(kNameRect.width())));
     if (!m_nextMedalText.isEmpty()) {
         painter->setPen(kNextMedalColour);
-        painter->setFont(panelFont(kNextMedalPixelSize, true));
+        painter->setFont(menuFont(kNextMedalPixelSize, true));
         painter->drawText(kNextMedalRect, Qt::AlignCenter, m_nextMedalText);
     }
     m_runTime->paint(painter);

@@ -1,6 +1,6 @@
 #include "levelstartcard.h"
 
-#include "timetext.h"
+#include "menutext.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -31,13 +31,6 @@ constexpr qreal kFirstMedalX = 22;
 constexpr qreal kTimeGap = 6;
 constexpr qreal kBestX = 338;
 
-QFont cardFont(int pixelSize, bool bold)
-{
-    QFont font(QStringLiteral("Bitstream Vera Sans"));
-    font.setPixelSize(pixelSize);
-    font.setBold(bold);
-    return font;
-}
 } // namespace
 
 LevelStartCard::LevelStartCard(QWidget *parent)
@@ -64,7 +57,8 @@ LevelStartCard::LevelStartCard(QWidget *parent)
 void LevelStartCard::showLevel(
     int levelNumber, const QString &name, double gold, double silver, double bronze, double best)
 {
-    m_title = name.isEmpty() ? tr("Level %1").arg(levelNumber) : tr("Level %1: %2").arg(levelNumber).arg(name);
+    m_title
+        = name.isEmpty() ? tr("Level %1").arg(levelNumber) : tr("Level %1: %2").arg(levelNumber).arg(name);
     m_times = {formatRunTime(gold), formatRunTime(silver), formatRunTime(bronze)};
     m_best = tr("Best: %1").arg(formatRunTime(best));
     m_fade->stop();
@@ -107,20 +101,21 @@ void LevelStartCard::paintEvent(QPaintEvent *)
     painter.setBrush(kFill);
     painter.drawRoundedRect(card, kCornerRadius, kCornerRadius);
 
-    painter.setFont(cardFont(kTitlePixelSize, true));
+    painter.setFont(menuFont(kTitlePixelSize, true));
     painter.setPen(kTitleColour);
     painter.drawText(QRectF(0, 0, width(), kTitleBaseline + 6), Qt::AlignHCenter | Qt::AlignBottom,
         painter.fontMetrics().elidedText(m_title, Qt::ElideRight, width() - 24));
 
-    painter.setFont(cardFont(kTextPixelSize, false));
+    painter.setFont(menuFont(kTextPixelSize, false));
     painter.setPen(kTextColour);
     for (int i = 0; i < 3 && i < m_times.size(); ++i) {
         const qreal x = kFirstMedalX + i * kMedalColumn;
         painter.drawPixmap(QRectF(QPointF(x, kRowTop), kMedalSize), m_medals[i], m_medals[i].rect());
-        painter.drawText(QRectF(x + kMedalSize.width() + kTimeGap, kRowTop, kMedalColumn, kMedalSize.height()),
+        painter.drawText(
+            QRectF(x + kMedalSize.width() + kTimeGap, kRowTop, kMedalColumn, kMedalSize.height()),
             Qt::AlignLeft | Qt::AlignVCenter, m_times[i]);
     }
-    painter.setFont(cardFont(kTextPixelSize, true));
+    painter.setFont(menuFont(kTextPixelSize, true));
     painter.drawText(QRectF(kBestX, kRowTop, width() - kBestX - 12, kMedalSize.height()),
         Qt::AlignLeft | Qt::AlignVCenter, m_best);
 }

@@ -24,8 +24,8 @@ public:
     explicit LevelStartCard(QWidget *parent);
 
     // Times in seconds; best 0 means no finished run yet.
-    void showLevel(int levelNumber, const QString &name, double gold, double silver, double bronze,
-        double best);
+    void showLevel(
+        int levelNumber, const QString &name, double gold, double silver, double bronze, double best);
     // Hides at once (a menu takes the screen).
     void dismiss();
 

@@ -6,9 +6,9 @@
 #include "infomenu.h"
 #include "levels/level.h"
 #include "levels/levelmanager.h"
+#include "menutext.h"
 #include "physics/fatalerror.h"
 #include "projectinfo.h"
-#include "timetext.h"
 
 #include <QDesktopServices>
 #include <QKeyEvent>
@@ -331,16 +331,14 @@ QString MainMenu::levelCaption() const
 
 void MainMenu::paintCaption(QPainter *painter) const
 {
-    QFont font(QStringLiteral("Bitstream Vera Sans"));
-    font.setPixelSize(kCaptionPixelSize);
-    font.setBold(true);
-    painter->setFont(font);
+    painter->setFont(menuFont(kCaptionPixelSize, true));
     painter->setPen(kCaptionColour);
     painter->drawText(kCaptionRect, Qt::AlignLeft | Qt::AlignVCenter, m_packName);
     const int packWidth = painter->fontMetrics().horizontalAdvance(m_packName + QStringLiteral("  "));
     painter->setPen(kCaptionLevelColour);
     painter->drawText(kCaptionRect, Qt::AlignRight | Qt::AlignVCenter,
-        painter->fontMetrics().elidedText(levelCaption(), Qt::ElideRight, int(kCaptionRect.width()) - packWidth));
+        painter->fontMetrics().elidedText(
+            levelCaption(), Qt::ElideRight, int(kCaptionRect.width()) - packWidth));
 }
 
 void MainMenu::mouseMoveEvent(QMouseEvent *e)

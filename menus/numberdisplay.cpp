@@ -49,7 +49,8 @@ const Ink &glyphInk(int index)
 {
     static const QVector<Ink> inks = [] {
         QVector<Ink> result(NumberDisplay::GlyphCount);
-        const QImage strip = QImage(QStringLiteral(":/images/numbers.png")).convertToFormat(QImage::Format_ARGB32);
+        const QImage strip
+            = QImage(QStringLiteral(":/images/numbers.png")).convertToFormat(QImage::Format_ARGB32);
         for (int i = 0; i < NumberDisplay::GlyphCount; ++i) {
             const QRect cell = NumberDisplay::glyphSourceRect(i);
             int first = -1;

@@ -24,6 +24,20 @@ GroundItem *rectangle(Physics *physics, bool closingVertex, const QString &textu
     item->completeOutline();
     return item;
 }
+// The scene area (0, 0, size) with the item in it, drawn on white.
+QImage rendered(GroundItem *item, const QSize &size)
+{
+    QImage image(size, QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    QGraphicsScene scene;
+    scene.addItem(item);
+    QPainter painter(&image);
+    const QRectF area(QPointF(0, 0), QSizeF(size));
+    scene.render(&painter, area, area);
+    painter.end();
+    scene.removeItem(item);
+    return image;
+}
 } // namespace
 
 class TestGroundItem : public QObject
@@ -74,14 +88,7 @@ private slots:
         QCOMPARE(item->polygonItem().pen().style(), Qt::NoPen);
         QCOMPARE(item->polygonItem().brush().color(), QColor(221, 131, 23));
         QCOMPARE(item->polygonItem().brush().style(), Qt::SolidPattern);
-        QImage image(120, 60, QImage::Format_ARGB32);
-        image.fill(Qt::white);
-        QGraphicsScene scene;
-        scene.addItem(item.data());
-        QPainter painter(&image);
-        scene.render(&painter, QRectF(0, 0, 120, 60), QRectF(0, 0, 120, 60));
-        painter.end();
-        scene.removeItem(item.data());
+        const QImage image = rendered(item.data(), QSize(120, 60));
         QCOMPARE(image.pixelColor(50, 25), QColor(221, 131, 23));
         QCOMPARE(image.pixelColor(110, 25), QColor(Qt::white));
     }
@@ -115,8 +122,8 @@ private slots:
         // (y 40), a wall down, the underside of the overhang (y 100) back to
         // x 100, a wall down to y 160 and back along the bottom.
         QScopedPointer<GroundItem> item(new GroundItem(&physics, 0, 40, 0.0, QString(), QString()));
-        for (const QPointF p : {QPointF(200, 40), QPointF(200, 100), QPointF(100, 100), QPointF(100, 160),
-                 QPointF(0, 160)})
+        for (const QPointF p :
+            {QPointF(200, 40), QPointF(200, 100), QPointF(100, 100), QPointF(100, 160), QPointF(0, 160)})
             item->addPoint(p, true);
         item->completeOutline();
         QVector<QPointF> before;
@@ -129,14 +136,7 @@ private slots:
         QCOMPARE(after, before);
         QCOMPARE(item->surface().pieces().size(), 1);
 
-        QImage image(240, 200, QImage::Format_ARGB32);
-        image.fill(Qt::white);
-        QGraphicsScene scene;
-        scene.addItem(item.data());
-        QPainter painter(&image);
-        scene.render(&painter, QRectF(0, 0, 240, 200), QRectF(0, 0, 240, 200));
-        painter.end();
-        scene.removeItem(item.data());
+        const QImage image = rendered(item.data(), QSize(240, 200));
         const QColor red(255, 0, 0);
         const QColor fill(221, 131, 23);
         // Under the top edge, across its whole length.
@@ -160,9 +160,8 @@ private slots:
     void surfaceStripJoinsAtCorners()
     {
         // A crest at (100, 0) and a dip at (200, 30), then walls and bottom.
-        const QVector<QPointF> outline
-            = {QPointF(0, 30), QPointF(100, 0), QPointF(200, 30), QPointF(300, 0), QPointF(300, 200),
-                QPointF(0, 200)};
+        const QVector<QPointF> outline = {QPointF(0, 30), QPointF(100, 0), QPointF(200, 30), QPointF(300, 0),
+            QPointF(300, 200), QPointF(0, 200)};
         const QVector<SurfaceBand::Piece> pieces = SurfaceBand::build(outline, 10, 20);
         QCOMPARE(pieces.size(), 3);
         for (int i = 0; i + 1 < pieces.size(); ++i) {
@@ -177,7 +176,8 @@ private slots:
         QVERIFY(qAbs(pieces.last().quad[2].x() - 300) < 1e-9);
         // The strip flows on across the crest: on the second edge, strip
         // column "length of the first edge" lies on the crest.
-        QVERIFY(QLineF(pieces[1].stripToItem.map(QPointF(QLineF(0, 30, 100, 0).length(), 10)), QPointF(100, 0))
+        QVERIFY(
+            QLineF(pieces[1].stripToItem.map(QPointF(QLineF(0, 30, 100, 0).length(), 10)), QPointF(100, 0))
                 .length()
             < 1e-9);
     }

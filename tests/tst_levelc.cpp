@@ -241,7 +241,8 @@ private slots:
         QTest::newRow("no list") << QByteArray(R"({"packs": 3})") << "field packs: must be a list of packs";
         QTest::newRow("empty name") << QByteArray(R"({"packs": [{"number": 1, "name": " "}]})")
                                     << "field packs[0].name: a pack needs a name";
-        QTest::newRow("twice") << QByteArray(R"({"packs": [{"number": 2, "name": "A"}, {"number": 2, "name": "B"}]})")
+        QTest::newRow("twice") << QByteArray(
+            R"({"packs": [{"number": 2, "name": "A"}, {"number": 2, "name": "B"}]})")
                                << "field packs[1].number: pack 2 is named twice";
         QTest::newRow("unknown key") << QByteArray(R"({"packs": [{"number": 1, "name": "A", "title": "B"}]})")
                                      << "packs[0].title";
@@ -259,7 +260,8 @@ private slots:
             {"--packs", dir.filePath("packs.json"), "--objecttypes", dir.filePath("types.json"), "--output",
                 dir.filePath("out.db"), dir.filePath("a.json")});
         QCOMPARE(r.exitCode, 1);
-        QVERIFY2(r.standardError.startsWith("levelc: " + dir.filePath("packs.json")), qPrintable(r.standardError));
+        QVERIFY2(
+            r.standardError.startsWith("levelc: " + dir.filePath("packs.json")), qPrintable(r.standardError));
         QVERIFY2(r.standardError.contains(message), qPrintable(r.standardError));
         QVERIFY(!QFile::exists(dir.filePath("out.db")));
     }

@@ -190,7 +190,7 @@ private slots:
     {
         showRun(false);
         QVERIFY(!m_menu->nextButton()->isEnabled());
-        click(m_menu, QPointF(40, 160));
+        click(m_menu, QPointF(40, 204));
         QVERIFY(!isHiding(m_menu));
         showRun(true);
         QVERIFY(m_menu->nextButton()->isEnabled());
@@ -200,10 +200,10 @@ private slots:
     {
         QTest::addColumn<QPointF>("click");
         QTest::addColumn<QString>("signal");
-        QTest::newRow("next") << QPointF(30, 150) << "nextLevel";
-        QTest::newRow("reset") << QPointF(110, 200) << "reset";
-        QTest::newRow("menu") << QPointF(200, 170) << "mainmenu";
-        QTest::newRow("exit") << QPointF(300, 150) << "exit";
+        QTest::newRow("next") << QPointF(30, 194) << "nextLevel";
+        QTest::newRow("reset") << QPointF(110, 244) << "reset";
+        QTest::newRow("menu") << QPointF(200, 214) << "mainmenu";
+        QTest::newRow("exit") << QPointF(300, 194) << "exit";
     }
 
     void buttons()

@@ -286,7 +286,8 @@ private slots:
         TestSupport::querySql(folder.file("results.db"),
             "CREATE TABLE gamesettings (id INTEGER PRIMARY KEY, sounds_enabled INTEGER)");
         TestSupport::querySql(folder.file("results.db"), "INSERT INTO gamesettings VALUES (1, 0)");
-        TestSupport::querySql(folder.file("results.db"), "INSERT INTO levelresult VALUES (7, 90004, 2, 15.5)");
+        TestSupport::querySql(
+            folder.file("results.db"), "INSERT INTO levelresult VALUES (7, 90004, 2, 15.5)");
         {
             Game game;
             QVERIFY(game.manager->playerSetting("fullscreen").isNull());

@@ -2,7 +2,7 @@
 // and the player's best; input passes through; it fades by itself.
 
 #include "menus/levelstartcard.h"
-#include "menus/timetext.h"
+#include "menus/menutext.h"
 
 #include <QImage>
 #include <QPropertyAnimation>
@@ -28,7 +28,7 @@ private slots:
         QCOMPARE(card.title(), QString("Level 12"));
         QCOMPARE(card.best(), QString("Best: 9.1 s"));
         // Centred across the view, in its upper part.
-        QCOMPARE(card.geometry().center().x(), view.rect().center().x());
+        QVERIFY(qAbs(card.geometry().center().x() - view.rect().center().x()) <= 1);
         QVERIFY(card.geometry().bottom() < view.height() / 2);
         QVERIFY(card.testAttribute(Qt::WA_TransparentForMouseEvents));
         // Something is painted: the card is not empty.

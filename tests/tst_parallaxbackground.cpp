@@ -75,22 +75,28 @@ private slots:
         QVERIFY(c.source.x() < 1000 * kZoom);
     }
 
-    // Above the picture: its top row; nothing is left unpainted.
+    // Above the picture its top row, below it its bottom row: nothing is
+    // left unpainted when the camera is far above or below the ground.
     void uncoveredRowsArePainted()
     {
         ParallaxBackground background;
         background.setImage(m_picture);
         background.setGroundLevel(0.0);
         const QRectF view(0, 0, kViewWidth, kViewHeight);
-        const QRectF visible = visibleWithGroundAt(700);
-        QVERIFY(background.placement(view, kScene, visible, kZoom).target.top() > 10);
-        QImage frame(int(kViewWidth), int(kViewHeight), QImage::Format_RGB32);
-        frame.fill(Qt::black);
-        QPainter painter(&frame);
-        background.draw(&painter, view, kScene, visible, kZoom);
-        painter.end();
-        QCOMPARE(frame.pixelColor(600, 2), QColor(80, 150, 230));
-        QCOMPARE(frame.pixelColor(600, int(kViewHeight) - 2), QColor(60, 160, 60));
+        const QRectF high = visibleWithGroundAt(1200);
+        QVERIFY(background.placement(view, kScene, high, kZoom).target.top() > 10);
+        const QRectF low = visibleWithGroundAt(-1000);
+        QVERIFY(background.placement(view, kScene, low, kZoom).target.bottom() < kViewHeight - 10);
+        for (const QRectF &visible : {high, low}) {
+            QImage frame(int(kViewWidth), int(kViewHeight), QImage::Format_RGB32);
+            frame.fill(Qt::black);
+            QPainter painter(&frame);
+            background.draw(&painter, view, kScene, visible, kZoom);
+            painter.end();
+            QCOMPARE(frame.pixelColor(600, 2),
+                QColor(visible == high ? QColor(80, 150, 230) : QColor(60, 160, 60)));
+            QCOMPARE(frame.pixelColor(600, int(kViewHeight) - 2), QColor(60, 160, 60));
+        }
     }
 
     // Without a ground level the picture keeps its old placement: the view's

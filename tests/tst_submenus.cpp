@@ -85,7 +85,7 @@ private slots:
         if (key)
             keyPress(info, key);
         else
-            click(info, QPointF(420, 300));
+            click(info, QPointF(40, 300));
         QCOMPARE(ok.count(), 0);
         QVERIFY(isHiding(info));
         finishHide(info);

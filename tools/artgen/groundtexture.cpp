@@ -126,14 +126,14 @@ void shadeLargeScale(QImage &image, std::uint32_t seed)
 QImage renderSoilTexture(const QSize &size)
 {
     const int k = tileScale(size);
-    QImage image = noiseField(
-        size, TileNoise(4 * k, 5, 305), QColor(0x5e, 0x37, 0x1f), QColor(0x9a, 0x62, 0x36), 2.2);
+    QImage image
+        = noiseField(size, TileNoise(4 * k, 5, 305), QColor(0x5e, 0x37, 0x1f), QColor(0x9a, 0x62, 0x36), 2.2);
     shadeLargeScale(image, 3051);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     ArtRandom random(3050);
-    grit(p, size, random, 900 * k * k, QColor(0xc8, 0x94, 0x5e, 150), QColor(0x3a, 0x22, 0x14, 150), 0.6,
-        1.6);
+    grit(
+        p, size, random, 900 * k * k, QColor(0xc8, 0x94, 0x5e, 150), QColor(0x3a, 0x22, 0x14, 150), 0.6, 1.6);
     // Thin roots.
     wanderingLines(p, size, random, 6 * k * k, 8,
         QPen(QColor(0x3b, 0x24, 0x16, 170), 1.6, Qt::SolidLine, Qt::RoundCap), [&](double &heading) {
@@ -186,8 +186,8 @@ QImage renderSandstoneTexture(const QSize &size)
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     ArtRandom random(3060);
-    grit(p, size, random, 700 * k * k, QColor(0xff, 0xd8, 0xa8, 110), QColor(0x6a, 0x28, 0x1e, 110), 0.5,
-        1.3);
+    grit(
+        p, size, random, 700 * k * k, QColor(0xff, 0xd8, 0xa8, 110), QColor(0x6a, 0x28, 0x1e, 110), 0.5, 1.3);
     // Hairline cracks.
     wanderingLines(p, size, random, 7 * k * k, 5, QPen(QColor(0x5a, 0x22, 0x1a, 150), 1.2),
         [&](double &) { return QPointF(random.uniform(-6, 6), random.uniform(4, 9)); });

@@ -1,7 +1,13 @@
-#ifndef TIMETEXT_H
-#define TIMETEXT_H
+#ifndef MENUTEXT_H
+#define MENUTEXT_H
 
+#include <QFont>
 #include <QString>
+
+// Text helpers shared by the menus and the start card.
+
+// The menus' text face (the bundled Bitstream Vera Sans) at a pixel size.
+QFont menuFont(int pixelSize, bool bold);
 
 // Run times as the menus print them: "9.8 s" below a minute, "1:05.3" from
 // a minute on (tenths, as the run clock counts). Zero or less reads "-":

@@ -1,4 +1,4 @@
-#include "timetext.h"
+#include "menutext.h"
 
 #include <cmath>
 
@@ -6,6 +6,14 @@ namespace {
 constexpr int kTenthsPerMinute = 600;
 constexpr int kTenthsPerSecond = 10;
 } // namespace
+
+QFont menuFont(int pixelSize, bool bold)
+{
+    QFont font(QStringLiteral("Bitstream Vera Sans"));
+    font.setPixelSize(pixelSize);
+    font.setBold(bold);
+    return font;
+}
 
 QString formatRunTime(double seconds)
 {
