@@ -43,6 +43,9 @@ public:
     bool isOpenGLViewport() const { return m_openGL; }
 
     void setBackgroundImage(const QString &path);
+    // The level's ground height (scene y) that the background's horizon
+    // is placed against.
+    void setBackgroundGroundLevel(qreal sceneY) { m_background.setGroundLevel(sceneY); }
     const QPixmap &backgroundPixmap() const { return m_background.pixmap(); }
     void setTime(qreal seconds);
     // There is no frame-rate display; kept as the loop's reporting hook.

@@ -11,6 +11,7 @@
 #include "menus/infomenu.h"
 #include "menus/ingamemenu.h"
 #include "menus/levelcompletedmenu.h"
+#include "menus/levelstartcard.h"
 #include "menus/mainmenu.h"
 #include "physics/physics.h"
 #include "physics/physicsconventions.h"
@@ -38,6 +39,9 @@ constexpr qreal kBrakeThrottle = -0.5;
 constexpr qreal kFullTiltAngleDeg = 35.0;
 
 constexpr int kVolumeStep = 15;
+// Levels place the bike this far (scene units) above the ground it starts
+// on; the background's horizon is laid against that ground.
+constexpr qreal kBikeStartAboveGround = 60.0;
 constexpr int kDelayedExitMs = 1000;
 
 } // namespace
@@ -79,6 +83,7 @@ MyGame::MyGame(Physics *physics, MyScene *scene, GameView *view, SoundManager *s
     m_mainMenu = new MainMenu(m_levelManager, soundsOn, view);
     m_inGameMenu = new InGameMenu(view);
     m_levelCompletedMenu = new LevelCompletedMenu(view);
+    m_startCard = view ? new LevelStartCard(view) : nullptr;
     connectMenus();
 
     reset(true);
@@ -135,8 +140,11 @@ void MyGame::loadLevel(int levelPackNumber, int levelNumber)
     m_currentLevel = m_levelManager->LoadLevel(levelPackNumber, levelNumber);
     updateSceneRect();
     reset(false);
-    if (m_view)
+    if (m_view) {
         m_view->setBackgroundImage(m_levelManager->backgroundImage(levelPackNumber));
+        if (m_currentLevel)
+            m_view->setBackgroundGroundLevel(m_currentLevel->bikeStartPos().y() + kBikeStartAboveGround);
+    }
     m_camera->prepareLevelStart();
     setZoom(GameCamera::kLevelStartZoom);
     if (!previous && m_currentLevel && levelPackNumber == 1 && levelNumber == 1) {
@@ -181,6 +189,17 @@ void MyGame::startCurrentLevel()
 {
     unPause(true);
     m_camera->zoomAnimation()->start();
+    showStartCard();
+}
+
+void MyGame::showStartCard()
+{
+    Level *level = m_currentLevel;
+    if (!m_startCard || !level || level->levelNumber() < 1)
+        return;
+    m_startCard->showLevel(level->levelNumber(),
+        m_levelManager->levelName(level->levelPackNumber(), level->levelNumber()), level->goldTime(),
+        level->silverTime(), level->bronzeTime(), level->bestTime());
 }
 
 void MyGame::showMainMenu()
@@ -190,6 +209,8 @@ void MyGame::showMainMenu()
         return;
     }
     pause(false);
+    if (m_startCard)
+        m_startCard->dismiss();
     m_mainMenu->showMenu(m_currentLevel);
 }
 
@@ -433,6 +454,20 @@ void MyGame::showRunOutcome(const RunOutcome &outcome)
 {
     if (m_view)
         m_view->hideControls();
+    if (m_startCard)
+        m_startCard->dismiss();
+    Level *level = m_currentLevel;
+    const bool finished = outcome.showTimeDiff != -1;
+    // The medal to aim for next: one better than this run's, or, after a
+    // crash, one better than the level holds.
+    const int held = finished ? outcome.medal : level->status();
+    const int aim = (held >= 2 && held <= 4) ? held - 1 : (held == 0 ? 3 : 0);
+    const double aimTime = aim == 1 ? level->goldTime()
+        : aim == 2                  ? level->silverTime()
+                                    : level->bronzeTime();
+    m_levelCompletedMenu->setRunDetails(
+        m_levelManager->levelName(level->levelPackNumber(), level->levelNumber()), finished ? runTime() : 0.0,
+        aim, aim ? aimTime : 0.0);
     m_levelCompletedMenu->showMenu(m_currentLevel->levelNumber(), m_currentLevel->bestTime(),
         outcome.showTimeDiff, outcome.timeDiff, outcome.newRecord, outcome.medal, outcome.nextLevelAvailable,
         outcome.lastLevelOfPack);

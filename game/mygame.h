@@ -18,6 +18,7 @@ class InGameMenu;
 class Level;
 class LevelCompletedMenu;
 class LevelManager;
+class LevelStartCard;
 class MainMenu;
 class MyScene;
 class Physics;
@@ -80,6 +81,7 @@ public:
     MainMenu *mainMenu() const { return m_mainMenu; }
     InGameMenu *inGameMenu() const { return m_inGameMenu; }
     LevelCompletedMenu *levelCompletedMenu() const { return m_levelCompletedMenu; }
+    LevelStartCard *startCard() const { return m_startCard; }
     QPropertyAnimation *zoomAnimation() const { return m_camera->zoomAnimation(); }
     QPropertyAnimation *cameraOffCenterAnimation() const { return m_camera->offCenterAnimation(); }
     QPropertyAnimation *cameraOffAngleAnimation() const { return m_camera->offAngleAnimation(); }
@@ -143,6 +145,8 @@ private:
     void checkLevelFinished();
     void checkCrowdAwe();
     void showRunOutcome(const RunOutcome &outcome);
+    // The level's name and goal times over the view as the run starts.
+    void showStartCard();
     void reportFrameRate();
 
     LevelManager *m_levelManager = nullptr;
@@ -164,6 +168,7 @@ private:
     MainMenu *m_mainMenu = nullptr;
     InGameMenu *m_inGameMenu = nullptr;
     LevelCompletedMenu *m_levelCompletedMenu = nullptr;
+    LevelStartCard *m_startCard = nullptr;
     SensorReader *m_sensorReader = nullptr;
     std::unique_ptr<GameCamera> m_camera;
     SoundManager *m_soundManager = nullptr;

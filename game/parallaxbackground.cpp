@@ -8,9 +8,45 @@ void ParallaxBackground::setImage(const QString &path)
     m_pixmap = QPixmap(path);
 }
 
+void ParallaxBackground::setGroundLevel(qreal sceneY)
+{
+    m_groundY = sceneY;
+    m_hasGround = std::isfinite(sceneY);
+}
+
+ParallaxBackground::Placement ParallaxBackground::groundedPlacement(
+    const QRectF &viewport, const QRectF &scene, const QRectF &visible) const
+{
+    const qreal vw = viewport.width();
+    const qreal vh = viewport.height();
+    const qreal pw = m_pixmap.width();
+    const qreal ph = m_pixmap.height();
+    const qreal scale = qMax<qreal>(1.0, vh / ph);
+    const qreal sourceWidth = qMin(pw, vw / scale);
+
+    qreal srcX = (visible.x() - scene.x()) * (pw - sourceWidth) / (scene.width() - visible.width());
+    if (!std::isfinite(srcX) || srcX < 0.0)
+        srcX = 0.0;
+    srcX = qMin(srcX, pw - sourceWidth);
+
+    const qreal pixelsPerUnit = vh / visible.height();
+    const qreal groundOnScreen = (m_groundY - visible.y()) * pixelsPerUnit;
+    const qreal rest = vh * kHorizonRest;
+    qreal horizon = rest + (groundOnScreen - rest) * kVerticalFollow;
+    if (!std::isfinite(horizon))
+        horizon = rest;
+
+    Placement placement;
+    placement.source = QRectF(int(srcX), 0.0, int(sourceWidth), ph);
+    placement.target = QRectF(0.0, horizon - ph * kHorizonRow * scale, int(sourceWidth) * scale, ph * scale);
+    return placement;
+}
+
 ParallaxBackground::Placement ParallaxBackground::placement(
     const QRectF &viewport, const QRectF &scene, const QRectF &visible, qreal zoom) const
 {
+    if (m_hasGround && visible.height() > 0.0)
+        return groundedPlacement(viewport, scene, visible);
     const qreal vw = viewport.width();
     const qreal vh = viewport.height();
     const qreal pw = m_pixmap.width();
@@ -52,4 +88,13 @@ void ParallaxBackground::draw(
         return;
     const Placement p = placement(viewport, scene, visible, zoom);
     painter->drawPixmap(p.target, m_pixmap, p.source);
+    // Above and below the picture: its first and last row, stretched.
+    const qreal rowHeight = 1.0;
+    if (p.target.top() > 0.0)
+        painter->drawPixmap(QRectF(p.target.left(), 0.0, p.target.width(), p.target.top()), m_pixmap,
+            QRectF(p.source.left(), p.source.top(), p.source.width(), rowHeight));
+    if (p.target.bottom() < viewport.height())
+        painter->drawPixmap(QRectF(p.target.left(), p.target.bottom(), p.target.width(),
+                                viewport.height() - p.target.bottom()),
+            m_pixmap, QRectF(p.source.left(), p.source.bottom() - rowHeight, p.source.width(), rowHeight));
 }

@@ -8,8 +8,12 @@ class QPainter;
 
 // The level pack's background picture behind the scene. It moves slower
 // than the scene: across the level the picture's spare width (picture width
-// minus viewport width) is spread over the scene's spare width, and the same
-// upwards. A viewport taller than the picture gets the picture scaled up.
+// minus viewport width) is spread over the scene's spare width. Upwards it
+// either spreads the spare height the same way, or, once the level's ground
+// height is known, keeps the picture's horizon (the foot of its hills) just
+// above that ground on screen, following the ground's screen position at a
+// fraction of its speed. A viewport taller than the picture gets the picture
+// scaled up; what the picture leaves uncovered gets its top or bottom row.
 class ParallaxBackground
 {
 public:
@@ -19,9 +23,21 @@ public:
         QRectF target; // where it lands in the viewport
     };
 
+    // Fraction of the picture's height, from the top, where its hills meet
+    // the ground; both pack pictures are drawn to it.
+    static constexpr qreal kHorizonRow = 0.8;
+    // The horizon's screen position moves by this fraction of the ground's.
+    static constexpr qreal kVerticalFollow = 0.5;
+    // Where the horizon rests (fraction of the viewport height) when the
+    // ground is at that height on screen too.
+    static constexpr qreal kHorizonRest = 0.4;
+
     // An empty or unreadable path leaves no picture (nothing is drawn).
     void setImage(const QString &path);
     const QPixmap &pixmap() const { return m_pixmap; }
+    // The level's ground height (scene y) the horizon is placed against.
+    void setGroundLevel(qreal sceneY);
+    void clearGroundLevel() { m_hasGround = false; }
 
     // viewport: the viewport rectangle in pixels; scene: the scene
     // rectangle; visible: the part of the scene the viewport shows (scene
@@ -32,7 +48,11 @@ public:
         qreal zoom) const;
 
 private:
+    Placement groundedPlacement(const QRectF &viewport, const QRectF &scene, const QRectF &visible) const;
+
     QPixmap m_pixmap;
+    qreal m_groundY = 0.0;
+    bool m_hasGround = false;
 };
 
 #endif

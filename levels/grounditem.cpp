@@ -102,6 +102,15 @@ void GroundItem::completeOutline()
     m_polygon.setPolygon(QPolygonF(m_outline));
 }
 
+void GroundItem::setSurface(const QString &stripPath)
+{
+    prepareGeometryChange();
+    QVector<QPointF> corners;
+    for (const PhysicsSegment *segment : std::as_const(m_segments))
+        corners.append(QPointF(segment->ax(), segment->ay()));
+    m_surface.set(m_picture.isNull() ? stripPath : QString(), kSurfaceRow, corners);
+}
+
 void GroundItem::advance(int phase)
 {
     if (phase == 1 && m_body)
@@ -113,6 +122,10 @@ void GroundItem::advance(int phase)
 QRectF GroundItem::boundingRect() const
 {
     QRectF rect = m_polygon.boundingRect();
+    if (!m_surface.isEmpty()) {
+        const double reach = m_surface.above();
+        rect.adjust(-reach, -reach, reach, reach);
+    }
     if (!m_picture.isNull()) {
         const QRectF pictureRect(
             -m_picture.width() / 2.0, -m_picture.height() / 2.0, m_picture.width(), m_picture.height());
@@ -125,6 +138,7 @@ void GroundItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *option
 {
     if (m_picture.isNull()) {
         m_polygon.paint(painter, option, widget);
+        m_surface.paint(painter);
         return;
     }
     const int w = m_picture.width();
@@ -146,6 +160,7 @@ PhysicsItem *GroundItem::clone() const
     copy->setTypeId(typeId());
     if (m_foreground)
         copy->setForeground();
+    copy->setSurface(m_surface.path());
     copy->setVisible(isVisible());
     return copy;
 }

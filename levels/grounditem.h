@@ -1,6 +1,7 @@
 #ifndef GROUNDITEM_H
 #define GROUNDITEM_H
 
+#include "levels/surfaceband.h"
 #include "physics/physicsitem.h"
 
 #include <QGraphicsPolygonItem>
@@ -13,8 +14,9 @@ class PhysicsSegment;
 // A piece of terrain, or a static object of a level: an outline of straight
 // edges, each a PhysicsSegment on the item's own static body. The body is
 // never added to the space; moving it reindexes the item's segments. Terrain
-// is drawn as the outline polygon filled with the pack's ground texture; a
-// static object draws its picture centred on its origin instead.
+// is drawn as the outline polygon filled with the pack's ground texture and,
+// once given one, the pack's surface strip along its top edges; a static
+// object draws its picture centred on its origin instead.
 class GroundItem : public PhysicsItem
 {
 public:
@@ -37,6 +39,12 @@ public:
     // Closes the outline back to the start point when it ends elsewhere and
     // hands it to the polygon.
     void completeOutline();
+    // Lays the surface strip picture at stripPath along the completed
+    // outline's top edges (see SurfaceBand); an empty path removes it. Row
+    // kSurfaceRow of the strip lies on the outline.
+    void setSurface(const QString &stripPath);
+    const SurfaceBand &surface() const { return m_surface; }
+    static constexpr int kSurfaceRow = 12;
     void setForeground() { m_foreground = true; }
     bool isForeground() const { return m_foreground; }
 
@@ -74,6 +82,7 @@ private:
     QPixmap m_picture;
     QVector<QPointF> m_outline;
     QVector<PhysicsSegment *> m_segments;
+    SurfaceBand m_surface;
     double m_lineWidth = 0.0;
     int m_group = 0;
     int m_collisionType = 0;

@@ -3,6 +3,7 @@
 #include "datapaths.h"
 #include "dbfailure.h"
 #include "game/myscene.h"
+#include "grounditem.h"
 #include "level.h"
 #include "levellimits.h"
 #include "physics/fatalerror.h"
@@ -277,8 +278,12 @@ Level *LevelManager::LoadLevel(int levelPackNumber, int levelNumber)
 
     const QVector<PhysicsItem *> items
         = PhysicsItemHelper::loadPhysicsItems(m_physics, levelId, groundTexture(levelPackNumber));
-    for (PhysicsItem *item : items)
+    const QString surface = surfaceStrip(levelPackNumber);
+    for (PhysicsItem *item : items) {
+        if (item->physicsItemType() == PhysicsItem::KindTerrain)
+            static_cast<GroundItem *>(item)->setSurface(surface);
         level->addPhysicsItem(item);
+    }
     // Placing static objects moved their outlines away from the origin.
     level->dropStaleIndexEntries();
 
@@ -293,6 +298,15 @@ QString LevelManager::groundTexture(int levelPackNumber) const
         return QStringLiteral(":/images/groundtexture_305.jpg");
     if (levelPackNumber == 2)
         return QStringLiteral(":/images/groundtexture_306.jpg");
+    return QString();
+}
+
+QString LevelManager::surfaceStrip(int levelPackNumber) const
+{
+    if (levelPackNumber == 1)
+        return QStringLiteral(":/images/surface_305.png");
+    if (levelPackNumber == 2)
+        return QStringLiteral(":/images/surface_306.png");
     return QString();
 }
 
@@ -417,7 +431,8 @@ QString LevelManager::playerSetting(const QString &name)
 void LevelManager::setPlayerSetting(const QString &name, const QString &value)
 {
     QSqlQuery query(m_database);
-    if (!query.prepare(QStringLiteral("INSERT OR REPLACE INTO result.playersetting (name, value) VALUES (?, ?)")))
+    if (!query.prepare(
+            QStringLiteral("INSERT OR REPLACE INTO result.playersetting (name, value) VALUES (?, ?)")))
         dbFailure("Error preparing player-setting update:", query);
     query.addBindValue(name);
     query.addBindValue(value);
@@ -431,4 +446,49 @@ QString LevelManager::backgroundImage(int levelPackNumber) const
     if (levelPackNumber == 2)
         return QStringLiteral(":/images/levelpack2bg.jpg");
     return QStringLiteral(":/images/levelpack1bg.jpg");
+}
+
+// --- Display names ------------------------------------------------------------
+
+namespace {
+// The first column of the first row of a lookup, or a null variant. A file
+// without the names (written before they were added) fails to prepare; that
+// is no error, the names are just missing.
+QVariant lookUp(const QSqlDatabase &db, const QString &statement, const QVariantList &values)
+{
+    QSqlQuery query(db);
+    if (!query.prepare(statement))
+        return QVariant();
+    for (const QVariant &v : values)
+        query.addBindValue(v);
+    if (!query.exec() || !query.next())
+        return QVariant();
+    return query.value(0);
+}
+} // namespace
+
+QString LevelManager::levelName(int levelPackNumber, int levelNumber) const
+{
+    return lookUp(m_database,
+        QStringLiteral("SELECT name FROM level WHERE levelpack_number = ? AND level_number = ? "
+                       "ORDER BY id DESC LIMIT 1"),
+        {levelPackNumber, levelNumber})
+        .toString();
+}
+
+QString LevelManager::packName(int levelPackNumber) const
+{
+    return lookUp(
+        m_database, QStringLiteral("SELECT name FROM levelpack WHERE number = ?"), {levelPackNumber})
+        .toString();
+}
+
+double LevelManager::bestTime(int levelPackNumber, int levelNumber) const
+{
+    return lookUp(m_database,
+        QStringLiteral("SELECT levelresult.besttime FROM level JOIN result.levelresult levelresult ON "
+                       "level.id = levelresult.level_id WHERE levelpack_number = ? AND level_number = ? "
+                       "ORDER BY level.id DESC LIMIT 1"),
+        {levelPackNumber, levelNumber})
+        .toDouble();
 }

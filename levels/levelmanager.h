@@ -50,6 +50,12 @@ public:
     QString playerSetting(const QString &name);
     void setPlayerSetting(const QString &name, const QString &value);
     QString backgroundImage(int levelPackNumber) const;
+    // Display names kept in levels.db beside the level data. Empty when the
+    // level or pack is unknown or the file predates the names.
+    QString levelName(int levelPackNumber, int levelNumber) const;
+    QString packName(int levelPackNumber) const;
+    // The player's best time of a level in seconds; 0 when never finished.
+    double bestTime(int levelPackNumber, int levelNumber) const;
 
     int currentLevelPack() const { return m_currentLevelPack; }
     int currentLevelNumber() const { return m_currentLevelNumber; }
@@ -60,6 +66,8 @@ public:
 private:
     void completeResultsDb();
     QString groundTexture(int levelPackNumber) const;
+    // The strip laid along the terrain's top edges (grass, rock crust).
+    QString surfaceStrip(int levelPackNumber) const;
 
     Physics *m_physics;
     MyScene *m_scene;

@@ -4,9 +4,10 @@
 #include "submenu.h"
 
 #include <QFont>
-#include <QStaticText>
+#include <QStringList>
 
-// Panel with the game's name, publisher, version and web address.
+// Panel with the game's name, publisher, version and web address, the
+// fonts' licence credit, where the player's progress is kept and the keys.
 class InfoMenu : public SubMenu
 {
     Q_OBJECT
@@ -15,7 +16,9 @@ public:
 
     void paint(QPainter *painter) override;
 
-    // The four text lines in drawing order.
+    // The results file named under "progress"; empty leaves that line out.
+    void setProgressPath(const QString &path);
+    // The text lines in drawing order (the title first).
     QStringList lines() const;
 
 protected:
@@ -24,10 +27,7 @@ protected:
 private:
     QFont m_titleFont;
     QFont m_textFont;
-    QStaticText m_title;
-    QStaticText m_publisher;
-    QStaticText m_version;
-    QStaticText m_webAddress;
+    QString m_progressPath;
 };
 
 #endif

@@ -2,6 +2,7 @@
 
 #include "app/gamewindow.h"
 #include "buttonpixmap.h"
+#include "menutext.h"
 #include "numberdisplay.h"
 
 #include <QKeyEvent>
@@ -10,31 +11,43 @@
 
 namespace {
 constexpr int kMenuWidth = 356;
-constexpr int kMenuHeight = 218;
-constexpr int kHiddenY = -250;
+constexpr int kMenuHeight = 264;
+constexpr int kHiddenY = -296;
 constexpr int kOffsetY = 20;
 // Narrow screens (width in pixels below this) get the panel a little lower.
 constexpr int kNarrowScreenWidth = 600;
 constexpr int kNarrowVisibleShift = 17;
-constexpr int kNarrowHiddenY = -280;
+constexpr int kNarrowHiddenY = -326;
 constexpr int kNarrowOffsetY = 37;
 constexpr int kShowMs = 500;
 constexpr int kHideMs = 350;
 
 constexpr qreal kButtonSize = 64;
-constexpr qreal kButtonY = 140;
+constexpr qreal kButtonY = 184;
 constexpr qreal kNextX = 20;
 constexpr qreal kResetX = 104;
 constexpr qreal kMenuX = 188;
 constexpr qreal kExitX = 272;
 
 // Number display areas (x, y, width, height).
+// The three rows (run time, best, difference) hold their labels in the
+// panel picture.
 constexpr QRectF kLevelNumberRect(208, 10, 150, 80);
-constexpr QRectF kBestTimeRect(80, 60, 150, 80);
-constexpr QRectF kTimeDiffRect(80, 100, 150, 80);
+constexpr QRectF kRunTimeRect(80, 66, 150, 80);
+constexpr QRectF kBestTimeRect(80, 94, 150, 80);
+constexpr QRectF kTimeDiffRect(80, 122, 150, 80);
 
-constexpr QPoint kStarPos(275, 60);
-constexpr QPoint kMedalPos(22, 45);
+constexpr QPoint kStarPos(275, 80);
+constexpr QPoint kMedalPos(22, 74);
+
+// Text lines: the level's name under the title band, the next medal's time
+// above the buttons (rectangles in panel pixels).
+constexpr QRectF kNameRect(16, 46, 318, 22);
+constexpr QRectF kNextMedalRect(16, 158, 318, 20);
+constexpr int kNamePixelSize = 15;
+constexpr int kNextMedalPixelSize = 12;
+const QColor kNameColour(42, 34, 48);
+const QColor kNextMedalColour(110, 70, 20);
 
 enum Status { NotFinished = 0, Gold = 1, Silver = 2, Bronze = 3, NoMedal = 4 };
 } // namespace
@@ -81,12 +94,26 @@ LevelCompletedMenu::LevelCompletedMenu(QWidget *parent)
     };
     m_levelNumberDisplay = display(kLevelNumberRect, false, false);
     m_levelNumberDisplay->setLeftAligned(true);
+    m_runTime = display(kRunTimeRect, true, false);
     m_bestTime = display(kBestTimeRect, true, false);
     m_timeDiff = display(kTimeDiffRect, true, true);
 
     setUpSliding(kShowMs, kHideMs);
     connect(m_showAnimation, &QPropertyAnimation::finished, this, &LevelCompletedMenu::showMenuFinished);
     connect(m_hideAnimation, &QPropertyAnimation::finished, this, &LevelCompletedMenu::hideMenuFinished);
+}
+
+void LevelCompletedMenu::setRunDetails(
+    const QString &levelName, qreal runTime, int nextMedal, qreal nextMedalTime)
+{
+    m_levelName = levelName;
+    m_runTime->setValue(runTime);
+    if (runTime <= 0)
+        m_runTime->setDash();
+    const QString medal = medalName(nextMedal);
+    m_nextMedalText = medal.isEmpty() || nextMedalTime <= 0
+        ? QString()
+        : tr("Next: %1 in %2").arg(medal, formatRunTime(nextMedalTime));
 }
 
 void LevelCompletedMenu::showMenu(int levelNumber, qreal bestTime, int showTimeDiff, qreal timeDiff,
@@ -190,6 +217,16 @@ const QPixmap *LevelCompletedMenu::statusPixmap() const
 void LevelCompletedMenu::paint(QPainter *painter)
 {
     MenuWidget::paint(painter);
+    painter->setPen(kNameColour);
+    painter->setFont(menuFont(kNamePixelSize, true));
+    painter->drawText(kNameRect, Qt::AlignCenter,
+        painter->fontMetrics().elidedText(m_levelName, Qt::ElideRight, int(kNameRect.width())));
+    if (!m_nextMedalText.isEmpty()) {
+        painter->setPen(kNextMedalColour);
+        painter->setFont(menuFont(kNextMedalPixelSize, true));
+        painter->drawText(kNextMedalRect, Qt::AlignCenter, m_nextMedalText);
+    }
+    m_runTime->paint(painter);
     m_bestTime->paint(painter);
     m_timeDiff->paint(painter);
     m_levelNumberDisplay->paint(painter);

@@ -8,9 +8,10 @@
 class ButtonPixmap;
 class NumberDisplay;
 
-// Results panel after a run, finished or failed: level number, best time,
-// difference to the previous best, the medal (or the failed mark) and a star
-// for a new record; next level, retry, main menu and exit.
+// Results panel after a run, finished or failed: level number and name, the
+// run's time, the best time, the difference to the previous best (each row
+// labelled), the medal (or the failed mark), a star for a new record and the
+// time the next better medal takes; next level, retry, main menu and exit.
 class LevelCompletedMenu : public MenuWidget
 {
     Q_OBJECT
@@ -29,10 +30,19 @@ public:
     ButtonPixmap *resetButton() const { return m_reset; }
     ButtonPixmap *menuButton() const { return m_menu; }
     ButtonPixmap *exitButton() const { return m_exit; }
+    NumberDisplay *runTimeDisplay() const { return m_runTime; }
     NumberDisplay *bestTimeDisplay() const { return m_bestTime; }
+    QString levelName() const { return m_levelName; }
+    // E.g. "Next: Silver in 14.0 s"; empty when there is no better medal.
+    QString nextMedalText() const { return m_nextMedalText; }
     NumberDisplay *timeDiffDisplay() const { return m_timeDiff; }
     NumberDisplay *levelNumberDisplay() const { return m_levelNumberDisplay; }
     bool isNewRecord() const { return m_isNewRecord; }
+
+    // What the next showMenu() shows beside the numbers: the level's name,
+    // the run's time (0 for a run that did not finish: a dash) and the next
+    // better medal (1 gold, 2 silver, 3 bronze; 0 none) with its time.
+    void setRunDetails(const QString &levelName, qreal runTime, int nextMedal, qreal nextMedalTime);
 
 signals:
     void reset();
@@ -77,10 +87,13 @@ private:
     ButtonPixmap *m_reset;
     ButtonPixmap *m_menu;
     ButtonPixmap *m_exit;
+    NumberDisplay *m_runTime;
     NumberDisplay *m_bestTime;
     NumberDisplay *m_timeDiff;
     NumberDisplay *m_levelNumberDisplay;
     bool m_lastLevelOfLevelpack = false;
+    QString m_levelName;
+    QString m_nextMedalText;
 };
 
 #endif

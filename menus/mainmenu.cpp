@@ -6,11 +6,13 @@
 #include "infomenu.h"
 #include "levels/level.h"
 #include "levels/levelmanager.h"
+#include "menutext.h"
 #include "physics/fatalerror.h"
 #include "projectinfo.h"
 
 #include <QDesktopServices>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPropertyAnimation>
 #include <QUrl>
@@ -26,10 +28,17 @@ constexpr int kSmallScreenHeight = 350;
 constexpr int kHiddenY = -401;
 constexpr int kSmallHiddenY = -421;
 constexpr int kSmallScreenLift = 9;
-constexpr qreal kGridTop = 12;
-constexpr qreal kRowStep = 65;
-constexpr qreal kSmallGridTop = 26;
-constexpr qreal kSmallRowStep = 61;
+constexpr qreal kGridTop = 36;
+constexpr qreal kRowStep = 57;
+constexpr qreal kSmallGridTop = 38;
+constexpr qreal kSmallRowStep = 56;
+
+// Caption line over the grid in the level view: the pack's name on the
+// left, the shown level's number, name and best time on the right.
+constexpr QRectF kCaptionRect(26, 12, 427, 22);
+constexpr int kCaptionPixelSize = 14;
+const QColor kCaptionColour(42, 34, 48);
+const QColor kCaptionLevelColour(110, 70, 20);
 
 // Level grid: 54 x 54 buttons, 75 apart, six to a row.
 constexpr qreal kLevelButtonSize = 54;
@@ -56,14 +65,8 @@ constexpr qreal kCurrentLevelStartX = 84;
 // The current-level picture sits a little left of its slot.
 constexpr qreal kCurrentLevelNudge = 2;
 
-// Level numbers over the level buttons, offsets from the picture's corner.
+// Level numbers over the level buttons: top offset from the picture's corner.
 constexpr qreal kNumberY = 18;
-constexpr qreal kOneDigitX = 19;
-constexpr qreal kOneDigitXFor1 = 17;
-constexpr qreal kOneDigitXFor7 = 18;
-constexpr qreal kTwoDigitX = 11;
-constexpr qreal kTwoDigitXNarrow = 9; // 10 and 14 ... 18
-constexpr qreal kSecondDigitStep = 16;
 constexpr int kMaxLevelNumber = 99;
 
 enum Status { Gold = 1, Silver = 2, Bronze = 3 };
@@ -104,6 +107,8 @@ MainMenu::MainMenu(LevelManager *levelManager, bool soundsEnabled, QWidget *pare
         connect(pack, &ButtonPixmap::released, this, &MainMenu::levelPackButtonPressed);
 
     createBottomRow(soundsEnabled);
+    // Hovering a level button names the level in the caption.
+    setMouseTracking(true);
 
     setUpSliding(kShowMs, kHideMs);
     connect(m_hideAnimation, &QPropertyAnimation::finished, this, &MainMenu::hideMenuFinished);
@@ -111,6 +116,8 @@ MainMenu::MainMenu(LevelManager *levelManager, bool soundsEnabled, QWidget *pare
     m_helpMenu = new HelpMenu(parent);
     connect(m_helpMenu, &HelpMenu::ok, this, &MainMenu::helpFinished);
     m_infoMenu = new InfoMenu(parent);
+    if (m_levelManager)
+        m_infoMenu->setProgressPath(m_levelManager->resultsDbPath());
     connect(m_infoMenu, &InfoMenu::ok, this, &MainMenu::infoFinished);
 }
 
@@ -236,6 +243,8 @@ void MainMenu::showLevelPackView()
 void MainMenu::showLevelView(bool openedFromLevel)
 {
     m_levelView = true;
+    m_packName = m_levelManager->packName(m_levelPackNumber);
+    m_hoveredLevel = 0;
     setBackground(QStringLiteral(":images/mainmenu.png"));
 
     const int frontier = m_levelManager->frontierLevel(m_levelPackNumber);
@@ -292,31 +301,65 @@ void MainMenu::showLevelView(bool openedFromLevel)
 
 QVector<NumberDisplay::Glyph> MainMenu::levelNumberGlyphs(int number, qreal x, qreal y)
 {
-    QVector<NumberDisplay::Glyph> glyphs;
-    const int top = int(y + kNumberY);
     if (number < 1)
-        return glyphs;
-    if (number < 10) {
-        const qreal dx = number == 1 ? kOneDigitXFor1 : number == 7 ? kOneDigitXFor7 : kOneDigitX;
-        glyphs.append({number, QPoint(int(x + dx), top)});
-        return glyphs;
-    }
-    int tens = number / 10;
-    int ones = number % 10;
+        return {};
     if (number > kMaxLevelNumber) {
         qDebug("invalid number: %d", number);
-        tens = ones = 9;
+        number = kMaxLevelNumber;
     }
-    const bool narrow = number == 10 || (number >= 14 && number <= 18);
-    const qreal first = x + (narrow ? kTwoDigitXNarrow : kTwoDigitX);
-    glyphs.append({tens, QPoint(int(first), top)});
-    glyphs.append({ones, QPoint(int(first + kSecondDigitStep), top)});
-    return glyphs;
+    const QVector<int> digits = number < 10 ? QVector<int> {number} : QVector<int> {number / 10, number % 10};
+    // Centred on the button by the digits' ink.
+    const int width = NumberDisplay::inkWidth(digits);
+    return NumberDisplay::setGlyphs(digits, int(x + (kLevelButtonSize - width) / 2.0), int(y + kNumberY));
+}
+
+int MainMenu::captionLevel() const
+{
+    return m_hoveredLevel > 0 ? m_hoveredLevel : m_levelNumber;
+}
+
+QString MainMenu::levelCaption() const
+{
+    const int number = captionLevel();
+    if (!m_levelView || number < 1 || !m_levelManager)
+        return QString();
+    const QString name = m_levelManager->levelName(m_levelPackNumber, number);
+    const QString best = formatRunTime(m_levelManager->bestTime(m_levelPackNumber, number));
+    return name.isEmpty() ? tr("%1 - best %2").arg(number).arg(best)
+                          : tr("%1 %2 - best %3").arg(number).arg(name, best);
+}
+
+void MainMenu::paintCaption(QPainter *painter) const
+{
+    painter->setFont(menuFont(kCaptionPixelSize, true));
+    painter->setPen(kCaptionColour);
+    painter->drawText(kCaptionRect, Qt::AlignLeft | Qt::AlignVCenter, m_packName);
+    const int packWidth = painter->fontMetrics().horizontalAdvance(m_packName + QStringLiteral("  "));
+    painter->setPen(kCaptionLevelColour);
+    painter->drawText(kCaptionRect, Qt::AlignRight | Qt::AlignVCenter,
+        painter->fontMetrics().elidedText(
+            levelCaption(), Qt::ElideRight, int(kCaptionRect.width()) - packWidth));
+}
+
+void MainMenu::mouseMoveEvent(QMouseEvent *e)
+{
+    int hovered = 0;
+    for (const ButtonPixmap *button : std::as_const(m_levelButtons)) {
+        if (button->isVisible() && button->contains(e->position()))
+            hovered = button->buttonId();
+    }
+    if (hovered != m_hoveredLevel) {
+        m_hoveredLevel = hovered;
+        update();
+    }
+    MenuWidget::mouseMoveEvent(e);
 }
 
 void MainMenu::paint(QPainter *painter)
 {
     painter->drawPixmap(rect(), background());
+    if (m_levelView)
+        paintCaption(painter);
     for (const ButtonPixmap *button : buttons()) {
         button->paint(painter);
         if (!button->isVisible() || button->buttonId() <= 0)

@@ -68,6 +68,13 @@ public:
     ButtonPixmap *helpButton() const { return m_help; }
     ButtonPixmap *socialButton() const { return m_social; }
 
+    // The pack's name and the caption of the level the pointer rests on (or
+    // else the one the menu offers: frontier or current), "7 Ball pit -
+    // best 12.3 s"; both shown over the grid in the level view.
+    QString packName() const { return m_packName; }
+    QString levelCaption() const;
+    int captionLevel() const;
+
     // Where the digits of a level number go over a button whose picture's
     // top-left corner is at (x, y).
     static QVector<NumberDisplay::Glyph> levelNumberGlyphs(int number, qreal x, qreal y);
@@ -98,6 +105,7 @@ public slots:
 
 protected:
     void keyPressEvent(QKeyEvent *e) override;
+    void mouseMoveEvent(QMouseEvent *e) override;
 
 private slots:
     void nextLevelAction();
@@ -116,6 +124,7 @@ private:
     void createBottomRow(bool soundsEnabled);
     void showLevelPackView();
     void showLevelView(bool openedFromLevel);
+    void paintCaption(QPainter *painter) const;
 
     QPixmap m_digits;
     QVector<ButtonPixmap *> m_levelButtons;
@@ -134,6 +143,8 @@ private:
     int m_levelNumber = 0;
     QList<ButtonPixmap *> m_levelPackButtons;
     bool m_levelView = false;
+    QString m_packName;
+    int m_hoveredLevel = 0; // level button under the pointer, 0 none
 };
 
 #endif

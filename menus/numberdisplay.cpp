@@ -1,6 +1,7 @@
 #include "numberdisplay.h"
 
 #include <QDebug>
+#include <QImage>
 #include <QPainter>
 
 #include <cmath>
@@ -27,15 +28,48 @@ constexpr int kSignSourceShift = 15;
 
 // Layout, pixels: glyph top below the rectangle's top; every character is
 // counted 16 wide for right alignment, which leaves a margin on the right.
+// Glyphs are set by their ink (the opaque columns of their cell in the
+// strip) with kGlyphGap pixels between neighbours, so that "10" reads as one
+// number however narrow the "1" is.
 constexpr qreal kGlyphTopOffset = 10;
-constexpr qreal kNominalCharWidth = 16;
 constexpr qreal kRightMargin = 10;
-constexpr qreal kDigitAdvance = 17;
-constexpr qreal kDotAdvance = 10;
-constexpr qreal kColonBackStep = 2;
-constexpr qreal kColonAdvance = 12;
-constexpr qreal kPlusAdvance = 17;
-constexpr qreal kMinusAdvance = 12;
+constexpr int kGlyphGap = 1;
+// A column belongs to the ink when a pixel in it is at least this opaque.
+constexpr int kInkAlpha = 40;
+
+struct Ink
+{
+    int left = 0; // first ink column, relative to the glyph's source rectangle
+    int width = 0;
+};
+
+// Ink extents of every glyph, measured once from the strip; a glyph without
+// ink (or no strip at all) keeps its whole cell.
+const Ink &glyphInk(int index)
+{
+    static const QVector<Ink> inks = [] {
+        QVector<Ink> result(NumberDisplay::GlyphCount);
+        const QImage strip
+            = QImage(QStringLiteral(":/images/numbers.png")).convertToFormat(QImage::Format_ARGB32);
+        for (int i = 0; i < NumberDisplay::GlyphCount; ++i) {
+            const QRect cell = NumberDisplay::glyphSourceRect(i);
+            int first = -1;
+            int last = -1;
+            for (int x = cell.left(); x <= cell.right(); ++x) {
+                for (int y = cell.top(); y <= cell.bottom() && !strip.isNull(); ++y) {
+                    if (strip.valid(x, y) && qAlpha(strip.pixel(x, y)) >= kInkAlpha) {
+                        first = first < 0 ? x : first;
+                        last = x;
+                        break;
+                    }
+                }
+            }
+            result[i] = first < 0 ? Ink {0, cell.width()} : Ink {first - cell.left(), last - first + 1};
+        }
+        return result;
+    }();
+    return inks[qBound(0, index, int(NumberDisplay::GlyphCount) - 1)];
+}
 } // namespace
 
 NumberDisplay::NumberDisplay(
@@ -124,31 +158,42 @@ QVector<NumberDisplay::Glyph> NumberDisplay::layout() const
     if (!m_visible || length == 0)
         return glyphs;
 
-    const qreal y = m_y + kGlyphTopOffset;
-    qreal x = m_leftAligned ? m_x : m_x + m_width - kNominalCharWidth * length - kRightMargin;
-    auto put = [&](int index) { glyphs.append({index, QPoint(int(x), int(y))}); };
+    QVector<int> indexes;
     for (int i = 0; i < length; ++i) {
         const char c = m_text[i];
-        if (c >= '0' && c <= '9') {
-            put(c - '0');
-            x += kDigitAdvance;
-        } else if (c == '.') {
-            put(GlyphDot);
-            x += kDotAdvance;
-        } else if (c == ':') {
-            x -= kColonBackStep;
-            put(GlyphColon);
-            x += kColonAdvance;
-        } else if (c == '+') {
-            put(GlyphPlus);
-            x += kPlusAdvance;
-        } else if (c == '-') {
-            put(GlyphMinus);
-            x += kMinusAdvance;
-        } else {
+        const int index = (c >= '0' && c <= '9') ? c - '0'
+            : c == '.'                           ? int(GlyphDot)
+            : c == ':'                           ? int(GlyphColon)
+            : c == '+'                           ? int(GlyphPlus)
+            : c == '-'                           ? int(GlyphMinus)
+                                                 : -1;
+        if (index < 0) {
             qWarning("NumberDisplay::invalid character '%c',numbers '%s'", c, m_text);
             break;
         }
+        indexes.append(index);
+    }
+    const int y = int(m_y + kGlyphTopOffset);
+    const int left = int(m_leftAligned ? m_x : m_x + m_width - kRightMargin - inkWidth(indexes));
+    return setGlyphs(indexes, left, y);
+}
+
+int NumberDisplay::inkWidth(const QVector<int> &indexes)
+{
+    int width = 0;
+    for (int index : indexes)
+        width += glyphInk(index).width;
+    return indexes.isEmpty() ? 0 : width + kGlyphGap * int(indexes.size() - 1);
+}
+
+QVector<NumberDisplay::Glyph> NumberDisplay::setGlyphs(const QVector<int> &indexes, int left, int top)
+{
+    QVector<Glyph> glyphs;
+    int x = left;
+    for (int index : indexes) {
+        const Ink &ink = glyphInk(index);
+        glyphs.append({index, QPoint(x - ink.left, top)});
+        x += ink.width + kGlyphGap;
     }
     return glyphs;
 }

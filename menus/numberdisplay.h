@@ -12,7 +12,7 @@
 class QPainter;
 
 // Level numbers, times and time differences drawn with the bitmap digit strip
-// ":/images/numbers.png" (14 glyphs: 0-9 . : + -). The owner formats a value
+// ":/images/numbers.png" (14 glyphs: 0-9 . : + -), set by the glyphs' ink. The owner formats a value
 // with setValue() and paints the display with its own painter later on.
 class NumberDisplay : public QObject
 {
@@ -59,6 +59,10 @@ public:
     // Source rectangle of a glyph in the digit strip; a null rectangle (and
     // a debug message) for an index outside 0 ... 13.
     static QRect glyphSourceRect(int index);
+    // Width in pixels of glyphs set side by side by their ink, and their
+    // drawing positions when the first one's ink starts at x = left.
+    static int inkWidth(const QVector<int> &indexes);
+    static QVector<Glyph> setGlyphs(const QVector<int> &indexes, int left, int top);
 
     // Room for the longest text the clamps allow ("+166:40.0") and its NUL.
     static constexpr int kTextCapacity = 10;

@@ -24,6 +24,20 @@ GroundItem *rectangle(Physics *physics, bool closingVertex, const QString &textu
     item->completeOutline();
     return item;
 }
+// The scene area (0, 0, size) with the item in it, drawn on white.
+QImage rendered(GroundItem *item, const QSize &size)
+{
+    QImage image(size, QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    QGraphicsScene scene;
+    scene.addItem(item);
+    QPainter painter(&image);
+    const QRectF area(QPointF(0, 0), QSizeF(size));
+    scene.render(&painter, area, area);
+    painter.end();
+    scene.removeItem(item);
+    return image;
+}
 } // namespace
 
 class TestGroundItem : public QObject
@@ -74,14 +88,7 @@ private slots:
         QCOMPARE(item->polygonItem().pen().style(), Qt::NoPen);
         QCOMPARE(item->polygonItem().brush().color(), QColor(221, 131, 23));
         QCOMPARE(item->polygonItem().brush().style(), Qt::SolidPattern);
-        QImage image(120, 60, QImage::Format_ARGB32);
-        image.fill(Qt::white);
-        QGraphicsScene scene;
-        scene.addItem(item.data());
-        QPainter painter(&image);
-        scene.render(&painter, QRectF(0, 0, 120, 60), QRectF(0, 0, 120, 60));
-        painter.end();
-        scene.removeItem(item.data());
+        const QImage image = rendered(item.data(), QSize(120, 60));
         QCOMPARE(image.pixelColor(50, 25), QColor(221, 131, 23));
         QCOMPARE(image.pixelColor(110, 25), QColor(Qt::white));
     }
@@ -97,6 +104,82 @@ private slots:
         QScopedPointer<GroundItem> item(rectangle(&physics, false, path));
         QCOMPARE(item->polygonItem().brush().texture().size(), QSize(8, 8));
         QCOMPARE(item->polygonItem().pen().style(), Qt::NoPen);
+    }
+
+    // A strip of one colour laid on a box with a ledge: the top edges get
+    // it (inside the ground, down to the strip's depth), the walls and the
+    // underside do not, and the collision outline stays as it was.
+    void surfaceStripOnTopEdgesOnly()
+    {
+        QTemporaryDir dir;
+        constexpr int kDepth = 20;
+        QImage strip(16, GroundItem::kSurfaceRow + kDepth, QImage::Format_ARGB32);
+        strip.fill(QColor(255, 0, 0));
+        const QString stripPath = dir.filePath("strip.png");
+        QVERIFY(strip.save(stripPath));
+        Physics physics(450);
+        // A block 200 wide whose right half overhangs a cut-out: its top
+        // (y 40), a wall down, the underside of the overhang (y 100) back to
+        // x 100, a wall down to y 160 and back along the bottom.
+        QScopedPointer<GroundItem> item(new GroundItem(&physics, 0, 40, 0.0, QString(), QString()));
+        for (const QPointF p :
+            {QPointF(200, 40), QPointF(200, 100), QPointF(100, 100), QPointF(100, 160), QPointF(0, 160)})
+            item->addPoint(p, true);
+        item->completeOutline();
+        QVector<QPointF> before;
+        for (const PhysicsSegment *s : item->segments())
+            before << QPointF(s->ax(), s->ay()) << QPointF(s->bx(), s->by());
+        item->setSurface(stripPath);
+        QVector<QPointF> after;
+        for (const PhysicsSegment *s : item->segments())
+            after << QPointF(s->ax(), s->ay()) << QPointF(s->bx(), s->by());
+        QCOMPARE(after, before);
+        QCOMPARE(item->surface().pieces().size(), 1);
+
+        const QImage image = rendered(item.data(), QSize(240, 200));
+        const QColor red(255, 0, 0);
+        const QColor fill(221, 131, 23);
+        // Under the top edge, across its whole length.
+        for (int x : {5, 100, 195})
+            QCOMPARE(image.pixelColor(x, 40 + kDepth / 2), red);
+        // Deeper than the strip: the ground fill.
+        QCOMPARE(image.pixelColor(50, 40 + kDepth + 5), fill);
+        // Along the overhang's underside and along the walls: no strip.
+        QCOMPARE(image.pixelColor(150, 100 - 3), fill);
+        QCOMPARE(image.pixelColor(200 - 3, 75), fill);
+        QCOMPARE(image.pixelColor(100 - 3, 130), fill);
+        QCOMPARE(image.pixelColor(50, 160 - 3), fill);
+        // Above the edge: the strip's upper rows, outside the ground.
+        QCOMPARE(image.pixelColor(100, 40 - GroundItem::kSurfaceRow / 2), red);
+        // Nothing beyond the right wall, where the top edge ends.
+        QCOMPARE(image.pixelColor(205, 40 + kDepth / 2), QColor(Qt::white));
+    }
+
+    // Neighbouring top edges share their corner points at every depth: no
+    // gap opens over a crest and the strips do not cross in a dip.
+    void surfaceStripJoinsAtCorners()
+    {
+        // A crest at (100, 0) and a dip at (200, 30), then walls and bottom.
+        const QVector<QPointF> outline = {QPointF(0, 30), QPointF(100, 0), QPointF(200, 30), QPointF(300, 0),
+            QPointF(300, 200), QPointF(0, 200)};
+        const QVector<SurfaceBand::Piece> pieces = SurfaceBand::build(outline, 10, 20);
+        QCOMPARE(pieces.size(), 3);
+        for (int i = 0; i + 1 < pieces.size(); ++i) {
+            // Quad corners: start top, end top, end bottom, start bottom.
+            QCOMPARE(pieces[i].quad[1], pieces[i + 1].quad[0]);
+            QCOMPARE(pieces[i].quad[2], pieces[i + 1].quad[3]);
+        }
+        // The run's ends lie on the walls' lines (x 0 and x 300).
+        QVERIFY(qAbs(pieces.first().quad[0].x()) < 1e-9);
+        QVERIFY(qAbs(pieces.first().quad[3].x()) < 1e-9);
+        QVERIFY(qAbs(pieces.last().quad[1].x() - 300) < 1e-9);
+        QVERIFY(qAbs(pieces.last().quad[2].x() - 300) < 1e-9);
+        // The strip flows on across the crest: on the second edge, strip
+        // column "length of the first edge" lies on the crest.
+        QVERIFY(
+            QLineF(pieces[1].stripToItem.map(QPointF(QLineF(0, 30, 100, 0).length(), 10)), QPointF(100, 0))
+                .length()
+            < 1e-9);
     }
 
     void collisionAttributesReachEverySegment()

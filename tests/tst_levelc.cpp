@@ -204,6 +204,67 @@ private slots:
         QVERIFY2(
             r.standardError.contains("field id: id 1005 is already used by"), qPrintable(r.standardError));
     }
+
+    // The names the game shows: the level's from its source, the packs'
+    // from the pack list, in places a reader of the original layout skips.
+    void writesLevelAndPackNames()
+    {
+        QTemporaryDir dir;
+        write(dir.filePath("types.json"), json(catalogue()));
+        write(dir.filePath("a.json"), json(level()));
+        write(dir.filePath("packs.json"), R"({"packs": [{"number": 1, "name": " Farmland "}]})");
+        const auto r = TestSupport::runProcess(kCompiler,
+            {"--packs", dir.filePath("packs.json"), "--objecttypes", dir.filePath("types.json"), "--output",
+                dir.filePath("out.db"), dir.filePath("a.json")});
+        QCOMPARE(r.exitCode, 0);
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "names");
+            db.setDatabaseName(dir.filePath("out.db"));
+            QVERIFY(db.open());
+            QSqlQuery q(db);
+            QVERIFY(q.exec("SELECT name FROM level WHERE id = 1005"));
+            QVERIFY(q.next());
+            QCOMPARE(q.value(0).toString(), QString("Bad one"));
+            QVERIFY(q.exec("SELECT number, name FROM levelpack"));
+            QVERIFY(q.next());
+            QCOMPARE(q.value(0).toInt(), 1);
+            QCOMPARE(q.value(1).toString(), QString("Farmland"));
+            QVERIFY(!q.next());
+        }
+        QSqlDatabase::removeDatabase("names");
+    }
+
+    void rejectsBadPackLists_data()
+    {
+        QTest::addColumn<QByteArray>("packs");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no list") << QByteArray(R"({"packs": 3})") << "field packs: must be a list of packs";
+        QTest::newRow("empty name") << QByteArray(R"({"packs": [{"number": 1, "name": " "}]})")
+                                    << "field packs[0].name: a pack needs a name";
+        QTest::newRow("twice") << QByteArray(
+            R"({"packs": [{"number": 2, "name": "A"}, {"number": 2, "name": "B"}]})")
+                               << "field packs[1].number: pack 2 is named twice";
+        QTest::newRow("unknown key") << QByteArray(R"({"packs": [{"number": 1, "name": "A", "title": "B"}]})")
+                                     << "packs[0].title";
+    }
+
+    void rejectsBadPackLists()
+    {
+        QFETCH(QByteArray, packs);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        write(dir.filePath("types.json"), json(catalogue()));
+        write(dir.filePath("a.json"), json(level()));
+        write(dir.filePath("packs.json"), packs);
+        const auto r = TestSupport::runProcess(kCompiler,
+            {"--packs", dir.filePath("packs.json"), "--objecttypes", dir.filePath("types.json"), "--output",
+                dir.filePath("out.db"), dir.filePath("a.json")});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(
+            r.standardError.startsWith("levelc: " + dir.filePath("packs.json")), qPrintable(r.standardError));
+        QVERIFY2(r.standardError.contains(message), qPrintable(r.standardError));
+        QVERIFY(!QFile::exists(dir.filePath("out.db")));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestLevelc)

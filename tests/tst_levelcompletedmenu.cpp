@@ -6,6 +6,7 @@
 #include "menus/numberdisplay.h"
 #include "menutesting.h"
 
+#include <QPainter>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -47,18 +48,19 @@ private slots:
     // 528 wide, so narrow: resting 17 below half the free height, 155 + 17.
     void layout()
     {
-        QCOMPARE(m_menu->geometry(), QRect(86, 172, 356, 218));
+        QCOMPARE(m_menu->geometry(), QRect(86, 149, 356, 264));
         QVERIFY(m_menu->isHidden());
         QCOMPARE(animation(m_menu, "showAnimation")->duration(), 500);
         QCOMPARE(animation(m_menu, "hideAnimation")->duration(), 350);
-        QCOMPARE(animation(m_menu, "showAnimation")->startValue().toInt(), -280);
-        QCOMPARE(animation(m_menu, "showAnimation")->endValue().toInt(), 172);
-        QCOMPARE(m_menu->bestTimeDisplay()->rect(), QRectF(80, 60, 150, 80));
-        QCOMPARE(m_menu->timeDiffDisplay()->rect(), QRectF(80, 100, 150, 80));
+        QCOMPARE(animation(m_menu, "showAnimation")->startValue().toInt(), -326);
+        QCOMPARE(animation(m_menu, "showAnimation")->endValue().toInt(), 149);
+        QCOMPARE(m_menu->runTimeDisplay()->rect(), QRectF(80, 66, 150, 80));
+        QCOMPARE(m_menu->bestTimeDisplay()->rect(), QRectF(80, 94, 150, 80));
+        QCOMPARE(m_menu->timeDiffDisplay()->rect(), QRectF(80, 122, 150, 80));
         QCOMPARE(m_menu->levelNumberDisplay()->rect(), QRectF(208, 10, 150, 80));
         QVERIFY(m_menu->levelNumberDisplay()->isLeftAligned());
-        QCOMPARE(m_menu->nextButton()->hitRect(), QRectF(20, 140, 64, 64));
-        QCOMPARE(m_menu->exitButton()->hitRect(), QRectF(272, 140, 64, 64));
+        QCOMPARE(m_menu->nextButton()->hitRect(), QRectF(20, 184, 64, 64));
+        QCOMPARE(m_menu->exitButton()->hitRect(), QRectF(272, 184, 64, 64));
     }
 
     // The panel reports when it has slid in (the game stores a record then).
@@ -84,6 +86,36 @@ private slots:
 
         m_menu->showMenu(12, 75.3, 1, 1.5, false, 2, true);
         QCOMPARE(m_menu->timeDiffDisplay()->text(), QString("+1.5"));
+    }
+
+    // The level's name, the run's own time and the medal to aim for next.
+    void runDetails()
+    {
+        m_menu->setRunDetails("Rolling hills", 14.3, 2, 12.0);
+        m_menu->showMenu(3, 13.0, 1, 1.2, false, 3, true);
+        QCOMPARE(m_menu->levelName(), QString("Rolling hills"));
+        QCOMPARE(m_menu->runTimeDisplay()->text(), QString("14.3"));
+        QCOMPARE(m_menu->bestTimeDisplay()->text(), QString("13.0"));
+        QCOMPARE(m_menu->nextMedalText(), QString("Next: Silver in 12.0 s"));
+
+        // A crash: no run time; gold held, so nothing better to name.
+        m_menu->setRunDetails("Rolling hills", 0.0, 0, 0.0);
+        m_menu->showMenu(3, 13.0, -1, 0.0, false, 1, true);
+        QCOMPARE(m_menu->runTimeDisplay()->text(), QString("-"));
+        QVERIFY(m_menu->nextMedalText().isEmpty());
+
+        // Drawn: the name line is not empty paper.
+        m_menu->setRunDetails("WWWWWWWWWW", 75.0, 1, 70.0);
+        QImage withName(m_menu->size(), QImage::Format_ARGB32);
+        QPainter painter(&withName);
+        m_menu->paint(&painter);
+        painter.end();
+        m_menu->setRunDetails(QString(), 75.0, 1, 70.0);
+        QImage without(m_menu->size(), QImage::Format_ARGB32);
+        painter.begin(&without);
+        m_menu->paint(&painter);
+        painter.end();
+        QVERIFY(withName.copy(16, 46, 318, 22) != without.copy(16, 46, 318, 22));
     }
 
     void noBestTimeShowsDash()
@@ -158,7 +190,7 @@ private slots:
     {
         showRun(false);
         QVERIFY(!m_menu->nextButton()->isEnabled());
-        click(m_menu, QPointF(40, 160));
+        click(m_menu, QPointF(40, 204));
         QVERIFY(!isHiding(m_menu));
         showRun(true);
         QVERIFY(m_menu->nextButton()->isEnabled());
@@ -168,10 +200,10 @@ private slots:
     {
         QTest::addColumn<QPointF>("click");
         QTest::addColumn<QString>("signal");
-        QTest::newRow("next") << QPointF(30, 150) << "nextLevel";
-        QTest::newRow("reset") << QPointF(110, 200) << "reset";
-        QTest::newRow("menu") << QPointF(200, 170) << "mainmenu";
-        QTest::newRow("exit") << QPointF(300, 150) << "exit";
+        QTest::newRow("next") << QPointF(30, 194) << "nextLevel";
+        QTest::newRow("reset") << QPointF(110, 244) << "reset";
+        QTest::newRow("menu") << QPointF(200, 214) << "mainmenu";
+        QTest::newRow("exit") << QPointF(300, 194) << "exit";
     }
 
     void buttons()
@@ -244,13 +276,13 @@ private slots:
     }
 
     // Re-centring uses the narrow screen's offset of 37 chosen at
-    // construction: 0.5 * (700 - 218) + 37 = 278.
+    // construction: 0.5 * (700 - 264) + 37 = 255.
     void followsResize()
     {
         m_menu->updateScreenPosition(QRect(0, 0, 1000, 700));
-        QCOMPARE(m_menu->geometry(), QRect(322, 278, 356, 218));
-        QCOMPARE(animation(m_menu, "showAnimation")->endValue().toInt(), 278);
-        QCOMPARE(animation(m_menu, "hideAnimation")->startValue().toInt(), 278);
+        QCOMPARE(m_menu->geometry(), QRect(322, 255, 356, 264));
+        QCOMPARE(animation(m_menu, "showAnimation")->endValue().toInt(), 255);
+        QCOMPARE(animation(m_menu, "hideAnimation")->startValue().toInt(), 255);
     }
 };
 

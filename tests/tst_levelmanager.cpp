@@ -286,7 +286,8 @@ private slots:
         TestSupport::querySql(folder.file("results.db"),
             "CREATE TABLE gamesettings (id INTEGER PRIMARY KEY, sounds_enabled INTEGER)");
         TestSupport::querySql(folder.file("results.db"), "INSERT INTO gamesettings VALUES (1, 0)");
-        TestSupport::querySql(folder.file("results.db"), "INSERT INTO levelresult VALUES (7, 90004, 2, 15.5)");
+        TestSupport::querySql(
+            folder.file("results.db"), "INSERT INTO levelresult VALUES (7, 90004, 2, 15.5)");
         {
             Game game;
             QVERIFY(game.manager->playerSetting("fullscreen").isNull());
@@ -321,6 +322,42 @@ private slots:
         QVERIFY(level->groundMaxX() > level->finishLineX());
         QCOMPARE(game.manager->nextLevelNumber(), 2);
         QVERIFY(game.manager->levelInfos(90).isEmpty()); // test packs are not shipped
+    }
+
+    // Names and best times for the menus: from the shipped file, and
+    // nothing (no failure) from a file written before the names existed.
+    void namesAndBestTimes()
+    {
+        {
+            GameFolder folder(QString(), "levels.db");
+            Game game;
+            QCOMPARE(game.manager->levelName(1, 1), QString("First ride"));
+            QCOMPARE(game.manager->packName(1), QString("Farmland"));
+            QVERIFY(!game.manager->packName(2).isEmpty());
+            QVERIFY(game.manager->levelName(1, 99).isEmpty());
+            QVERIFY(game.manager->packName(7).isEmpty());
+            QCOMPARE(game.manager->bestTime(1, 1), 0.0);
+            Level *level = game.manager->LoadLevel(1, 1);
+            level->setBestTime(12.5, true);
+            game.manager->saveLevelResult(level);
+            QCOMPARE(game.manager->bestTime(1, 1), 12.5);
+            QCOMPARE(game.manager->bestTime(1, 2), 0.0);
+        }
+        GameFolder old(QString(), "levels.db");
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "strip");
+        db.setDatabaseName(old.file("levels.db"));
+        QVERIFY(db.open());
+        QSqlQuery q(db);
+        QVERIFY(q.exec("DROP TABLE levelpack"));
+        QVERIFY(q.exec("ALTER TABLE level DROP COLUMN name"));
+        q.finish();
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase("strip");
+        Game game;
+        QVERIFY(game.manager->levelName(1, 1).isEmpty());
+        QVERIFY(game.manager->packName(1).isEmpty());
+        QCOMPARE(game.manager->LoadLevel(1, 1)->levelId(), 1001);
     }
 };
 

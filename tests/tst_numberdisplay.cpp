@@ -2,11 +2,35 @@
 
 #include "menus/numberdisplay.h"
 
+#include <QImage>
+#include <QPainter>
 #include <QtTest>
 
 #include <limits>
 
 using Glyph = NumberDisplay::Glyph;
+
+namespace {
+// The columns (x) of a painted display that hold ink, in ascending order.
+QVector<int> inkColumns(const NumberDisplay &display)
+{
+    QImage image(400, 100, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    display.paint(&painter);
+    painter.end();
+    QVector<int> columns;
+    for (int x = 0; x < image.width(); ++x) {
+        for (int y = 0; y < image.height(); ++y) {
+            if (qAlpha(image.pixel(x, y)) >= 40) {
+                columns.append(x);
+                break;
+            }
+        }
+    }
+    return columns;
+}
+} // namespace
 
 class TestNumberDisplay : public QObject
 {
@@ -137,37 +161,53 @@ private slots:
         QVERIFY(display.layout().isEmpty());
     }
 
-    // Right-aligned: every character counts 16 wide, 10 pixels margin.
-    void rightAlignedLayout()
+    // Right-aligned: the ink of the last glyph ends 10 pixels inside the
+    // rectangle's right edge; left-aligned: the first glyph's ink starts at
+    // its left edge. Glyph positions are truncated to whole pixels.
+    void alignedLayouts()
     {
-        NumberDisplay display(80, 60, 150, 80, true, false);
-        display.setValue(qreal(75.3));
-        const QVector<Glyph> glyphs = display.layout();
+        NumberDisplay right(80, 60, 150, 80, true, false);
+        right.setValue(qreal(75.3));
+        const QVector<Glyph> glyphs = right.layout();
         QCOMPARE(glyphs.size(), 6);
         const int expectedIndex[] = {1, NumberDisplay::GlyphColon, 1, 5, NumberDisplay::GlyphDot, 3};
-        // "1" at 124; ":" steps back 2 after the digit's 17; digits advance
-        // 17, the colon 12, the dot 10.
-        const int expectedX[] = {124, 139, 151, 168, 185, 195};
         for (int i = 0; i < 6; ++i) {
             QCOMPARE(glyphs[i].index, expectedIndex[i]);
-            QCOMPARE(glyphs[i].pos, QPoint(expectedX[i], 70));
+            QCOMPARE(glyphs[i].pos.y(), 70);
         }
+        QCOMPARE(inkColumns(right).last(), 80 + 150 - 10 - 1);
+
+        NumberDisplay left(208.6, 10.9, 150, 80, true, true);
+        left.setLeftAligned(true);
+        left.setValue(qreal(-75.0));
+        QCOMPARE(left.layout().first().index, int(NumberDisplay::GlyphMinus));
+        QCOMPARE(left.layout().first().pos.y(), 20);
+        QCOMPARE(inkColumns(left).first(), 208);
+        left.setValue(qreal(3.5));
+        QCOMPARE(left.layout().first().index, int(NumberDisplay::GlyphPlus));
     }
 
-    void leftAlignedLayoutAndSigns()
+    // Neighbouring glyphs stand as close as their ink allows: "10" reads as
+    // one number, not "1 0".
+    void digitsStandClose_data()
     {
-        NumberDisplay display(208.6, 10.9, 150, 80, true, true);
-        display.setLeftAligned(true);
-        display.setValue(qreal(-75.0));
-        QVector<Glyph> glyphs = display.layout();
-        QCOMPARE(glyphs.first().index, int(NumberDisplay::GlyphMinus));
-        QCOMPARE(glyphs.first().pos, QPoint(208, 20)); // truncated
-        QCOMPARE(glyphs[1].pos.x(), 220); // minus advances 12
+        QTest::addColumn<int>("value");
+        for (int v : {10, 11, 17, 24, 1000})
+            QTest::newRow(qPrintable(QString::number(v))) << v;
+    }
 
-        display.setValue(qreal(3.5));
-        glyphs = display.layout();
-        QCOMPARE(glyphs.first().index, int(NumberDisplay::GlyphPlus));
-        QCOMPARE(glyphs[1].pos.x(), 225); // plus advances 17
+    void digitsStandClose()
+    {
+        QFETCH(int, value);
+        NumberDisplay display(0, 0, 150, 40, false, false);
+        display.setLeftAligned(true);
+        display.setValue(value);
+        const QVector<int> ink = inkColumns(display);
+        QVERIFY(!ink.isEmpty());
+        int widestGap = 0;
+        for (int i = 1; i < ink.size(); ++i)
+            widestGap = qMax(widestGap, ink[i] - ink[i - 1] - 1);
+        QVERIFY2(widestGap <= 2, qPrintable(QString("gap of %1 pixels").arg(widestGap)));
     }
 
     void hiddenDisplayDrawsNothing()

@@ -28,11 +28,13 @@ struct Expected
 // objects) or chosen here for pictures whose size is free (marked "free").
 const Expected kPictures[] = {
     {"levelpack1bg.jpg", 1993, 628}, {"levelpack2bg.jpg", 1923, 615},
-    {"groundtexture_305.jpg", 256, 256}, // free; tiled
-    {"groundtexture_306.jpg", 256, 256}, // free; tiled
+    {"groundtexture_305.jpg", 1024, 1024}, // free; tiled, long enough not to show its repeat
+    {"groundtexture_306.jpg", 1024, 1024}, // free; tiled
+    {"surface_305.png", 512, 48}, // free; tiled along top edges, row 12 on the outline
+    {"surface_306.png", 512, 48}, // free
     {"groundtexture2.jpg", 256, 256}, // free; tiled
     {"numbers.png", 256, 16}, {"mainmenu.png", 479, 344}, {"levelpackselection.png", 479, 344},
-    {"helpmenu-pc.png", 479, 346}, {"levelfinished.png", 350, 214}, {"ingamemenu.png", 400, 179},
+    {"helpmenu-pc.png", 479, 346}, {"levelfinished.png", 350, 260}, {"ingamemenu.png", 400, 179},
     {"back_off.png", 64, 64}, {"back_on.png", 64, 64}, {"next_off.png", 64, 64}, {"next_on.png", 64, 64},
     {"next_disabled.png", 64, 64}, {"reset_off.png", 64, 64}, {"reset_on.png", 64, 64},
     {"menu_off.png", 64, 64}, {"menu_on.png", 64, 64}, {"exit_off.png", 64, 64}, {"exit_on.png", 64, 64},
@@ -46,11 +48,11 @@ const Expected kPictures[] = {
     {"menu_green_on.png", 54, 54}, {"menu_gold_off.png", 54, 54}, {"menu_gold_on.png", 54, 54},
     {"menu_silver_off.png", 54, 54}, {"menu_silver_on.png", 54, 54}, {"menu_bronze_off.png", 54, 54},
     {"menu_bronze_on.png", 54, 54},
-    {"gold.png", 64, 80}, // free; fits between (22,45) and the buttons at y 140
+    {"gold.png", 64, 80}, // free; fits between (22,74) and the buttons at y 184
     {"silver.png", 64, 80}, // free
     {"bronze.png", 64, 80}, // free
     {"failed.png", 64, 80}, // free
-    {"star.png", 64, 64}, // free; drawn at (275,60) inside the 350 x 214 panel
+    {"star.png", 64, 64}, // free; drawn at (275,80) inside the 350 x 260 panel
     {"finishline.png", 140, 180}, // free
     {"mudparticle.png", 16, 16}, // free; drawn scaled into 8 x 8
     {"bike.png", 100, 48}, // drawn from frame (-50,-20)
@@ -566,6 +568,36 @@ private slots:
                                .arg(across)
                                .arg(inside)));
         }
+    }
+
+    // The surface strips continue across their left and right ends, are
+    // clear above the surface row except for what stands on it, and opaque
+    // just beneath it.
+    void surfaceStripsTileAndSitOnTheirRow_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("grass") << QString("surface_305.png");
+        QTest::newRow("rock crust") << QString("surface_306.png");
+    }
+
+    void surfaceStripsTileAndSitOnTheirRow()
+    {
+        QFETCH(QString, file);
+        const QImage strip = QImage(":/images/" + file).convertToFormat(QImage::Format_ARGB32);
+        QVERIFY(!strip.isNull());
+        constexpr int kSurfaceRow = 12;
+        double inside = 0;
+        for (int x = 0; x + 1 < strip.width(); ++x)
+            inside += lineDifference(strip, x, x + 1, true);
+        inside /= strip.width() - 1;
+        const double across = lineDifference(strip, strip.width() - 1, 0, true);
+        QVERIFY2(across < inside * 1.6 + 4, qPrintable(QString("seam %1 vs %2").arg(across).arg(inside)));
+        int clearTop = 0;
+        for (int x = 0; x < strip.width(); ++x) {
+            clearTop += qAlpha(strip.pixel(x, 0)) < 32;
+            QVERIFY2(qAlpha(strip.pixel(x, kSurfaceRow + 2)) > 240, qPrintable(QString::number(x)));
+        }
+        QVERIFY(clearTop > strip.width() * 3 / 4);
     }
 
     void backgroundsAreDistinctMoods()

@@ -37,9 +37,9 @@ private slots:
         QCOMPARE(menu.geometry(), QRect(-28, -23, 479, 344));
         QCOMPARE(animation(&menu, "showAnimation")->startValue().toInt(), -421);
         QCOMPARE(animation(&menu, "showAnimation")->endValue().toInt(), -23);
-        QCOMPARE(menu.levelButton(1)->hitRect(), QRectF(25, 26, 54, 54));
-        QCOMPARE(menu.levelButton(7)->hitRect(), QRectF(25, 87, 54, 54));
-        QCOMPARE(menu.levelButton(24)->hitRect(), QRectF(400, 209, 54, 54));
+        QCOMPARE(menu.levelButton(1)->hitRect(), QRectF(25, 38, 54, 54));
+        QCOMPARE(menu.levelButton(7)->hitRect(), QRectF(25, 94, 54, 54));
+        QCOMPARE(menu.levelButton(24)->hitRect(), QRectF(400, 206, 54, 54));
         // Re-centring keeps the lift.
         menu.updateScreenPosition(gameWindowRect());
         QCOMPARE(menu.geometry(), QRect(-28, -23, 479, 344));

@@ -6,6 +6,7 @@
 #include <QPainterPath>
 #include <QRadialGradient>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -91,24 +92,56 @@ QImage noiseField(const QSize &size, const TileNoise &noise, QColor dark, QColor
     return image;
 }
 
+// Detail is laid out per 256 pixels; a larger tile repeats it with fresh
+// randomness, so the pattern's period grows with the tile.
+constexpr int kDetailTile = 256;
+
+int tileScale(const QSize &size)
+{
+    return std::max(1, size.width() / kDetailTile);
+}
+
+// A second, coarse layer: brightness drifting by up to kLargeScaleShade
+// over a few blotches per tile, so that neighbouring stretches of ground
+// differ and the tile's repeat does not catch the eye.
+constexpr double kLargeScaleShade = 0.14;
+
+void shadeLargeScale(QImage &image, std::uint32_t seed)
+{
+    const TileNoise coarse(2, 2, seed);
+    const double size = image.width();
+    for (int y = 0; y < image.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const double f = 1.0 + (coarse.at(x, y, size) - 0.5) * 2.0 * kLargeScaleShade;
+            const QRgb c = line[x];
+            line[x] = qRgb(std::clamp(int(qRed(c) * f), 0, 255), std::clamp(int(qGreen(c) * f), 0, 255),
+                std::clamp(int(qBlue(c) * f), 0, 255));
+        }
+    }
+}
+
 } // namespace
 
 QImage renderSoilTexture(const QSize &size)
 {
+    const int k = tileScale(size);
     QImage image
-        = noiseField(size, TileNoise(4, 5, 305), QColor(0x5e, 0x37, 0x1f), QColor(0x9a, 0x62, 0x36), 2.2);
+        = noiseField(size, TileNoise(4 * k, 5, 305), QColor(0x5e, 0x37, 0x1f), QColor(0x9a, 0x62, 0x36), 2.2);
+    shadeLargeScale(image, 3051);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     ArtRandom random(3050);
-    grit(p, size, random, 900, QColor(0xc8, 0x94, 0x5e, 150), QColor(0x3a, 0x22, 0x14, 150), 0.6, 1.6);
+    grit(
+        p, size, random, 900 * k * k, QColor(0xc8, 0x94, 0x5e, 150), QColor(0x3a, 0x22, 0x14, 150), 0.6, 1.6);
     // Thin roots.
-    wanderingLines(p, size, random, 6, 8,
+    wanderingLines(p, size, random, 6 * k * k, 8,
         QPen(QColor(0x3b, 0x24, 0x16, 170), 1.6, Qt::SolidLine, Qt::RoundCap), [&](double &heading) {
             heading += random.uniform(-0.7, 0.7);
             return QPointF(std::cos(heading), std::sin(heading)) * 7;
         });
     const QColor pebbles[] = {QColor(0x9c, 0x8a, 0x78), QColor(0x8a, 0x6a, 0x4e), QColor(0xb0, 0xa0, 0x8c)};
-    for (int i = 0; i < 26; ++i) {
+    for (int i = 0; i < 26 * k * k; ++i) {
         const QPointF c(random.uniform(0, size.width()), random.uniform(0, size.height()));
         const double rx = random.uniform(3, 9), ry = rx * random.uniform(0.55, 0.85),
                      a = random.uniform(-30, 30);
@@ -121,33 +154,44 @@ QImage renderSoilTexture(const QSize &size)
 
 QImage renderSandstoneTexture(const QSize &size)
 {
-    const TileNoise warp(3, 3, 306), grain(8, 3, 3061);
+    const int k = tileScale(size);
+    const TileNoise warp(3 * k, 3, 306), grain(8 * k, 3, 3061);
     const QColor bands[] = {QColor(0xc2, 0x62, 0x3e), QColor(0xd8, 0x84, 0x52), QColor(0xa8, 0x4a, 0x34),
         QColor(0xcc, 0x70, 0x46), QColor(0xe2, 0x96, 0x5e), QColor(0xb2, 0x54, 0x38)};
-    constexpr int kBands = 6;
+    const int bandCount = 6 * k;
+    // Strata colours in a fixed random order, never the same twice running.
+    ArtRandom order(3063);
+    std::vector<int> strata(bandCount);
+    for (int i = 0; i < bandCount; ++i) {
+        do
+            strata[i] = order.range(0, 5);
+        while (i > 0 && strata[i] == strata[i - 1]);
+    }
     QImage image(size, QImage::Format_RGB32);
     for (int y = 0; y < size.height(); ++y)
         for (int x = 0; x < size.width(); ++x) {
             // Band position wobbles with periodic noise; the band count per
             // tile is whole, so the strata continue across the tile edge.
-            const double v = (y + (warp.at(x, y, size.width()) - 0.5) * 40.0) / size.height() * kBands;
+            const double v = (y + (warp.at(x, y, size.width()) - 0.5) * 40.0) / size.height() * bandCount;
             const double f = v - std::floor(v);
-            const int band = ((int(std::floor(v)) % kBands) + kBands) % kBands;
-            QColor c = bands[band];
+            const int band = ((int(std::floor(v)) % bandCount) + bandCount) % bandCount;
+            QColor c = bands[strata[band]];
             if (f > 0.85) // soft transition into the next band
-                c = mix(c, bands[(band + 1) % kBands], (f - 0.85) / 0.15);
+                c = mix(c, bands[strata[(band + 1) % bandCount]], (f - 0.85) / 0.15);
             const double g = grain.at(x, y, size.width());
             c = mix(c.darker(118), c.lighter(112), g);
             image.setPixel(x, y, c.rgb());
         }
+    shadeLargeScale(image, 3062);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     ArtRandom random(3060);
-    grit(p, size, random, 700, QColor(0xff, 0xd8, 0xa8, 110), QColor(0x6a, 0x28, 0x1e, 110), 0.5, 1.3);
+    grit(
+        p, size, random, 700 * k * k, QColor(0xff, 0xd8, 0xa8, 110), QColor(0x6a, 0x28, 0x1e, 110), 0.5, 1.3);
     // Hairline cracks.
-    wanderingLines(p, size, random, 7, 5, QPen(QColor(0x5a, 0x22, 0x1a, 150), 1.2),
+    wanderingLines(p, size, random, 7 * k * k, 5, QPen(QColor(0x5a, 0x22, 0x1a, 150), 1.2),
         [&](double &) { return QPointF(random.uniform(-6, 6), random.uniform(4, 9)); });
-    for (int i = 0; i < 10; ++i) {
+    for (int i = 0; i < 10 * k * k; ++i) {
         const QPointF c(random.uniform(0, size.width()), random.uniform(0, size.height()));
         const double rx = random.uniform(3, 7), ry = rx * 0.6;
         wrapped(p, size, [&] { stone(p, c, rx, ry, 0, QColor(0xb8, 0x6a, 0x48)); });

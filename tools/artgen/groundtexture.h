@@ -6,7 +6,8 @@
 
 // Seamlessly tileable terrain fills: everything is built from periodic noise
 // and every stone is drawn at all its wrapped positions, so a tile's right
-// edge continues its left edge and its bottom edge its top edge.
+// edge continues its left edge and its bottom edge its top edge. Tiles of a
+// multiple of 256 pixels keep the detail's size and lengthen the period.
 
 // Pack 1: dark loam with pebbles and roots.
 QImage renderSoilTexture(const QSize &size);

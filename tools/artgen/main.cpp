@@ -11,6 +11,7 @@
 #include "groundtexture.h"
 #include "landscape.h"
 #include "manifest.h"
+#include "surfaceband.h"
 #include "svglayers.h"
 
 #include <QDir>
@@ -38,6 +39,8 @@ QImage generate(const QString &name, const QSize &size)
         {"sandstone", renderSandstoneTexture},
         {"fieldstone", renderFieldstoneTexture},
         {"digits", renderDigitStrip},
+        {"grassband", renderGrassBand},
+        {"rockcrust", renderRockCrustBand},
     };
     const auto it = generators.find(name);
     return it == generators.end() ? QImage() : (*it)(size);

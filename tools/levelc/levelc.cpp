@@ -1,7 +1,7 @@
 // levelc: compiles the level sources (JSON, see levels/README.md) into a
 // level database.
-// Usage: levelc [--allow-duplicate-levels] --objecttypes <catalogue.json>
-//               --output <file.db> <level.json>...
+// Usage: levelc [--allow-duplicate-levels] [--packs <packs.json>]
+//               --objecttypes <catalogue.json> --output <file.db> <level.json>...
 // A bad source stops it with one line on stderr (file, level, field,
 // problem) and exit status 1; nothing is written then.
 
@@ -19,8 +19,8 @@ namespace {
 int usage()
 {
     std::fprintf(stderr,
-        "usage: levelc [--allow-duplicate-levels] --objecttypes <catalogue.json> --output "
-        "<file.db> <level.json>...\n");
+        "usage: levelc [--allow-duplicate-levels] [--packs <packs.json>] --objecttypes <catalogue.json> "
+        "--output <file.db> <level.json>...\n");
     return 2;
 }
 
@@ -37,6 +37,7 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     QString catalogue;
     QString output;
+    QString packFile;
     QStringList files;
     bool allowDuplicates = false;
     const QStringList args = app.arguments().mid(1);
@@ -45,6 +46,8 @@ int main(int argc, char **argv)
             catalogue = args[++i];
         else if (args[i] == QLatin1String("--output") && i + 1 < args.size())
             output = args[++i];
+        else if (args[i] == QLatin1String("--packs") && i + 1 < args.size())
+            packFile = args[++i];
         else if (args[i] == QLatin1String("--allow-duplicate-levels"))
             allowDuplicates = true;
         else if (args[i].startsWith(QLatin1String("--")))
@@ -57,6 +60,7 @@ int main(int argc, char **argv)
 
     SourceReader reader;
     const QVector<SourceObjectType> types = reader.readObjectTypes(catalogue);
+    const QVector<SourcePack> packs = packFile.isEmpty() ? QVector<SourcePack>() : reader.readPacks(packFile);
     // Sorted by file name so that the output does not depend on the order of
     // the command line.
     std::sort(files.begin(), files.end(),
@@ -82,7 +86,7 @@ int main(int argc, char **argv)
     }
 
     QString error;
-    if (!LevelDbWriter::write(output, types, levels, &error)) {
+    if (!LevelDbWriter::write(output, types, levels, packs, &error)) {
         std::fprintf(
             stderr, "levelc: %s: cannot write the database: %s\n", qPrintable(output), qPrintable(error));
         return EXIT_FAILURE;

@@ -11,7 +11,9 @@ const QStringList kSchema = {
     "CREATE TABLE level (id INTEGER PRIMARY KEY, levelpack_number INTEGER, level_number INTEGER, "
     "bike_number INTEGER, bike_startx REAL, bike_starty REAL, goldtime REAL, silvertime REAL, bronzetime "
     "REAL, "
-    "background_number INTEGER, finishline_x REAL, finishline_y REAL, scene_min_y REAL, scene_max_y REAL)",
+    "background_number INTEGER, finishline_x REAL, finishline_y REAL, scene_min_y REAL, scene_max_y REAL, "
+    "name TEXT)",
+    "CREATE TABLE levelpack (number INTEGER PRIMARY KEY, name TEXT)",
     "CREATE TABLE grounditem (id      INTEGER PRIMARY KEY, level_id INTEGER, objecttype_id INTEGER, startx   "
     "REAL, starty   REAL)",
     "CREATE TABLE groundvertex (id           INTEGER PRIMARY KEY, grounditem_id INTEGER, vertexnumber  "
@@ -43,9 +45,11 @@ public:
         , m_type(db)
         , m_level(db)
         , m_object(db)
+        , m_pack(db)
     { }
 
-    bool write(const QVector<SourceObjectType> &types, const QVector<SourceLevel> &levels)
+    bool write(const QVector<SourceObjectType> &types, const QVector<SourceLevel> &levels,
+        const QVector<SourcePack> &packs)
     {
         QSqlQuery schema(m_db);
         for (const QString &statement : kSchema) {
@@ -65,7 +69,7 @@ public:
             if (!insert(m_level,
                     {l.id, l.pack, l.number, l.bikeNumber, l.bikeStart.x(), l.bikeStart.y(), l.goldTime,
                         l.silverTime, l.bronzeTime, l.backgroundNumber, l.finishLine.x(), l.finishLine.y(),
-                        l.sceneMinY, l.sceneMaxY}))
+                        l.sceneMinY, l.sceneMaxY, l.name}))
                 return false;
             for (const SourceOutline &piece : l.terrain) {
                 if (!outline(piece, l.id, QVariant()))
@@ -75,6 +79,10 @@ public:
                 if (!insert(m_object, {++m_objectId, l.id, o.typeId, o.x, o.y, o.angle}))
                     return false;
             }
+        }
+        for (const SourcePack &p : packs) {
+            if (!insert(m_pack, {p.number, p.name}))
+                return false;
         }
         return m_db.commit() || fail(m_db.lastError().text());
     }
@@ -96,8 +104,9 @@ private:
             && m_level.prepare(
                 "INSERT INTO level (id, levelpack_number, level_number, bike_number, "
                 "bike_startx, bike_starty, goldtime, silvertime, bronzetime, background_number, "
-                "finishline_x, finishline_y, scene_min_y, scene_max_y) VALUES (?, ?, ?, ?, ?, ?, "
-                "?, ?, ?, ?, ?, ?, ?, ?)")
+                "finishline_x, finishline_y, scene_min_y, scene_max_y, name) VALUES (?, ?, ?, ?, ?, "
+                "?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
+            && m_pack.prepare("INSERT INTO levelpack (number, name) VALUES (?, ?)")
             && m_object.prepare("INSERT INTO physicsobject (id, level_id, objecttype_id, x, y, angle) VALUES "
                                 "(?, ?, ?, ?, ?, ?)");
     }
@@ -133,7 +142,7 @@ private:
     }
 
     QSqlDatabase m_db;
-    QSqlQuery m_item, m_vertex, m_type, m_level, m_object;
+    QSqlQuery m_item, m_vertex, m_type, m_level, m_object, m_pack;
     int m_itemId = 0;
     int m_vertexId = 0;
     int m_objectId = 0;
@@ -142,7 +151,7 @@ private:
 } // namespace
 
 bool LevelDbWriter::write(const QString &path, const QVector<SourceObjectType> &types,
-    const QVector<SourceLevel> &levels, QString *error)
+    const QVector<SourceLevel> &levels, const QVector<SourcePack> &packs, QString *error)
 {
     const QString temporary = path + QStringLiteral(".tmp");
     QFile::remove(temporary);
@@ -155,7 +164,7 @@ bool LevelDbWriter::write(const QString &path, const QVector<SourceObjectType> &
             *error = db.lastError().text();
         else {
             Writer writer(db);
-            ok = writer.write(types, levels);
+            ok = writer.write(types, levels, packs);
             if (!ok)
                 *error = writer.error();
         }

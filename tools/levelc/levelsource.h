@@ -43,6 +43,13 @@ struct SourceObject
     double angle = 0.0;
 };
 
+// A level pack's name as the game shows it.
+struct SourcePack
+{
+    int number = 0;
+    QString name;
+};
+
 struct SourceLevel
 {
     QString file;

@@ -262,6 +262,37 @@ QVector<SourceObjectType> SourceReader::readObjectTypes(const QString &file)
     return types;
 }
 
+QVector<SourcePack> SourceReader::readPacks(const QString &file)
+{
+    const QJsonObject root = readDocument(file);
+    checkKeys(root, QString(), {"packs"});
+    const QJsonValue list = require(root, "packs", QString());
+    if (!list.isArray())
+        reject("packs", QStringLiteral("must be a list of packs"));
+    QVector<SourcePack> packs;
+    QSet<int> numbers;
+    const QJsonArray a = list.toArray();
+    for (int i = 0; i < a.size(); ++i) {
+        const QString path = QStringLiteral("packs[%1].").arg(i);
+        if (!a[i].isObject())
+            reject(path.chopped(1), QStringLiteral("must be an object with number and name"));
+        const QJsonObject o = a[i].toObject();
+        checkKeys(o, path, {"number", "name"});
+        SourcePack pack;
+        pack.number = wholeNumber(require(o, "number", path), path + "number");
+        pack.name = text(require(o, "name", path), path + "name").trimmed();
+        if (pack.number < 1 || pack.number > kMaxPack)
+            reject(path + "number", QStringLiteral("must be 1..%1").arg(kMaxPack));
+        if (pack.name.isEmpty())
+            reject(path + "name", QStringLiteral("a pack needs a name"));
+        if (numbers.contains(pack.number))
+            reject(path + "number", QStringLiteral("pack %1 is named twice").arg(pack.number));
+        numbers.insert(pack.number);
+        packs.append(pack);
+    }
+    return packs;
+}
+
 void SourceReader::readTimes(const QJsonObject &o, SourceLevel &level) const
 {
     const QJsonValue v = require(o, "times", QString());

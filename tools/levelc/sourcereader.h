@@ -16,6 +16,8 @@ class SourceReader
 public:
     QVector<SourceObjectType> readObjectTypes(const QString &file);
     SourceLevel readLevel(const QString &file);
+    // The packs' display names (packs.json).
+    QVector<SourcePack> readPacks(const QString &file);
 
 private:
     // What the current error line names besides the field.
