@@ -316,7 +316,7 @@ QVector<NumberDisplay::Glyph> MainMenu::levelNumberGlyphs(int number, qreal x, q
 
 void MainMenu::paint(QPainter *painter)
 {
-    painter->drawPixmap(rect(), background());
+    painter->drawPixmap(QRect(0, 0, menuWidth(), menuHeight()), background());
     for (const ButtonPixmap *button : buttons()) {
         button->paint(painter);
         if (!button->isVisible() || button->buttonId() <= 0)

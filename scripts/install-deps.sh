@@ -8,7 +8,7 @@ PACKAGES=(
   qt6-base-dev libqt6sql6-sqlite qt6-multimedia-dev qt6-svg-dev libqt6opengl6-dev
   libchipmunk-dev
   ttf-bitstream-vera
-  xvfb xauth xdotool imagemagick pulseaudio pulseaudio-utils sox sqlite3
+  xvfb xauth xdotool imagemagick pulseaudio pulseaudio-utils sox sqlite3 libgl1-mesa-dri
   clang libclang-rt-14-dev
 )
 

@@ -70,6 +70,23 @@ QImage renderContactSheet(const Manifest &manifest, const QString &imagesDir, do
             label += QString("  (shown x%1)").arg(s, 0, 'g', 3);
         }
         cells.append({label, image});
+        // The pictures for dense screens beside, at the same shown size.
+        for (int ratio : spec.generator.isEmpty() ? manifest.hidpiRatios : QVector<int>()) {
+            const QString file = Manifest::ratioFileName(spec.file, ratio);
+            QImage dense(imagesDir + "/" + file);
+            if (dense.isNull()) {
+                *error = QString("missing %1/%2").arg(imagesDir, file);
+                return QImage();
+            }
+            QString denseLabel = QString("%1  %2x%3").arg(file).arg(dense.width()).arg(dense.height());
+            const double shown = s / ratio;
+            if (shown != 1.0) {
+                dense = dense.scaled(
+                    (QSizeF(dense.size()) * shown).toSize(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+                denseLabel += QString("  (shown x%1)").arg(shown, 0, 'g', 3);
+            }
+            cells.append({denseLabel, dense});
+        }
     }
     cells.append({"assembly (x3): bike and rider at rest with shapes in blue; fallen rider on ragdoll boxes; "
                   "rider mass at the back and at the front of its groove",
