@@ -9,7 +9,6 @@
 #include "vehicle/bikeitem.h"
 
 #include <QPointingDevice>
-#include <QScreen>
 #include <QtTest>
 
 using namespace MenuTesting;
@@ -270,51 +269,6 @@ private slots:
         QCOMPARE(frame.pixelColor(2, 100).blue() > 0, true);
         QVERIFY(frame.pixelColor(600, 30) != QColor(Qt::black));
         Q_UNUSED(picture);
-    }
-
-    // While the camera follows the bike, what the window shows of the pause
-    // button, the pads and the clock is exactly what a full repaint of the
-    // same state draws: no pixels scrolled along with the scene.
-    void hudStaysPutWhileTheCameraScrolls()
-    {
-        GameRig &r = riding(QSize(1267, 712));
-        GameView *v = r.view.get();
-        QScreen *screen = v->screen();
-        r.game->throttleOnBike();
-        const QPointF startCorner = v->mapToScene(QPoint(0, 0));
-        QList<QRect> hud;
-        for (const ButtonPixmap *button : {v->menuButton(), v->throttleButton(), v->brakeButton()})
-            hud.append(QRectF(QPointF(button->x(), button->y()), button->currentPixmap().size()).toRect());
-        hud.append(v->timeDisplay()->rect().toRect());
-        QCoreApplication::processEvents();
-        constexpr int kFrames = 40;
-        int scrolled = 0;
-        QPointF lastCorner = startCorner;
-        for (int frame = 0; frame < kFrames; ++frame) {
-            r.ticks(1);
-            // The frame as the window shows it, painted into the window's
-            // backing store, and the same state painted afresh.
-            v->viewport()->repaint();
-            const QPointF corner = v->mapToScene(QPoint(0, 0));
-            if (corner != lastCorner)
-                ++scrolled;
-            lastCorner = corner;
-            const QImage shown = screen->grabWindow(v->winId()).toImage().convertToFormat(QImage::Format_RGB32);
-            const QImage drawn = v->grab().toImage().convertToFormat(QImage::Format_RGB32);
-            QCOMPARE(shown.size(), drawn.size());
-            for (const QRect &region : std::as_const(hud)) {
-                if (shown.copy(region) != drawn.copy(region))
-                    QFAIL(qPrintable(QStringLiteral("frame %1: the HUD at %2,%3 %4x%5 moved")
-                                         .arg(frame)
-                                         .arg(region.x())
-                                         .arg(region.y())
-                                         .arg(region.width())
-                                         .arg(region.height())));
-            }
-            QCoreApplication::processEvents();
-        }
-        // The camera really moved in most frames.
-        QVERIFY2(scrolled > kFrames / 2, qPrintable(QString::number(scrolled)));
     }
 };
 
