@@ -70,7 +70,8 @@ QImage renderContactSheet(const Manifest &manifest, const QString &imagesDir, do
             label += QString("  (shown x%1)").arg(s, 0, 'g', 3);
         }
         cells.append({label, image});
-        // The pictures for dense screens beside, at the same shown size.
+        // The pictures for dense screens beside, pixel for pixel at the
+        // same magnification, so their finer detail shows.
         for (int ratio : spec.generator.isEmpty() ? manifest.hidpiRatios : QVector<int>()) {
             const QString file = Manifest::ratioFileName(spec.file, ratio);
             QImage dense(imagesDir + "/" + file);
@@ -78,8 +79,13 @@ QImage renderContactSheet(const Manifest &manifest, const QString &imagesDir, do
                 *error = QString("missing %1/%2").arg(imagesDir, file);
                 return QImage();
             }
+            // Loading an "@2x" file marks the image for a dense screen; the
+            // sheet is drawn one image pixel per sheet pixel.
+            dense.setDevicePixelRatio(1.0);
             QString denseLabel = QString("%1  %2x%3").arg(file).arg(dense.width()).arg(dense.height());
-            const double shown = s / ratio;
+            double shown = s;
+            if (dense.width() * shown > kSheetWidth - 2 * kMargin)
+                shown = double(kSheetWidth - 2 * kMargin) / dense.width();
             if (shown != 1.0) {
                 dense = dense.scaled(
                     (QSizeF(dense.size()) * shown).toSize(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
