@@ -42,6 +42,20 @@ void checkerboard(QPainter &p, const QRect &r)
     p.restore();
 }
 
+// Scales the image by zoom, or less when it would not fit the sheet, and
+// notes the scale in the label. Returns the scale used.
+double magnify(QImage &image, QString &label, double zoom)
+{
+    double s = zoom;
+    if (image.width() * s > kSheetWidth - 2 * kMargin)
+        s = double(kSheetWidth - 2 * kMargin) / image.width();
+    if (s != 1.0) {
+        image = image.scaled((QSizeF(image.size()) * s).toSize(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        label += QString("  (shown x%1)").arg(s, 0, 'g', 3);
+    }
+    return s;
+}
+
 } // namespace
 
 QImage renderContactSheet(const Manifest &manifest, const QString &imagesDir, double zoom, QString *error)
@@ -61,14 +75,7 @@ QImage renderContactSheet(const Manifest &manifest, const QString &imagesDir, do
             image = tiled2x2(image);
             label += "  (tiled 2x2)";
         }
-        double s = image.width() <= 400 && !texture ? zoom : 1.0;
-        if (image.width() * s > kSheetWidth - 2 * kMargin)
-            s = double(kSheetWidth - 2 * kMargin) / image.width();
-        if (s != 1.0) {
-            image = image.scaled(
-                (QSizeF(image.size()) * s).toSize(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-            label += QString("  (shown x%1)").arg(s, 0, 'g', 3);
-        }
+        const double s = magnify(image, label, image.width() <= 400 && !texture ? zoom : 1.0);
         cells.append({label, image});
         // The pictures for dense screens beside, pixel for pixel at the
         // same magnification, so their finer detail shows.
@@ -83,14 +90,7 @@ QImage renderContactSheet(const Manifest &manifest, const QString &imagesDir, do
             // sheet is drawn one image pixel per sheet pixel.
             dense.setDevicePixelRatio(1.0);
             QString denseLabel = QString("%1  %2x%3").arg(file).arg(dense.width()).arg(dense.height());
-            double shown = s;
-            if (dense.width() * shown > kSheetWidth - 2 * kMargin)
-                shown = double(kSheetWidth - 2 * kMargin) / dense.width();
-            if (shown != 1.0) {
-                dense = dense.scaled(
-                    (QSizeF(dense.size()) * shown).toSize(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-                denseLabel += QString("  (shown x%1)").arg(shown, 0, 'g', 3);
-            }
+            magnify(dense, denseLabel, s);
             cells.append({denseLabel, dense});
         }
     }
