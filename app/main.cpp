@@ -65,6 +65,7 @@ int main(int argc, char **argv)
     MyGame game(&physics, &scene, &view);
     view.setGame(&game);
     placeGameWindow(&view);
+    view.applyFullScreenSetting();
     view.setWindowTitle("Velocrag");
     view.viewport()->update();
     app.installEventFilter(&game);

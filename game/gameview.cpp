@@ -1,17 +1,20 @@
 #include "gameview.h"
 
+#include "app/gamewindow.h"
 #include "game/mygame.h"
 #include "game/onscreencontrols.h"
 #include "game/openglsupport.h"
 #include "game/zoomlimits.h"
 #include "menus/buttonpixmap.h"
 #include "menus/numberdisplay.h"
+#include "levels/levelmanager.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLineF>
 #include <QOpenGLWidget>
 #include <QPainter>
+#include <QShortcut>
 #include <QTouchEvent>
 
 namespace {
@@ -26,12 +29,18 @@ constexpr qreal kClockRowHeight = 80.0;
 // Key zoom: one step, in ms, at constant speed.
 constexpr qreal kKeyZoomStep = 0.11;
 constexpr int kKeyZoomMs = 240;
+
+// Player setting: "1" fullscreen, "0" in a window.
+const QString kFullScreenSetting = QStringLiteral("fullscreen");
 } // namespace
 
 GameView::GameView(QWidget *parent)
     : QGraphicsView(parent)
 {
-    setViewportUpdateMode(QGraphicsView::SmartViewportUpdate);
+    // Every frame is drawn whole. A partial update would let Qt scroll the
+    // pixels already drawn when the camera moves, the HUD's and the slower
+    // parallax background's with them, and redraw only the exposed strip.
+    setViewportUpdateMode(QGraphicsView::FullViewportUpdate);
     setDragMode(QGraphicsView::NoDrag);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -46,6 +55,16 @@ GameView::GameView(QWidget *parent)
     });
     m_pinchBaseZoom = m_requestedZoom = m_zoom;
     setFocusPolicy(Qt::StrongFocus);
+    setMinimumSize(kGameWindowMinimumSize);
+
+    // Whichever panel has the keyboard, these keys switch fullscreen; the
+    // game has a single window, so they belong to the application.
+    for (const QKeySequence &keys : {QKeySequence(Qt::Key_F11), QKeySequence(Qt::ALT | Qt::Key_Return),
+             QKeySequence(Qt::ALT | Qt::Key_Enter)}) {
+        auto *shortcut = new QShortcut(keys, this);
+        shortcut->setContext(Qt::ApplicationShortcut);
+        connect(shortcut, &QShortcut::activated, this, &GameView::toggleFullScreen);
+    }
 }
 
 GameView::~GameView()
@@ -63,8 +82,6 @@ bool GameView::useOpenGLViewport(bool acceleratedOnly)
     if (!openGLAvailable(acceleratedOnly))
         return false;
     setViewport(new QOpenGLWidget);
-    // A GL viewport is redrawn as a whole in any case.
-    setViewportUpdateMode(QGraphicsView::FullViewportUpdate);
     if (m_game)
         viewport()->setAttribute(Qt::WA_AcceptTouchEvents);
     m_openGL = true;
@@ -79,6 +96,35 @@ void GameView::setGame(MyGame *game)
     m_controls->create(game);
     layoutControls();
     setBackgroundImage(QStringLiteral(":/images/levelpack1bg.jpg"));
+}
+
+void GameView::setFullScreen(bool on)
+{
+    if (on == isFullScreen())
+        return;
+    setWindowState(on ? (windowState() | Qt::WindowFullScreen) : (windowState() & ~Qt::WindowFullScreen));
+}
+
+void GameView::toggleFullScreen()
+{
+    const bool on = !isFullScreen();
+    setFullScreen(on);
+    if (m_game && m_game->levelManager())
+        m_game->levelManager()->setPlayerSetting(kFullScreenSetting, on ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void GameView::applyFullScreenSetting()
+{
+    if (!m_game || !m_game->levelManager())
+        return;
+    const QString value = m_game->levelManager()->playerSetting(kFullScreenSetting);
+    if (value.isNull())
+        return;
+    if (value != QLatin1String("1") && value != QLatin1String("0")) {
+        qWarning("fullscreen setting \"%s\" is neither 1 nor 0; starting in a window", qPrintable(value));
+        return;
+    }
+    setFullScreen(value == QLatin1String("1"));
 }
 
 void GameView::setBackgroundImage(const QString &path)
@@ -334,29 +380,28 @@ GameView::BackgroundPlacement GameView::parallaxPlacement(const QRectF &viewport
     return m_background.placement(viewportRect, sceneRect(), visibleSceneRect(viewportRect), m_zoom);
 }
 
-void GameView::paintEvent(QPaintEvent *e)
-{
-    {
-        QPainter painter(viewport());
-        const QRectF rect(0.0, 0.0, viewport()->width(), viewport()->height());
-        m_background.draw(&painter, rect, sceneRect(), visibleSceneRect(rect), m_zoom);
-    }
-    QGraphicsView::paintEvent(e);
-    QPainter painter(viewport());
-    m_controls->paint(&painter);
-    m_timeDisplay->paint(&painter);
-}
-
+// One painter draws the whole frame: the parallax background, the scene and
+// the HUD. An OpenGL viewport clears itself each time a painter begins on
+// it, so painting the layers with separate painters would leave only the
+// last one.
 void GameView::drawBackground(QPainter *painter, const QRectF &rect)
 {
-    Q_UNUSED(painter);
     Q_UNUSED(rect);
+    painter->save();
+    painter->resetTransform();
+    const QRectF viewportRect(0.0, 0.0, viewport()->width(), viewport()->height());
+    m_background.draw(painter, viewportRect, sceneRect(), visibleSceneRect(viewportRect), m_zoom);
+    painter->restore();
 }
 
 void GameView::drawForeground(QPainter *painter, const QRectF &rect)
 {
-    Q_UNUSED(painter);
     Q_UNUSED(rect);
+    painter->save();
+    painter->resetTransform();
+    m_controls->paint(painter);
+    m_timeDisplay->paint(painter);
+    painter->restore();
 }
 
 void GameView::resizeEvent(QResizeEvent *e)

@@ -42,6 +42,14 @@ public:
     bool useOpenGLViewport(bool acceleratedOnly = true);
     bool isOpenGLViewport() const { return m_openGL; }
 
+    // Fullscreen or back to the window. toggleFullScreen (F11, Alt+Enter)
+    // also stores the choice in the player's settings, which
+    // applyFullScreenSetting applies at start; a bad stored value is logged
+    // and leaves the window as it is.
+    void setFullScreen(bool on);
+    void toggleFullScreen();
+    void applyFullScreenSetting();
+
     void setBackgroundImage(const QString &path);
     // The level's ground height (scene y) that the background's horizon
     // is placed against.
@@ -89,7 +97,6 @@ protected:
     void mouseReleaseEvent(QMouseEvent *e) override;
     void mouseDoubleClickEvent(QMouseEvent *e) override;
     bool viewportEvent(QEvent *e) override;
-    void paintEvent(QPaintEvent *e) override;
     void resizeEvent(QResizeEvent *e) override;
     void closeEvent(QCloseEvent *e) override;
     void drawBackground(QPainter *painter, const QRectF &rect) override;

@@ -1,12 +1,14 @@
 #include "buttonpixmap.h"
 
+#include "densepixmap.h"
+
 #include <QPainter>
 
 ButtonPixmap::ButtonPixmap(const QString &offImage, const QString &onImage, qreal x, qreal y, qreal width,
     qreal height, qreal hitX, qreal hitY, qreal hitWidth, qreal hitHeight, int buttonId, QObject *parent)
     : QObject(parent)
-    , m_onPixmap(onImage)
-    , m_offPixmap(offImage)
+    , m_onPixmap(DensePixmap::load(onImage))
+    , m_offPixmap(DensePixmap::load(offImage))
     , m_x(x)
     , m_y(y)
     , m_width(width)
@@ -21,17 +23,17 @@ ButtonPixmap::ButtonPixmap(const QString &offImage, const QString &onImage, qrea
 
 void ButtonPixmap::setOnPixmap(const QString &path)
 {
-    m_onPixmap = QPixmap(path);
+    m_onPixmap = DensePixmap::load(path);
 }
 
 void ButtonPixmap::setOffPixmap(const QString &path)
 {
-    m_offPixmap = QPixmap(path);
+    m_offPixmap = DensePixmap::load(path);
 }
 
 void ButtonPixmap::setDisabledPixmap(const QString &path)
 {
-    m_disabledPixmap = QPixmap(path);
+    m_disabledPixmap = DensePixmap::load(path);
 }
 
 void ButtonPixmap::setPos(qreal x, qreal y)

@@ -357,7 +357,7 @@ void MainMenu::mouseMoveEvent(QMouseEvent *e)
 
 void MainMenu::paint(QPainter *painter)
 {
-    painter->drawPixmap(rect(), background());
+    painter->drawPixmap(QRect(0, 0, menuWidth(), menuHeight()), background());
     if (m_levelView)
         paintCaption(painter);
     for (const ButtonPixmap *button : buttons()) {

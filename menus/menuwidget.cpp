@@ -1,14 +1,20 @@
 #include "menuwidget.h"
 
 #include "buttonpixmap.h"
+#include "densepixmap.h"
 
 #include <QDebug>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPropertyAnimation>
+#include <QtMath>
+#include <algorithm>
 
 namespace {
 constexpr double kHalf = 0.5;
+// Pixels kept free on every side of a panel that had to be scaled down to
+// fit its window.
+constexpr int kFitMarginPx = 8;
 } // namespace
 
 MenuWidget::MenuWidget(QWidget *parent)
@@ -32,9 +38,41 @@ void MenuWidget::setY(int y)
     update();
 }
 
+qreal MenuWidget::fitScale(const QSize &screen) const
+{
+    if (m_menuWidth <= 0 || m_menuHeight <= 0)
+        return 1.0;
+    const qreal room = qreal(screen.width() - 2 * kFitMarginPx) / m_menuWidth;
+    const qreal headroom = qreal(screen.height() - 2 * kFitMarginPx) / m_menuHeight;
+    const qreal scale = std::min({1.0, room, headroom});
+    // A window too small for any panel still gets a visible one.
+    return scale > 0.0 ? scale : 1.0;
+}
+
+int MenuWidget::scaledLength(int length, qreal scale)
+{
+    // Rounding error of the scale must not add a pixel.
+    constexpr qreal kSlack = 1e-6;
+    return qCeil(length * scale - kSlack);
+}
+
+QSize MenuWidget::scaledSize() const
+{
+    return QSize(scaledLength(m_menuWidth, m_scale), scaledLength(m_menuHeight, m_scale));
+}
+
 int MenuWidget::restingY(const QRect &screen) const
 {
+    // A scaled panel is centred; its offsets were made for the full size.
+    const qreal scale = fitScale(screen.size());
+    if (scale < 1.0)
+        return int(kHalf * (screen.height() - scaledLength(m_menuHeight, scale)));
     return int(kHalf * (screen.height() - m_menuHeight) + m_offsetY);
+}
+
+int MenuWidget::centredX(const QRect &screen, int offsetX) const
+{
+    return int(kHalf * (screen.width() - scaledSize().width()) + (m_scale < 1.0 ? 0 : offsetX));
 }
 
 void MenuWidget::updateScreenPosition(const QRect &screen)
@@ -47,13 +85,13 @@ void MenuWidget::updateScreenPosition(const QRect &screen)
         qDebug("MenuWidget::updateScreenPosition - zero height, returning\n");
         return;
     }
+    m_scale = fitScale(screen.size());
     const int resting = restingY(screen);
     if (m_showAnimation)
         m_showAnimation->setEndValue(resting);
     if (m_hideAnimation)
         m_hideAnimation->setStartValue(resting);
-    const int x = int(kHalf * (screen.width() - m_menuWidth) + m_offsetX);
-    setGeometry(x, resting, m_menuWidth, m_menuHeight);
+    setGeometry(QRect(QPoint(centredX(screen, m_offsetX), resting), scaledSize()));
 }
 
 void MenuWidget::paint(QPainter *painter)
@@ -70,7 +108,7 @@ void MenuWidget::paintButtons(QPainter *painter) const
 
 void MenuWidget::setBackground(const QString &path)
 {
-    m_background = QPixmap(path);
+    m_background = DensePixmap::load(path);
 }
 
 bool MenuWidget::event(QEvent *e)
@@ -85,7 +123,7 @@ bool MenuWidget::event(QEvent *e)
 void MenuWidget::mousePressEvent(QMouseEvent *e)
 {
     QWidget::mousePressEvent(e);
-    const QPointF p = e->position();
+    const QPointF p = e->position() / m_scale;
     for (ButtonPixmap *button : std::as_const(m_buttons)) {
         if (button->isActive() && button->contains(p))
             button->setPressed(true);
@@ -115,6 +153,10 @@ void MenuWidget::mouseDoubleClickEvent(QMouseEvent *e)
 void MenuWidget::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
+    if (m_scale < 1.0) {
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.scale(m_scale, m_scale);
+    }
     paint(&painter);
 }
 
@@ -135,7 +177,10 @@ ButtonPixmap *MenuWidget::addButton(const QString &offImage, const QString &onIm
 
 void MenuWidget::placeAtVisibleY(const QRect &screen)
 {
-    setGeometry(int((screen.width() - m_menuWidth) * kHalf), m_visibleY, m_menuWidth, m_menuHeight);
+    m_scale = fitScale(screen.size());
+    if (m_scale < 1.0)
+        m_visibleY = restingY(screen);
+    setGeometry(QRect(QPoint(centredX(screen, 0), m_visibleY), scaledSize()));
 }
 
 void MenuWidget::setUpSliding(int showMs, int hideMs)

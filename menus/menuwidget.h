@@ -14,6 +14,11 @@ class QPropertyAnimation;
 // menus that slide, animates its "y" property between a hidden position above
 // the screen and its resting position.
 //
+// A panel that does not fit its screen rectangle with a small margin is
+// shown scaled down uniformly and centred: the widget takes the scaled size,
+// painting happens in the panel's own (unscaled) coordinates and mouse
+// positions are mapped back, so buttons keep working where they are drawn.
+//
 // Menu actions are deferred: an action stores a code in m_pendingAction and
 // starts the slide-out; the subclass emits the matching signal when the
 // slide-out has finished.
@@ -29,6 +34,10 @@ public:
 
     int menuWidth() const { return m_menuWidth; }
     int menuHeight() const { return m_menuHeight; }
+    // Drawing scale of the panel: 1 where it fits, else below 1.
+    qreal panelScale() const { return m_scale; }
+    // The scale the panel takes on a screen of that size.
+    qreal fitScale(const QSize &screen) const;
     const QList<ButtonPixmap *> &buttons() const { return m_buttons; }
     const QPixmap &background() const { return m_background; }
 
@@ -55,7 +64,8 @@ protected:
 
     // y at which the menu rests on a screen of that size.
     int restingY(const QRect &screen) const;
-    // Places the menu horizontally centred at y = m_visibleY.
+    // Places the menu horizontally centred at y = m_visibleY (when scaled
+    // down, centred both ways, which sets m_visibleY).
     void placeAtVisibleY(const QRect &screen);
     // Creates the show (m_hiddenY -> m_visibleY, OutBack) and hide
     // (m_visibleY -> m_hiddenY, InCubic) animations (durations in ms), then
@@ -79,10 +89,16 @@ protected:
     int m_pendingAction = 0;
 
 private:
+    static int scaledLength(int length, qreal scale);
+    QSize scaledSize() const;
+    // Left edge centring the panel, shifted by offsetX unless scaled.
+    int centredX(const QRect &screen, int offsetX) const;
+
     QPixmap m_background;
     QList<ButtonPixmap *> m_buttons;
     int m_menuWidth = 0;
     int m_menuHeight = 0;
+    qreal m_scale = 1.0;
 };
 
 #endif

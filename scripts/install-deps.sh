@@ -9,7 +9,7 @@ PACKAGES=(
   libchipmunk-dev
   ttf-bitstream-vera
   desktop-file-utils appstream dpkg-dev
-  xvfb xauth xdotool imagemagick pulseaudio pulseaudio-utils sox sqlite3
+  xvfb xauth xdotool imagemagick pulseaudio pulseaudio-utils sox sqlite3 libgl1-mesa-dri
   clang libclang-rt-14-dev
 )
 

@@ -18,6 +18,7 @@
 #include "sound/soundmanagerdummy.h"
 #include "testsupport.h"
 
+#include <functional>
 #include <memory>
 
 class CountingSoundManager : public SoundManagerDummy
@@ -71,7 +72,10 @@ struct GameRig
     bool active = true;
 
     // False (with the reason in error) when the database cannot be made.
-    bool start(const QList<LevelDbFixture::Pack> &packs, QString *error, QSize size = QSize())
+    // beforeGame, when given, gets the working folder before the game opens
+    // its databases there.
+    bool start(const QList<LevelDbFixture::Pack> &packs, QString *error, QSize size = QSize(),
+        const std::function<void(const QString &)> &beforeGame = {})
     {
         if (!fixture.create(TestSupport::binaryDir() + "/testlevels.db", packs)) {
             *error = fixture.errorString();
@@ -89,6 +93,8 @@ struct GameRig
             *error = sqlError;
             return false;
         }
+        if (beforeGame)
+            beforeGame(fixture.path());
         view = std::make_unique<GameView>();
         physics = std::make_unique<Physics>(kGravity);
         scene = std::make_unique<MyScene>(QRectF(0, -500, 3800, 880));

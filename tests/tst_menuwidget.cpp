@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QtMath>
 #include <QtTest>
 
 using namespace MenuTesting;
@@ -68,6 +69,55 @@ private slots:
         menu.setOffsets(7, 0);
         menu.updateScreenPosition(QRect(250, 100, 1001, 701));
         QCOMPARE(menu.geometry(), QRect(307, 260, 400, 180));
+    }
+
+    // Fitting with its 8-pixel margins, the panel keeps its size and offsets.
+    void fittingPanelIsNotScaled()
+    {
+        ProbeMenu menu;
+        menu.setSize(400, 180);
+        menu.setOffsets(3, -5);
+        menu.updateScreenPosition(QRect(0, 0, 416, 196));
+        QCOMPARE(menu.panelScale(), 1.0);
+        QCOMPARE(menu.geometry(), QRect(11, 3, 400, 180));
+    }
+
+    // Too big for its window, the panel is drawn scaled down uniformly and
+    // centred, and a click lands on the button drawn under it.
+    void bigPanelIsScaledToFit()
+    {
+        Backdrop backdrop;
+        backdrop.resize(300, 200);
+        ProbeMenu menu(&backdrop);
+        menu.setSize(400, 300);
+        menu.setOffsets(20, -40);
+        menu.setBackground(solidPicture("fitbg.png", QSize(400, 300), Qt::gray));
+        ButtonPixmap *button = menu.add(solidPicture("fitred.png", QSize(40, 40), Qt::red), 100, 80, 40, 3);
+        menu.updateScreenPosition(QRect(0, 0, 300, 200));
+        // The height limits: 200 - 2 * 8 pixels for 300.
+        const qreal scale = 184.0 / 300.0;
+        QCOMPARE(menu.panelScale(), scale);
+        QCOMPARE(menu.size(), QSize(qCeil(400 * scale), qCeil(300 * scale)));
+        QCOMPARE(menu.geometry(), QRect((300 - menu.width()) / 2, (200 - menu.height()) / 2, menu.width(),
+                                      menu.height()));
+
+        const QImage shot = menu.grab().toImage();
+        QCOMPARE(shot.size(), menu.size());
+        QCOMPARE(shot.pixelColor((QPointF(120, 100) * scale).toPoint()), QColor(Qt::red));
+        QCOMPARE(shot.pixelColor((QPointF(150, 100) * scale).toPoint()), QColor(Qt::gray));
+
+        // The button's place at full size, outside its scaled place: nothing.
+        press(&menu, QPointF(110, 90));
+        QVERIFY(!button->isPressed());
+        release(&menu, QPointF(110, 90));
+        press(&menu, QPointF(120, 100) * scale);
+        QVERIFY(button->isPressed());
+        release(&menu, QPointF(120, 100) * scale);
+
+        // Back in a big window, it is the full-size panel again.
+        menu.updateScreenPosition(QRect(0, 0, 1000, 700));
+        QCOMPARE(menu.panelScale(), 1.0);
+        QCOMPARE(menu.geometry(), QRect(320, 160, 400, 300));
     }
 
     void zeroSizeLeavesGeometry()

@@ -12,6 +12,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QtTest>
 #include <cmath>
 
@@ -172,10 +173,23 @@ private slots:
         QStringList expected;
         for (const Expected &e : kPictures)
             expected << e.file;
+        // A dense-screen variant "<name>@2x.<ext>" belongs to a listed picture
+        // and has twice its pixels each way.
+        const QRegularExpression denseName(QStringLiteral("^(.*)@2x(\\.[a-z]+)$"));
+        int plain = 0;
         const QStringList embedded = QDir(":/images").entryList(QDir::Files);
-        for (const QString &file : embedded)
-            QVERIFY2(expected.contains(file), qPrintable(file + " is embedded but not expected"));
-        QCOMPARE(embedded.size(), expected.size());
+        for (const QString &file : embedded) {
+            const QRegularExpressionMatch dense = denseName.match(file);
+            if (!dense.hasMatch()) {
+                QVERIFY2(expected.contains(file), qPrintable(file + " is embedded but not expected"));
+                ++plain;
+                continue;
+            }
+            const QString base = dense.captured(1) + dense.captured(2);
+            QVERIFY2(expected.contains(base), qPrintable(file + " belongs to no expected picture"));
+            QCOMPARE(QImage(":/images/" + file).size(), QImage(":/images/" + base).size() * 2);
+        }
+        QCOMPARE(plain, expected.size());
     }
 
     void spritesHaveTransparentSurroundings()

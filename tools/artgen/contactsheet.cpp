@@ -42,6 +42,20 @@ void checkerboard(QPainter &p, const QRect &r)
     p.restore();
 }
 
+// Scales the image by zoom, or less when it would not fit the sheet, and
+// notes the scale in the label. Returns the scale used.
+double magnify(QImage &image, QString &label, double zoom)
+{
+    double s = zoom;
+    if (image.width() * s > kSheetWidth - 2 * kMargin)
+        s = double(kSheetWidth - 2 * kMargin) / image.width();
+    if (s != 1.0) {
+        image = image.scaled((QSizeF(image.size()) * s).toSize(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        label += QString("  (shown x%1)").arg(s, 0, 'g', 3);
+    }
+    return s;
+}
+
 } // namespace
 
 QImage renderContactSheet(const Manifest &manifest, const QString &imagesDir, double zoom, QString *error)
@@ -61,15 +75,24 @@ QImage renderContactSheet(const Manifest &manifest, const QString &imagesDir, do
             image = tiled2x2(image);
             label += "  (tiled 2x2)";
         }
-        double s = image.width() <= 400 && !texture ? zoom : 1.0;
-        if (image.width() * s > kSheetWidth - 2 * kMargin)
-            s = double(kSheetWidth - 2 * kMargin) / image.width();
-        if (s != 1.0) {
-            image = image.scaled(
-                (QSizeF(image.size()) * s).toSize(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-            label += QString("  (shown x%1)").arg(s, 0, 'g', 3);
-        }
+        const double s = magnify(image, label, image.width() <= 400 && !texture ? zoom : 1.0);
         cells.append({label, image});
+        // The pictures for dense screens beside, pixel for pixel at the
+        // same magnification, so their finer detail shows.
+        for (int ratio : spec.generator.isEmpty() ? manifest.hidpiRatios : QVector<int>()) {
+            const QString file = Manifest::ratioFileName(spec.file, ratio);
+            QImage dense(imagesDir + "/" + file);
+            if (dense.isNull()) {
+                *error = QString("missing %1/%2").arg(imagesDir, file);
+                return QImage();
+            }
+            // Loading an "@2x" file marks the image for a dense screen; the
+            // sheet is drawn one image pixel per sheet pixel.
+            dense.setDevicePixelRatio(1.0);
+            QString denseLabel = QString("%1  %2x%3").arg(file).arg(dense.width()).arg(dense.height());
+            magnify(dense, denseLabel, s);
+            cells.append({denseLabel, dense});
+        }
     }
     cells.append({"assembly (x3): bike and rider at rest with shapes in blue; fallen rider on ragdoll boxes; "
                   "rider mass at the back and at the front of its groove",

@@ -64,6 +64,16 @@ int render(const Manifest &manifest, const QString &outDir)
             image = image.convertToFormat(QImage::Format_RGB32);
         if (!image.save(outDir + "/" + spec.file, nullptr, jpeg ? kJpegQuality : -1))
             return fail("cannot write " + outDir + "/" + spec.file);
+        if (!spec.generator.isEmpty())
+            continue;
+        for (int ratio : manifest.hidpiRatios) {
+            const QString file = Manifest::ratioFileName(spec.file, ratio);
+            const QImage dense = renderSvgLayers(manifest.assetsDir, spec, &error, ratio);
+            if (dense.isNull())
+                return fail(error);
+            if (!dense.save(outDir + "/" + file))
+                return fail("cannot write " + outDir + "/" + file);
+        }
     }
     return 0;
 }

@@ -37,6 +37,13 @@ bool Manifest::load(const QString &path, QString *error)
     const QJsonObject root = doc.object();
     const QJsonObject palettes = root.value("palettes").toObject();
     const QJsonObject templates = root.value("templates").toObject();
+    for (const QJsonValue &v : root.value("hidpiRatios").toArray()) {
+        if (v.toInt() < 2) {
+            *error = QString("%1: hidpiRatios holds whole ratios from 2 up").arg(path);
+            return false;
+        }
+        hidpiRatios.append(v.toInt());
+    }
     for (const QJsonValue &v : root.value("pictures").toArray()) {
         const QJsonObject o = v.toObject();
         PictureSpec spec;
@@ -76,4 +83,11 @@ bool Manifest::load(const QString &path, QString *error)
         pictures.append(spec);
     }
     return true;
+}
+
+QString Manifest::ratioFileName(const QString &file, int ratio)
+{
+    const int dot = file.lastIndexOf('.');
+    const QString suffix = QString("@%1x").arg(ratio);
+    return dot < 0 ? file + suffix : file.left(dot) + suffix + file.mid(dot);
 }

@@ -26,11 +26,17 @@ struct PictureSpec
     QString generator;
 };
 
-// The list of every picture, read from assets/pictures.json.
+// The list of every picture, read from assets/pictures.json. Pictures drawn
+// from SVG layers are also rendered for each of the high-density device pixel
+// ratios, ratio times as large, under Qt's "<name>@<ratio>x.<ext>" names.
 struct Manifest
 {
     QString assetsDir;
     QVector<PictureSpec> pictures;
+    QVector<int> hidpiRatios;
+
+    // "back_off.png", 2 -> "back_off@2x.png".
+    static QString ratioFileName(const QString &file, int ratio);
 
     // Reads the manifest; on failure returns false and sets error.
     bool load(const QString &path, QString *error);

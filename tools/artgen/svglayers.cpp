@@ -4,12 +4,13 @@
 #include <QPainter>
 #include <QSvgRenderer>
 
-QImage renderSvgLayers(const QString &assetsDir, const PictureSpec &spec, QString *error)
+QImage renderSvgLayers(const QString &assetsDir, const PictureSpec &spec, QString *error, int ratio)
 {
-    QImage image(spec.size, QImage::Format_ARGB32_Premultiplied);
+    QImage image(spec.size * ratio, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
+    painter.scale(ratio, ratio);
     for (const SvgLayer &layer : spec.layers) {
         QFile file(assetsDir + "/" + layer.svg);
         if (!file.open(QIODevice::ReadOnly)) {

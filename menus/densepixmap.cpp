@@ -1,0 +1,39 @@
+#include "densepixmap.h"
+
+#include <QFileInfo>
+#include <QGuiApplication>
+
+namespace {
+// The one dense variant the art is made in.
+constexpr int kDenseRatio = 2;
+} // namespace
+
+QPixmap DensePixmap::load(const QString &path)
+{
+    return load(path, qApp ? qApp->devicePixelRatio() : 1.0);
+}
+
+QPixmap DensePixmap::load(const QString &path, qreal devicePixelRatio)
+{
+    if (devicePixelRatio > 1.0) {
+        const QString dense = variantPath(path, kDenseRatio);
+        if (QFileInfo::exists(dense)) {
+            QPixmap pixmap(dense);
+            if (!pixmap.isNull()) {
+                pixmap.setDevicePixelRatio(kDenseRatio);
+                return pixmap;
+            }
+        }
+    }
+    return QPixmap(path);
+}
+
+QString DensePixmap::variantPath(const QString &path, int ratio)
+{
+    const int slash = path.lastIndexOf(QLatin1Char('/'));
+    const int dot = path.lastIndexOf(QLatin1Char('.'));
+    const QString suffix = QStringLiteral("@%1x").arg(ratio);
+    if (dot <= slash)
+        return path + suffix;
+    return path.left(dot) + suffix + path.mid(dot);
+}
