@@ -137,6 +137,8 @@ void MyGame::loadLevel(int levelPackNumber, int levelNumber)
     reset(false);
     if (m_view)
         m_view->setBackgroundImage(m_levelManager->backgroundImage(levelPackNumber));
+    if (m_soundManager)
+        m_soundManager->setAmbientPack(m_currentLevel ? levelPackNumber : 0);
     m_camera->prepareLevelStart();
     setZoom(GameCamera::kLevelStartZoom);
     if (!previous && m_currentLevel && levelPackNumber == 1 && levelNumber == 1) {

@@ -93,6 +93,18 @@ float peakOf(const Signal &signal)
     return peak;
 }
 
+void removeDc(Signal &signal)
+{
+    if (signal.empty())
+        return;
+    double sum = 0.0;
+    for (float v : signal)
+        sum += v;
+    const float mean = float(sum / double(signal.size()));
+    for (float &v : signal)
+        v -= mean;
+}
+
 void normalize(Signal &signal, float peak)
 {
     const float current = peakOf(signal);

@@ -49,6 +49,8 @@ private:
 
 // Peak of |x|.
 float peakOf(const Signal &signal);
+// Subtracts the mean, so that the signal has no DC offset.
+void removeDc(Signal &signal);
 // Scales so that the peak is `peak` (no-op on silence).
 void normalize(Signal &signal, float peak);
 // Linear fade in/out over the given number of samples at either end.
