@@ -206,6 +206,35 @@ private slots:
         QVERIFY(mixer.addSource(again));
     }
 
+    // The volume keys change the gain on the GUI thread while the output
+    // thread mixes (checked for data races by the ThreadSanitizer build);
+    // every block is mixed at one of the gains set.
+    void gainChangesWhileAnotherThreadPulls()
+    {
+        GE::AudioMixer mixer;
+        mixer.addSource(new ConstantSource(4096));
+        std::atomic<bool> stop {false};
+        std::atomic<int> pulls {0}, strangeBlocks {0};
+        std::thread puller([&] {
+            qint16 block[64];
+            while (!stop) {
+                mixer.fillSamples(block, 64);
+                if (block[0] != 1024 && block[0] != 2048 && block[0] != 4096)
+                    ++strangeBlocks;
+                for (int i = 1; i < 64; ++i)
+                    if (block[i] != block[0])
+                        ++strangeBlocks;
+                ++pulls;
+            }
+        });
+        const float gains[] = {0.25f, 0.5f, 1.0f};
+        for (int i = 0; i < 20000 || pulls < 100; ++i)
+            mixer.setAbsoluteVolume(gains[i % 3]);
+        stop = true;
+        puller.join();
+        QCOMPARE(strangeBlocks.load(), 0);
+    }
+
     void addAndRemoveWhileAnotherThreadPulls()
     {
         GE::AudioMixer mixer;

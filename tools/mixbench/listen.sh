@@ -4,6 +4,8 @@
 # is recorded with parecord; sox reports level, peak and DC of the recording
 # and the share of samples at full scale.
 #   listen.sh <velocrag executable> <levels.db> [seconds] [recording.wav]
+# LISTEN_VOLUME_UP=<n> presses the volume-up key (Page Up) n times first (4: from the
+# default 60 to 100).
 set -euo pipefail
 if [ "${1:-}" != "--inner" ]; then
   exec xvfb-run -a -s "-screen 0 1920x1080x24" bash "$0" --inner "$@"
@@ -47,6 +49,7 @@ start_game "$game" "$work" || { echo "listen: the game showed no window" >&2; ex
 click "${PACK1[@]}"
 click "${LEVEL1[@]}"
 click "${HELP_CLOSE[@]}"
+for _ in $(seq 1 "${LISTEN_VOLUME_UP:-0}"); do xdotool key Prior; done
 xdotool keydown w
 end=$(($(date +%s) + seconds))
 while [ "$(date +%s)" -lt "$end" ]; do
