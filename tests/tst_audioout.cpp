@@ -6,20 +6,10 @@
 #include "ge/audioout.h"
 #include "sound/soundmanagergeaudio.h"
 
+#include "manualclock.h"
+
 #include <QElapsedTimer>
 #include <QtTest>
-
-namespace {
-// Plays through the default device; its rate limits run on a hand-moved clock.
-class ClockedDeviceManager : public SoundManagerGEAudio
-{
-public:
-    qint64 now = 1000; // ms
-
-protected:
-    qint64 elapsedMs() const override { return now; }
-};
-} // namespace
 
 class TestAudioOut : public QObject
 {
@@ -67,7 +57,7 @@ private slots:
     void withoutDeviceTheMixerStaysBounded()
     {
         QTest::ignoreMessage(QtDebugMsg, QRegularExpression("^AudioOut - .*sound is off"));
-        ClockedDeviceManager manager;
+        ManualClock<SoundManagerGEAudio> manager; // plays through the default device
         QVERIFY(QTest::qWaitFor([&] { return manager.audioOut()->isFinished(); }, 5000));
         manager.setThrottle(true);
         manager.setMotorSpeed(0.5);

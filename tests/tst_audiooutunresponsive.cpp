@@ -7,6 +7,8 @@
 #include "ge/audioout.h"
 #include "sound/soundmanagergeaudio.h"
 
+#include "manualclock.h"
+
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QTemporaryDir>
@@ -85,16 +87,6 @@ private:
     std::atomic<int> m_connections {0};
     std::vector<int> m_clients; // touched by the accept thread until it is joined
 };
-
-// Plays through the default device; its rate limits run on a hand-moved clock.
-class ClockedDeviceManager : public SoundManagerGEAudio
-{
-public:
-    qint64 now = 1000; // ms
-
-protected:
-    qint64 elapsedMs() const override { return now; }
-};
 } // namespace
 
 class TestAudioOutUnresponsive : public QObject
@@ -118,7 +110,7 @@ private slots:
     {
         QElapsedTimer clock;
         clock.start();
-        auto *manager = new ClockedDeviceManager;
+        auto *manager = new ManualClock<SoundManagerGEAudio>; // the default device
         const qint64 constructMs = clock.elapsed();
         QVERIFY2(constructMs < kConstructBoundMs, qPrintable(QString::number(constructMs)));
         // The output thread has called the server, which does not answer.

@@ -8,23 +8,21 @@
 #include "ge/audiomixer.h"
 #include "sound/soundmanagergeaudio.h"
 
+#include "manualclock.h"
+
 #include <QtTest>
 #include <cmath>
 #include <cstdlib>
 #include <vector>
 
 namespace {
-// Mixes only; its clock starts past the start-up gaps of the rate limits.
-class ClockedManager : public SoundManagerGEAudio
+// Mixes only (the test pulls the mixer), on a hand-moved clock.
+class ClockedManager : public ManualClock<SoundManagerGEAudio>
 {
 public:
     ClockedManager()
-        : SoundManagerGEAudio(Output::None)
+        : ManualClock<SoundManagerGEAudio>(Output::None)
     { }
-    qint64 now = 1000; // ms
-
-protected:
-    qint64 elapsedMs() const override { return now; }
 };
 
 // Looks for its sounds in a folder that does not exist.

@@ -63,12 +63,7 @@ Signal makeAmbient(const AmbientRecipe &r)
             v += r.whistleLevel * std::pow(gust, kWhistleGustPower) * whistle.process(white);
         raw[n] = float(v);
     }
-    // Noise overrun blended into the start with equal power (see makeSliding).
-    Signal out(raw.begin(), raw.begin() + loop);
-    for (int n = 0; n < fade; ++n) {
-        const double x = (n + 0.5) / fade * kPi / 2;
-        out[n] = float(raw[n] * std::sin(x) + raw[loop + n] * std::cos(x));
-    }
+    Signal out = crossfadeLoop(raw, loop, fade);
 
     for (int c = 0; c < r.birdCalls; ++c)
         addBirdCall(out, int(rng.uniform() * loop), rng, r);
@@ -84,8 +79,7 @@ Signal makeAmbient(const AmbientRecipe &r)
 
     removeDc(out);
     normalize(out, r.peak);
-    for (int i = 0; i < kLoopTailFrames; ++i)
-        out.push_back(out[i]);
+    appendLoopTail(out, kLoopTailFrames);
     return out;
 }
 

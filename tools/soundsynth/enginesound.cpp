@@ -113,8 +113,7 @@ Signal makeEngine(const EngineRecipe &r)
     removeDc(loop);
     normalize(loop, r.peak);
 
-    for (int i = 0; i < kLoopTailFrames; ++i)
-        loop.push_back(loop[i]);
+    appendLoopTail(loop, kLoopTailFrames);
     return loop;
 }
 
