@@ -123,6 +123,29 @@ fuzz-smoke: fuzz-build
 sound-bench: deps build
 	$(BUILD)/tools/mixbench/mixbench
 
+# --- Sound: ThreadSanitizer ---------------------------------------------------
+# The audio engine, the sound manager and their tests built with
+# -fsanitize=thread in a folder of their own (only those targets; see
+# tests/tsan/CMakeLists.txt) and run; any report fails `make test`.
+TSAN_BUILD ?= build-tsan
+
+.PHONY: build-tsan test-tsan clean-tsan
+
+test: test-tsan
+clean: clean-tsan
+
+$(TSAN_BUILD)/CMakeCache.txt:
+	cmake -S tests/tsan -B $(TSAN_BUILD)
+
+build-tsan: deps $(TSAN_BUILD)/CMakeCache.txt
+	cmake --build $(TSAN_BUILD) -j $(JOBS)
+
+test-tsan: build-tsan
+	cd $(TSAN_BUILD) && ctest $(CTEST_FLAGS)
+
+clean-tsan:
+	rm -rf $(TSAN_BUILD)
+
 # --- Menus: renders of every menu state, to look at (not committed) ----------
 MENU_SHOTS ?= $(BUILD)/menu-shots
 

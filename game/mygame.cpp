@@ -145,6 +145,8 @@ void MyGame::loadLevel(int levelPackNumber, int levelNumber)
         if (m_currentLevel)
             m_view->setBackgroundGroundLevel(m_currentLevel->bikeStartPos().y() + kBikeStartAboveGround);
     }
+    if (m_soundManager)
+        m_soundManager->setAmbientPack(m_currentLevel ? levelPackNumber : 0);
     m_camera->prepareLevelStart();
     setZoom(GameCamera::kLevelStartZoom);
     if (!previous && m_currentLevel && levelPackNumber == 1 && levelNumber == 1) {

@@ -4,12 +4,14 @@
 
 #include <QMutexLocker>
 #include <algorithm>
+#include <cstdlib>
 
 namespace GE {
 
 AudioMixer::AudioMixer(QObject *parent)
     : AudioSource(parent)
     , m_fixedGain(kFixedOne)
+    , m_limiterGain(kFixedOne)
 { }
 
 AudioMixer::~AudioMixer()
@@ -22,7 +24,7 @@ bool AudioMixer::addSource(AudioSource *source)
     if (!source)
         return false;
     QMutexLocker locker(&m_lock);
-    if (m_sources.contains(source))
+    if (m_sources.size() >= kMaxSources || m_sources.contains(source))
         return false;
     m_sources.append(source);
     return true;
@@ -49,23 +51,24 @@ int AudioMixer::sourceCount()
 
 float AudioMixer::totalVolume()
 {
-    return float(m_fixedGain) * float(sourceCount()) / float(kFixedOne);
+    return float(fixedGain()) * float(sourceCount()) / float(kFixedOne);
 }
 
 void AudioMixer::setAbsoluteVolume(float volume)
 {
-    m_fixedGain = volumeToFixed(volume);
-    emit absoluteVolumeChanged(float(m_fixedGain));
+    const int gain = volumeToFixed(volume);
+    m_fixedGain.store(gain, std::memory_order_relaxed);
+    emit absoluteVolumeChanged(float(gain));
 }
 
 void AudioMixer::setGeneralVolume(float volume)
 {
     const int count = sourceCount();
     if (volume == 0.0f)
-        m_fixedGain = 0;
+        m_fixedGain.store(0, std::memory_order_relaxed);
     else if (count > 0)
-        m_fixedGain = volumeToFixed(volume / float(count));
-    emit generalVolumeChanged(float(m_fixedGain));
+        m_fixedGain.store(volumeToFixed(volume / float(count)), std::memory_order_relaxed);
+    emit generalVolumeChanged(float(fixedGain()));
 }
 
 int AudioMixer::fillSamples(qint16 *target, int length)
@@ -79,7 +82,7 @@ int AudioMixer::fillSamples(qint16 *target, int length)
         m_sum.resize(count);
     }
     std::fill_n(m_sum.begin(), count, 0);
-    const int gain = m_fixedGain;
+    const int gain = fixedGain();
     for (auto it = m_sources.begin(); it != m_sources.end();) {
         AudioSource *source = *it;
         const int got = std::min(source->fillSamples(m_scratch.data(), length), length);
@@ -92,9 +95,24 @@ int AudioMixer::fillSamples(qint16 *target, int length)
             ++it;
         }
     }
-    for (int i = 0; i < length; ++i)
-        target[i] = saturate16(m_sum[i]);
+    limit(target, length);
     return length;
+}
+
+void AudioMixer::limit(qint16 *target, int length)
+{
+    int peak = 0;
+    for (int i = 0; i < length; ++i)
+        peak = std::max(peak, std::abs(m_sum[i]));
+    const qint64 frames = length / kOutputChannels;
+    qint64 gain = m_limiterGain.load(std::memory_order_relaxed);
+    gain = std::min<qint64>(kFixedOne, gain + frames * kFixedOne / kLimiterReleaseFrames);
+    // Largest gain that keeps this block's peak at or under the ceiling.
+    if (peak > 0)
+        gain = std::min<qint64>(gain, qint64(kLimiterCeiling) * kFixedOne / peak);
+    m_limiterGain.store(int(gain), std::memory_order_relaxed);
+    for (int i = 0; i < length; ++i)
+        target[i] = saturate16((qint64(m_sum[i]) * gain) >> kFixedShift);
 }
 
 } // namespace GE

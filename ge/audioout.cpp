@@ -23,34 +23,56 @@ AudioOut::AudioOut(AudioSource *source, QObject *parent)
     , m_outputBlock(kOutputBlockSamples)
     , m_outputBlockLength(kOutputBlockSamples)
 {
-    // The device list belongs to the GUI thread; only the sink lives in ours.
-    m_device = QMediaDevices::defaultAudioOutput();
     m_format.setSampleRate(kOutputSampleRate);
     m_format.setChannelCount(kOutputChannels);
     m_format.setSampleFormat(QAudioFormat::Int16);
-    if (!m_device.isNull() && !m_device.isFormatSupported(m_format)) {
-        m_format = m_device.preferredFormat();
-        qDebug() << "AudioOut::AudioOut - 22050 Hz stereo 16-bit not supported, using" << m_format;
-    }
     start(QThread::InheritPriority);
 }
 
 AudioOut::~AudioOut()
 {
-    m_stopRequested = true;
-    if (m_runState == Running)
-        m_runState = StopRequested;
+    shutdown(0);
     wait();
     m_runState = Stopped;
 }
 
+bool AudioOut::shutdown(int waitMs)
+{
+    m_stopRequested = true;
+    int running = Running;
+    m_runState.compare_exchange_strong(running, StopRequested);
+    {
+        QMutexLocker locker(&m_sourceLock);
+        m_source = nullptr;
+    }
+    return wait(QDeadlineTimer(waitMs));
+}
+
+QAudioFormat AudioOut::format() const
+{
+    QMutexLocker locker(&m_formatLock);
+    return m_format;
+}
+
 bool AudioOut::openOutput()
 {
-    if (m_device.isNull()) {
+    // Asking for the device is the first talk with the audio server; an
+    // unresponsive one holds this thread here.
+    const QAudioDevice device = QMediaDevices::defaultAudioOutput();
+    if (device.isNull()) {
         qDebug() << "AudioOut - no audio output device, sound is off";
         return false;
     }
-    m_output = new QAudioSink(m_device, m_format);
+    if (m_stopRequested)
+        return false;
+    QAudioFormat format = this->format();
+    if (!device.isFormatSupported(format)) {
+        format = device.preferredFormat();
+        qDebug() << "AudioOut - 22050 Hz stereo 16-bit not supported, using" << format;
+        QMutexLocker locker(&m_formatLock);
+        m_format = format;
+    }
+    m_output = new QAudioSink(device, format);
     m_output->setBufferSize(kOutputBufferBytes);
     m_outputDevice = m_output->start();
     if (!m_outputDevice) {
@@ -77,8 +99,14 @@ void AudioOut::closeOutput()
 
 void AudioOut::run()
 {
-    m_runState = Running;
-    if (m_source && !m_stopRequested && openOutput()) {
+    int stopped = Stopped;
+    m_runState.compare_exchange_strong(stopped, Running);
+    bool hasSource = false;
+    {
+        QMutexLocker locker(&m_sourceLock);
+        hasSource = m_source != nullptr;
+    }
+    if (hasSource && !m_stopRequested && openOutput()) {
         QAbstractEventDispatcher *dispatcher = QAbstractEventDispatcher::instance();
         while (!m_stopRequested) {
             // The sink may post events to the thread it lives in.
@@ -92,15 +120,21 @@ void AudioOut::run()
     m_runState = Stopped;
 }
 
+int AudioOut::pull(int samples)
+{
+    QMutexLocker locker(&m_sourceLock);
+    return m_source ? m_source->fillSamples(m_outputBlock.data(), samples) : 0;
+}
+
 void AudioOut::tick()
 {
-    if (!m_output || !m_outputDevice || !m_source)
+    if (!m_output || !m_outputDevice || m_stopRequested)
         return;
     int samples = int(m_output->bytesFree() / kBytesPerFrame) * kOutputChannels;
     if (samples <= 0)
         return;
     samples = qMin(samples, m_outputBlockLength);
-    const int got = m_source->fillSamples(m_outputBlock.data(), samples);
+    const int got = pull(samples);
     if (got <= 0)
         return;
     const qint64 written = m_outputDevice->write(

@@ -1,8 +1,8 @@
 #ifndef AUDIOOUT_H
 #define AUDIOOUT_H
 
-#include <QAudioDevice>
 #include <QAudioFormat>
+#include <QMutex>
 #include <QThread>
 #include <atomic>
 #include <vector>
@@ -17,12 +17,16 @@ class AudioSource;
 // The output thread: pulls mixed samples from its source about every
 // millisecond and pushes them into the default audio output (22050 Hz,
 // stereo, signed 16-bit; the device's preferred format when it cannot take
-// that). The audio sink is created, started, written to and stopped inside
-// this thread, since it must be used from one thread only.
+// that). Finding the device and creating, starting, writing to and stopping
+// the audio sink all happen inside this thread: an audio server that accepts
+// the connection and then never answers blocks only this thread, never the
+// caller's. Until isReady() nothing is pulled from the source.
 //
 // Without a device (no audio server, no default output, or a start that
 // fails) the thread logs one debug line and ends: the game stays silent.
-// Destroying the object stops the thread first; the source must outlive it.
+// shutdown() stops pulling at once and waits a bounded time for the thread;
+// destroying the object waits for the thread without a bound. The source
+// must outlive the object or the return of shutdown(), whichever is first.
 class AudioOut : public QThread
 {
     Q_OBJECT
@@ -34,10 +38,15 @@ public:
     AudioOut(AudioSource *source, QObject *parent = nullptr);
     ~AudioOut() override;
 
+    // Asks the thread to end and detaches the source (no pull starts after
+    // this returns); waits up to waitMs for the thread. True when it ended.
+    bool shutdown(int waitMs);
+
     // True while the device takes samples.
     bool isReady() const { return m_ready; }
     RunState runState() const { return RunState(m_runState.load()); }
-    const QAudioFormat &format() const { return m_format; }
+    // The format the device was opened with (set before isReady()).
+    QAudioFormat format() const;
     // Total bytes handed to the device so far.
     qint64 bytesWritten() const { return m_bytesWritten; }
 
@@ -54,13 +63,16 @@ protected:
 private:
     bool openOutput();
     void closeOutput();
+    // Pulls up to `samples` samples from the source into the output block.
+    int pull(int samples);
 
     QAudioSink *m_output = nullptr;
     QIODevice *m_outputDevice = nullptr;
+    QMutex m_sourceLock; // held while the source is pulled; guards m_source
     AudioSource *m_source;
     std::vector<qint16> m_outputBlock;
     int m_outputBlockLength;
-    QAudioDevice m_device;
+    mutable QMutex m_formatLock;
     QAudioFormat m_format;
     std::atomic<int> m_runState {Stopped};
     std::atomic<bool> m_stopRequested {false};

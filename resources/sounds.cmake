@@ -1,6 +1,6 @@
 # The game's wave files, made at build time by tools/soundsynth from its
 # recipes and embedded under ":/sounds/".
-set(VELOCRAG_SOUND_NAMES engine1 sliding)
+set(VELOCRAG_SOUND_NAMES engine1 sliding ambient1 ambient2)
 foreach(i RANGE 1 10)
   list(APPEND VELOCRAG_SOUND_NAMES groundhit${i})
 endforeach()

@@ -59,6 +59,20 @@ void SoundManager::setSoundsEnabled(bool soundsEnabled)
         m_motorVolume = 0;
         applyMotorVolume();
     }
+    updateAmbience();
+}
+
+void SoundManager::setAmbientPack(int pack)
+{
+    m_ambientPack = pack;
+    updateAmbience();
+}
+
+void SoundManager::setAmbientLoop(int) { }
+
+void SoundManager::updateAmbience()
+{
+    setAmbientLoop(isSoundsEnabled() && !m_stopped ? m_ambientPack : 0);
 }
 
 void SoundManager::setVolume(int volume)
@@ -150,9 +164,17 @@ void SoundManager::unmute()
     m_motorVolumeAnimation->start();
 }
 
-void SoundManager::stop() { }
+void SoundManager::stop()
+{
+    m_stopped = true;
+    updateAmbience();
+}
 
-void SoundManager::unstop() { }
+void SoundManager::unstop()
+{
+    m_stopped = false;
+    updateAmbience();
+}
 
 void SoundManager::increaseVolume(int step)
 {

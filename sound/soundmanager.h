@@ -31,6 +31,7 @@ public:
     int motorVolume() const { return m_motorVolume; }
     qreal motorSpeed() const { return m_motorSpeed; }
     bool throttle() const { return m_throttle; }
+    int ambientPack() const { return m_ambientPack; }
 
     // Clamps to 0..100 and applies the engine volume at once.
     void setMotorVolume(int volume);
@@ -62,6 +63,10 @@ public slots:
     // Called every simulation step with the bike's speed factor (0..1).
     virtual void setMotorSpeed(qreal motorSpeedFactor);
     virtual void setThrottle(bool throttle);
+    // The level pack whose ambient loop plays (0 or an unknown pack: none).
+    // The loop plays while sounds are enabled and the game is not stopped;
+    // the volume applies to it like to every other sound.
+    void setAmbientPack(int pack);
 
 protected:
     static constexpr int kDefaultVolumeStep = 10;
@@ -79,6 +84,8 @@ protected:
     virtual void setSlidingVolume(qreal slidingFactor) = 0;
     // Applies motorVolume() to the playing engine sound.
     virtual void applyMotorVolume() = 0;
+    // Plays the ambient loop of this pack, replacing any other; 0 stops it.
+    virtual void setAmbientLoop(int pack);
 
     // Milliseconds on a monotonic clock started at construction; the rate
     // limits measure against it.
@@ -93,6 +100,7 @@ protected:
 
 private:
     bool isActive() const;
+    void updateAmbience();
 
     QPropertyAnimation *m_motorVolumeAnimation;
     QPropertyAnimation *m_motorSpeedAnimation;
@@ -111,6 +119,8 @@ private:
     qreal m_lastMotorSpeed = -1.0;
     qreal m_lastSlidingFactor = 0.0;
     bool m_throttle = false;
+    bool m_stopped = false;
+    int m_ambientPack = 0;
 };
 
 #endif

@@ -6,13 +6,21 @@
 #include "ge/audioout.h"
 
 #include <QDebug>
+#include <algorithm>
 
 namespace {
 constexpr qreal kPercent = 100.0;
-constexpr qreal kEngineGain = 1.8; // engine volume at motorVolume 100
-constexpr qreal kGroundHitGain = 0.9; // per unit of hit loudness
-constexpr qreal kSlidingGain = 3.5; // per unit of sliding factor
-constexpr qreal kCrowdGain = 1.0;
+// Gains of the sound families. The busiest moment of a ride (engine at full
+// throttle, full skid and the hardest ground hit at once) sums to a peak
+// under full scale at volume 100, so the mixer's limiter is a safety net
+// rather than part of the sound.
+constexpr qreal kEngineGain = 0.85; // engine volume at motorVolume 100
+constexpr qreal kGroundHitGain = 0.4; // per unit of hit loudness (0..1)
+constexpr qreal kSlidingGain = 1.1; // per unit of sliding factor
+constexpr qreal kMaxSlidingFactor = 1.0; // a harder skid is not louder
+constexpr qreal kCrowdGain = 0.8;
+constexpr qreal kAmbientGain = 1.0; // the loops are made quiet
+constexpr int kAmbientPacks = 2; // packs with an ambient loop: 1 .. this
 constexpr int kLoopForever = -1;
 constexpr int kPlayOnce = 0; // one-shot instances are deleted by the mixer when they end
 } // namespace
@@ -34,17 +42,32 @@ SoundManagerGEAudio::SoundManagerGEAudio(Output output, QObject *parent)
     initFamily(
         m_crowdDisappointment, QStringLiteral("crowddisappointment"), crowdDisappointmentVariantCount());
     initFamily(m_crowdAwe, QStringLiteral("crowdawe"), crowdAweVariantCount());
+    initFamily(m_ambience, QStringLiteral("ambient"), kAmbientPacks);
     m_engineInstances.fill(nullptr, engineVariantCount());
 }
 
 SoundManagerGEAudio::~SoundManagerGEAudio()
 {
-    // The output thread pulls from the mixer until it is gone, and the
+    // The output thread pulls from the mixer until it is detached, and the
     // mixer's instances read the buffers: stop in that order.
-    delete m_audioOut;
+    if (m_audioOut && !m_audioOut->shutdown(kTeardownWaitMs)) {
+        qDebug() << "SoundManagerGEAudio - the audio server does not answer; not waiting for it";
+        // Deleted when its thread ends; its own stack keeps it reachable until then.
+        m_audioOut->setParent(nullptr);
+        connect(m_audioOut, &QThread::finished, m_audioOut, &QObject::deleteLater);
+        if (m_audioOut->isFinished())
+            delete m_audioOut;
+    } else {
+        delete m_audioOut;
+    }
     m_audioOut = nullptr;
     delete m_mixer;
     m_mixer = nullptr;
+}
+
+bool SoundManagerGEAudio::isOutputReady() const
+{
+    return !m_audioOut || m_audioOut->isReady();
 }
 
 QString SoundManagerGEAudio::soundPath() const
@@ -86,7 +109,7 @@ GE::AudioBuffer *SoundManagerGEAudio::buffer(Family &family, int variant)
 
 GE::AudioBufferPlayInstance *SoundManagerGEAudio::start(GE::AudioBuffer *buffer, qreal volume, int loopCount)
 {
-    if (!buffer)
+    if (!buffer || (loopCount == kPlayOnce && !isOutputReady()))
         return nullptr;
     // Volume and loop count are set before the mixer sees the instance, so
     // the output thread never pulls a block at the wrong level.
@@ -150,8 +173,24 @@ void SoundManagerGEAudio::playCrowdAweVariant(int variant)
     start(buffer(m_crowdAwe, variant), kCrowdGain, kPlayOnce);
 }
 
+void SoundManagerGEAudio::setAmbientLoop(int pack)
+{
+    if (pack == m_ambientPlaying && (m_ambient || pack == 0))
+        return;
+    if (m_ambient) {
+        // Taken out of the mixer (under its lock) before it is deleted.
+        m_mixer->removeSource(m_ambient);
+        delete m_ambient;
+        m_ambient = nullptr;
+    }
+    m_ambientPlaying = pack;
+    if (pack >= 1)
+        m_ambient = start(buffer(m_ambience, pack - 1), kAmbientGain, kLoopForever);
+}
+
 void SoundManagerGEAudio::setSlidingVolume(qreal slidingFactor)
 {
+    slidingFactor = std::min(slidingFactor, kMaxSlidingFactor);
     if (!m_sliding) {
         if (m_slidingFailed)
             return;

@@ -8,8 +8,10 @@
 #include <QPointer>
 #include <QSignalSpy>
 #include <QtTest>
+#include <atomic>
 #include <cstring>
 #include <memory>
+#include <thread>
 
 namespace {
 // A 16-bit buffer whose frame i holds values(i) on each channel.
@@ -233,6 +235,51 @@ private slots:
             total += instance.fillSamples(out.data(), int(out.size())) / 2;
         QCOMPARE(total, kFrames - 2);
         QVERIFY(instance.isDone());
+    }
+
+    // The GUI thread changes gains, speed and loop count and restarts the
+    // instance while the output thread pulls it through the mixer (the
+    // ThreadSanitizer build checks that no value is shared unsynchronised).
+    // Whatever the interleaving, every pull writes whole frames and a
+    // restart is never undone by the pull that runs meanwhile.
+    void settersWhileAnotherThreadPulls()
+    {
+        auto buffer = ramp(5000);
+        GE::AudioMixer mixer;
+        auto *instance = new GE::AudioBufferPlayInstance(buffer.get());
+        instance->setLoopCount(-1);
+        QVERIFY(mixer.addSource(instance));
+        std::atomic<bool> stop {false};
+        std::atomic<int> pulls {0}, oddPulls {0};
+        std::thread puller([&] {
+            qint16 block[256];
+            while (!stop) {
+                if (mixer.fillSamples(block, 256) % 2 != 0)
+                    ++oddPulls;
+                ++pulls;
+            }
+        });
+        for (int i = 0; i < 3000; ++i) {
+            instance->setLeftVolume(float(i % 7) / 7.0f);
+            instance->setRightVolume(float(i % 5) / 5.0f);
+            instance->setSpeed(i % 11 == 0 ? 0.0f : 0.5f + float(i % 4) * 0.5f);
+            instance->setLoopCount(-1);
+            if (i % 100 == 0)
+                instance->playBuffer(buffer.get(), -1);
+            (void)instance->readPos();
+            (void)instance->isDone();
+        }
+        QVERIFY(QTest::qWaitFor([&] { return pulls > 50; }, 5000));
+        stop = true;
+        puller.join();
+        QCOMPARE(oddPulls.load(), 0);
+        QVERIFY(!instance->isDone());
+        // A restart requested now is seen by the next pull.
+        instance->playBuffer(buffer.get(), 1.0f, 1.0f, -1);
+        QCOMPARE(instance->readPos(), 0);
+        qint16 frame[2];
+        QCOMPARE(mixer.fillSamples(frame, 2), 2);
+        QCOMPARE(frame[0], qint16(100));
     }
 
     void playBufferVariants()

@@ -6,6 +6,8 @@
 #include "ge/audioout.h"
 #include "sound/soundmanagergeaudio.h"
 
+#include "manualclock.h"
+
 #include <QElapsedTimer>
 #include <QtTest>
 
@@ -48,6 +50,24 @@ private slots:
         QVERIFY(manager.currentEngineInstance());
         QVERIFY(QTest::qWaitFor([&] { return manager.audioOut()->isFinished(); }, 5000));
         QVERIFY(!manager.audioOut()->isReady());
+    }
+
+    // Without a device nothing pulls the mixer, so nothing would ever free a
+    // one-shot that ended: a long ride must not fill the mixer.
+    void withoutDeviceTheMixerStaysBounded()
+    {
+        QTest::ignoreMessage(QtDebugMsg, QRegularExpression("^AudioOut - .*sound is off"));
+        ManualClock<SoundManagerGEAudio> manager; // plays through the default device
+        QVERIFY(QTest::qWaitFor([&] { return manager.audioOut()->isFinished(); }, 5000));
+        manager.setThrottle(true);
+        manager.setMotorSpeed(0.5);
+        for (int i = 0; i < 1000; ++i) {
+            manager.now += 250;
+            manager.playGroundHitSound(1.0);
+            if (i % 10 == 0)
+                manager.playCrowdCheerSound();
+        }
+        QCOMPARE(manager.mixer()->sourceCount(), 1); // the engine loop only
     }
 
     void stopsAtOnceWhenDestroyedRightAway()

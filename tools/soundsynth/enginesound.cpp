@@ -107,10 +107,13 @@ Signal makeEngine(const EngineRecipe &r)
     const double norm = std::tanh(r.drive);
     for (float &v : loop)
         v = float(std::tanh(r.drive * v) / norm);
+    // The pops are one-sided and the saturation keeps that: without this the
+    // note would sit about 5 % of full scale off zero. The loop's mean is one
+    // constant, so the loop stays seamless.
+    removeDc(loop);
     normalize(loop, r.peak);
 
-    for (int i = 0; i < kLoopTailFrames; ++i)
-        loop.push_back(loop[i]);
+    appendLoopTail(loop, kLoopTailFrames);
     return loop;
 }
 

@@ -57,16 +57,9 @@ Signal makeSliding(const SlidingRecipe &r)
         raw[n] = tone2.process(tone.process(float(v)));
     }
 
-    // The loop's first `fade` frames blend the overrun (which continues the
-    // loop's end) into the start with equal power, since both are noise.
-    Signal out(raw.begin(), raw.begin() + loop);
-    for (int n = 0; n < fade; ++n) {
-        const double x = (n + 0.5) / fade * kPi / 2;
-        out[n] = float(raw[n] * std::sin(x) + raw[loop + n] * std::cos(x));
-    }
+    Signal out = crossfadeLoop(raw, loop, fade);
     normalize(out, r.peak);
-    for (int i = 0; i < kLoopTailFrames; ++i)
-        out.push_back(out[i]);
+    appendLoopTail(out, kLoopTailFrames);
     return out;
 }
 

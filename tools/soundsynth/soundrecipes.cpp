@@ -1,5 +1,6 @@
 #include "soundrecipes.h"
 
+#include "ambientsound.h"
 #include "crowdsound.h"
 #include "enginesound.h"
 #include "impactsound.h"
@@ -155,6 +156,43 @@ CrowdRecipe awe(int variant)
     return r;
 }
 
+// Pack 1: wind over open farmland, birds in the hedges.
+AmbientRecipe farm()
+{
+    AmbientRecipe r;
+    r.loopS = 12.0;
+    r.windLowHz = 150.0;
+    r.windHighHz = 700.0;
+    r.gustCycles = 3;
+    r.gustDepth = 0.6;
+    r.birdCalls = 7;
+    r.birdLowHz = 2600.0;
+    r.birdHighHz = 4200.0;
+    r.birdLevel = 0.3;
+    r.peak = 0.16f;
+    r.seed = 501;
+    return r;
+}
+
+// Pack 2: dry wind in a canyon, whistling in the rocks, with an echo.
+AmbientRecipe canyon()
+{
+    AmbientRecipe r;
+    r.loopS = 12.0;
+    r.windLowHz = 250.0;
+    r.windHighHz = 1600.0;
+    r.gustCycles = 2;
+    r.gustDepth = 0.75;
+    r.whistleHz = 620.0;
+    r.whistleQ = 14.0;
+    r.whistleLevel = 3.0;
+    r.echoS = 0.45;
+    r.echoLevel = 0.35;
+    r.peak = 0.12f;
+    r.seed = 502;
+    return r;
+}
+
 WaveLayout layout(int rate, const std::string &listTitle = std::string(), int fmtBytes = 16)
 {
     WaveLayout l;
@@ -192,6 +230,8 @@ std::vector<SoundFile> gameSounds()
                 [v] { return makeCrowd(disappointment(v)); }});
         files.push_back({"crowdawe" + n + ".wav", layout(kRate22), [v] { return makeCrowd(awe(v)); }});
     }
+    files.push_back({"ambient1.wav", layout(kRate22), [] { return makeAmbient(farm()); }});
+    files.push_back({"ambient2.wav", layout(kRate22), [] { return makeAmbient(canyon()); }});
     return files;
 }
 

@@ -93,6 +93,34 @@ float peakOf(const Signal &signal)
     return peak;
 }
 
+void removeDc(Signal &signal)
+{
+    if (signal.empty())
+        return;
+    double sum = 0.0;
+    for (float v : signal)
+        sum += v;
+    const float mean = float(sum / double(signal.size()));
+    for (float &v : signal)
+        v -= mean;
+}
+
+Signal crossfadeLoop(const Signal &raw, int loop, int fade)
+{
+    Signal out(raw.begin(), raw.begin() + loop);
+    for (int n = 0; n < fade; ++n) {
+        const double x = (n + 0.5) / fade * kPi / 2;
+        out[n] = float(raw[n] * std::sin(x) + raw[loop + n] * std::cos(x));
+    }
+    return out;
+}
+
+void appendLoopTail(Signal &loop, int frames)
+{
+    for (int i = 0; i < frames; ++i)
+        loop.push_back(loop[i]);
+}
+
 void normalize(Signal &signal, float peak)
 {
     const float current = peakOf(signal);

@@ -49,10 +49,19 @@ private:
 
 // Peak of |x|.
 float peakOf(const Signal &signal);
+// Subtracts the mean, so that the signal has no DC offset.
+void removeDc(Signal &signal);
 // Scales so that the peak is `peak` (no-op on silence).
 void normalize(Signal &signal, float peak);
 // Linear fade in/out over the given number of samples at either end.
 void fadeEdges(Signal &signal, int fadeInSamples, int fadeOutSamples);
+// A seamless loop of noise-like sound: the first `loop` frames of raw, with
+// the overrun raw[loop, loop + fade) (which continues the loop's end)
+// blended into the start with equal power.
+Signal crossfadeLoop(const Signal &raw, int loop, int fade);
+// Appends the first `frames` frames again, so that a player interpolating up
+// to the last frame joins the loop without a step.
+void appendLoopTail(Signal &loop, int frames);
 // Converts to 16-bit with rounding and clipping.
 std::vector<std::int16_t> toPcm16(const Signal &signal);
 
