@@ -31,10 +31,14 @@ start_game() {
   wait_still
 }
 
+# Longest time one window grab may take, in seconds: import waits for a
+# mouse click to pick a window when the game's window has just gone.
+GRAB_TIMEOUT=10
+
 # frame: a fingerprint of what the game window shows now (raw pixels, no
 # image encoding: that alone would take seconds on a busy machine).
 frame() {
-  import -window "$win" rgb:- 2> /dev/null | md5sum | cut -d' ' -f1
+  timeout "$GRAB_TIMEOUT" import -window "$win" rgb:- 2> /dev/null | md5sum | cut -d' ' -f1
 }
 
 # wait_change <fingerprint>: waits until the game window shows something
@@ -64,7 +68,7 @@ wait_still() {
     fi
     current=$(frame)
     if [ "$current" != "$before" ] && [ "$current" = "$previous" ] \
-      && [ "$(import -window "$win" ppm:- | convert - -format '%[fx:standard_deviation > 0.02]' info:)" = "1" ]; then
+      && [ "$(timeout "$GRAB_TIMEOUT" import -window "$win" ppm:- | convert - -format '%[fx:standard_deviation > 0.02]' info:)" = "1" ]; then
       return 0
     fi
     [ "$current" = "$before" ] || previous=$current
