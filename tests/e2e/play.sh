@@ -11,10 +11,10 @@
 set -euo pipefail
 
 if [ "${1:-}" != "--inner" ]; then
-  for tool in xvfb-run xdotool import convert sqlite3; do
+  for tool in Xvfb xdotool import convert sqlite3; do
     command -v "$tool" > /dev/null || { echo "e2e: $tool is missing (make deps)" >&2; exit 1; }
   done
-  exec xvfb-run -a -s "-screen 0 1920x1080x24" bash "$0" --inner "$@"
+  exec bash "$(dirname "$0")/withxvfb.sh" bash "$0" --inner "$@"
 fi
 shift
 # In a sanitizer build: the X keyboard library (libxkbcommon-x11) reads with

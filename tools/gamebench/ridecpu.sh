@@ -4,7 +4,7 @@
 #   ridecpu.sh <velocrag executable> <levels.db> [seconds]
 set -euo pipefail
 if [ "${1:-}" != "--inner" ]; then
-  exec xvfb-run -a -s "-screen 0 1920x1080x24" bash "$0" --inner "$@"
+  exec bash "$(dirname "$0")/../../tests/e2e/withxvfb.sh" bash "$0" --inner "$@"
 fi
 shift
 game=$(realpath "$1")
