@@ -13,9 +13,6 @@ export CCACHE_BASEDIR ?= $(CURDIR)
 export CCACHE_NOHASHDIR ?= 1
 
 CTEST_FLAGS = --output-on-failure -j $(JOBS)
-ASAN_ENV    = ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_string_checks=1 \
-              LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
-              UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
 .PHONY: play test deps build build-asan data package test-release test-asan bench clean
 
@@ -50,8 +47,10 @@ package: build
 test-release: build package
 	cd $(BUILD) && ctest $(CTEST_FLAGS)
 
+# The sanitizer settings (ASAN_OPTIONS, LSAN_OPTIONS with tests/lsan.supp,
+# UBSAN_OPTIONS) are part of each test's environment: tests/CMakeLists.txt.
 test-asan: build-asan
-	cd $(ASAN_BUILD) && $(ASAN_ENV) ctest $(CTEST_FLAGS)
+	cd $(ASAN_BUILD) && ctest $(CTEST_FLAGS)
 
 bench: deps build
 	$(BUILD)/tools/physicsbench/physicsbench

@@ -1,6 +1,8 @@
 // The shipped level packs: every level loads into a playable shape, the
 // packs are numbered 1..24 without gaps, and every level is finished by its
-// committed solution ride (replayed with the ride tool) inside its bronze time.
+// committed solution ride (replayed with the ride tool) inside its bronze time,
+// at exactly the step and in exactly the final state the ride records
+// (its golden line, written by tools/autopilot/golden-rides.sh).
 
 #include "testsupport.h"
 
@@ -11,9 +13,11 @@
 #include "physics/physicsconventions.h"
 #include "physics/physicsitem.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
@@ -47,12 +51,53 @@ QString solutionPath(int pack, int level)
         .arg(level, 2, 10, QLatin1Char('0'));
 }
 
-QJsonObject ride(int pack, int level, const QString &timeline, TestSupport::ProcessResult *raw)
+// Rides a level with the ride tool; with a trace path, the tool writes its
+// per-step trace there.
+QJsonObject ride(int pack, int level, const QString &timeline, TestSupport::ProcessResult *raw,
+    const QString &trace = QString())
 {
-    *raw = TestSupport::runProcess(TestSupport::binaryDir() + QStringLiteral("/tools/ride/ride"),
-        {QStringLiteral("--levels"), levelsDb(), QStringLiteral("--pack"), QString::number(pack),
-            QStringLiteral("--level"), QString::number(level), QStringLiteral("--timeline"), timeline});
+    QStringList args {QStringLiteral("--levels"), levelsDb(), QStringLiteral("--pack"), QString::number(pack),
+        QStringLiteral("--level"), QString::number(level), QStringLiteral("--timeline"), timeline};
+    if (!trace.isEmpty())
+        args << QStringLiteral("--trace") << trace;
+    *raw = TestSupport::runProcess(TestSupport::binaryDir() + QStringLiteral("/tools/ride/ride"), args);
     return QJsonDocument::fromJson(raw->standardOutput.toUtf8()).object();
+}
+
+// A solution's recorded outcome: the step the ride finishes at and the
+// first 16 hex digits of the SHA-256 of the trace's last row.
+struct GoldenRide
+{
+    int steps = -1;
+    QString state;
+};
+
+GoldenRide goldenRide(const QString &solution)
+{
+    QFile file(solution);
+    GoldenRide golden;
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return golden;
+    static const QRegularExpression line(
+        QStringLiteral("^# Golden ride: finishes at step (\\d+), final state ([0-9a-f]{16})$"),
+        QRegularExpression::MultilineOption);
+    const auto match = line.match(QString::fromUtf8(file.readAll()));
+    if (match.hasMatch()) {
+        golden.steps = match.captured(1).toInt();
+        golden.state = match.captured(2);
+    }
+    return golden;
+}
+
+// The hash of the last row of a ride trace, as the golden line records it.
+QString finalStateHash(const QString &tracePath)
+{
+    QFile file(tracePath);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return QString();
+    const QList<QByteArray> rows = file.readAll().trimmed().split('\n');
+    return QString::fromLatin1(
+        QCryptographicHash::hash(rows.last(), QCryptographicHash::Sha256).toHex().left(16));
 }
 
 double bronzeTime(int pack, int level)
@@ -203,9 +248,19 @@ private slots:
             QSKIP("replayed in the unsanitized build only");
         const QString timeline = solutionPath(pack, level);
         QVERIFY2(QFile::exists(timeline), qPrintable(timeline));
+        const GoldenRide golden = goldenRide(timeline);
+        QVERIFY2(golden.steps > 0,
+            qPrintable(QStringLiteral("%1 has no golden line (tools/autopilot/golden-rides.sh)").arg(timeline)));
+        QTemporaryDir dir;
+        const QString trace = dir.filePath(QStringLiteral("trace.csv"));
         TestSupport::ProcessResult raw;
-        const QJsonObject out = ride(pack, level, timeline, &raw);
+        const QJsonObject out = ride(pack, level, timeline, &raw, trace);
         QVERIFY2(raw.exitCode == 0, qPrintable(raw.standardError));
+        // The physics is deterministic: any change of the bike, the step or
+        // the level shows here first. When intended, `make solutions`
+        // rewrites the golden lines.
+        QCOMPARE(out.value(QStringLiteral("steps")).toInt(), golden.steps);
+        QCOMPARE(finalStateHash(trace), golden.state);
         QVERIFY2(out.value(QStringLiteral("finished")).toBool(), qPrintable(raw.standardOutput));
         QVERIFY2(!out.value(QStringLiteral("crashed")).toBool(), qPrintable(raw.standardOutput));
         QVERIFY(!out.value(QStringLiteral("failed")).toBool());

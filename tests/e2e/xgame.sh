@@ -1,12 +1,17 @@
 # Shared by the end-to-end test and the ride benchmark (sourced, bash):
 # starting the game on the current X display and finding its window.
+# ImageMagick's worker threads only contend on a busy machine.
+export MAGICK_THREAD_LIMIT=1
 # Window-relative spots of the menu buttons at 1267 x 712 (1920 x 1080 screen).
 PACK1=(576 344)
 LEVEL1=(445 222)
 HELP_CLOSE=(819 486)
 INGAME_QUIT=(770 292)
-# Time for a menu to finish sliding, in seconds.
-MENU_SETTLE=1.6
+# Longest time a menu may take to come to rest after a click or a key, in
+# seconds (a sanitized build draws several times slower).
+SETTLE_TIMEOUT=20
+# Interval between the two pictures that must agree for "at rest", in seconds.
+SETTLE_INTERVAL=0.2
 
 # start_game <executable> <folder>: starts the game in the folder with the
 # folder as its XDG data home (results in <folder>/velocrag/results.db; the
@@ -25,11 +30,88 @@ start_game() {
   done
   [ -n "$win" ] || return 1
   xdotool windowfocus --sync "$win" 2> /dev/null || xdotool windowfocus "$win"
-  sleep 0.8
+  wait_still
 }
 
-# click <x> <y>: a click in the game window, then time for the menus.
+# Longest time one window grab may take, in seconds: import waits for a
+# mouse click to pick a window when the game's window has just gone.
+GRAB_TIMEOUT=10
+
+# frame: a fingerprint of what the game window shows now (raw pixels, no
+# image encoding: that alone would take seconds on a busy machine).
+frame() {
+  timeout "$GRAB_TIMEOUT" import -window "$win" rgb:- 2> /dev/null | md5sum | cut -d' ' -f1
+}
+
+# wait_change <fingerprint>: waits until the game window shows something
+# else than the given fingerprint (for views that never rest, like a ride).
+wait_change() {
+  local deadline=$((SECONDS + SETTLE_TIMEOUT))
+  while [ "$SECONDS" -lt "$deadline" ]; do
+    kill -0 "$pid" 2> /dev/null || { echo "xgame: the game ended" >&2; return 1; }
+    [ "$(frame)" != "$1" ] && return 0
+    sleep "$SETTLE_INTERVAL"
+  done
+  echo "xgame: the game window did not change within ${SETTLE_TIMEOUT} s" >&2
+  return 1
+}
+
+# wait_still [fingerprint]: waits until the game window shows the same
+# picture twice in a row SETTLE_INTERVAL apart, not one flat colour, and
+# (given the fingerprint of the picture before an input) a different one
+# than before: the input has taken effect and the menus have finished
+# sliding. Returns 1 after SETTLE_TIMEOUT or when the game ends.
+wait_still() {
+  local before=${1:-} previous="" current deadline=$((SECONDS + SETTLE_TIMEOUT))
+  while [ "$SECONDS" -lt "$deadline" ]; do
+    if ! kill -0 "$pid" 2> /dev/null; then
+      echo "xgame: the game ended" >&2
+      return 1
+    fi
+    current=$(frame)
+    if [ "$current" != "$before" ] && [ "$current" = "$previous" ] \
+      && [ "$(timeout "$GRAB_TIMEOUT" import -window "$win" ppm:- | convert - -format '%[fx:standard_deviation > 0.02]' info:)" = "1" ]; then
+      return 0
+    fi
+    [ "$current" = "$before" ] || previous=$current
+    sleep "$SETTLE_INTERVAL"
+  done
+  echo "xgame: the game window did not come to rest within ${SETTLE_TIMEOUT} s" >&2
+  return 1
+}
+
+# input <xdotool arguments...>: sends one input to the game and returns once
+# it has taken effect and the window is at rest (1 if not, see wait_still).
+input() {
+  local before
+  before=$(frame)
+  xdotool "$@"
+  wait_still "$before"
+}
+
+# click <x> <y>: a click at a spot of the game window (see input).
 click() {
+  input mousemove --window "$win" "$1" "$2" click 1
+}
+
+# click_to_ride <x> <y>: a click that starts a ride; returns once the window
+# shows something new (a ride never comes to rest).
+click_to_ride() {
+  local before
+  before=$(frame)
   xdotool mousemove --window "$win" "$1" "$2" click 1
-  sleep "$MENU_SETTLE"
+  wait_change "$before"
+}
+
+# key <key>: a key press in the game window (see input).
+key() {
+  input key "$1"
+}
+
+# key_to_ride <key>: a key press that starts a ride (see click_to_ride).
+key_to_ride() {
+  local before
+  before=$(frame)
+  xdotool key "$1"
+  wait_change "$before"
 }

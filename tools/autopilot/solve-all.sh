@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Regenerates the solution ride of every shipped level with the autopilot,
-# then rewrites every level's target times from its solution.
+# then rewrites every level's target times from its solution and each
+# solution's expected outcome (golden-rides.sh).
 #   tools/autopilot/solve-all.sh <build folder> [jobs] [level source...]
 # A hand-written start levels/solutions/pack<P>/<NN>.prefix.txt is kept and
 # the search continues after it. Levels the search cannot finish are listed
@@ -45,6 +46,10 @@ printf '%s\n' "${sources[@]}" | xargs -P "$jobs" -I{} bash -c 'solve_one "$@"' _
 status=0
 "$autopilot" times --levels "$db" --sources "$root/levels/sources" --solutions "$root/levels/solutions" \
   2> >(grep -v '^QSqlDatabasePrivate' >&2) || status=1
+# The target times are compiled into the levels: ride the expected outcomes
+# against the recompiled database.
+cmake --build "$build" --target level_databases > /dev/null || status=1
+"$root/tools/autopilot/golden-rides.sh" "$build" || status=1
 if [ -s "$failed" ]; then
   echo "no new solution found for:"
   cat "$failed"
