@@ -11,8 +11,13 @@
 #include "menus/levelcompletedmenu.h"
 #include "menus/mainmenu.h"
 #include "menus/numberdisplay.h"
+#include "ge/audiomixer.h"
+#include "sound/soundmanagergeaudio.h"
 #include "vehicle/bikeitem.h"
 
+#include <QApplication>
+#include <QAbstractEventDispatcher>
+#include <QMetaMethod>
 #include <QPropertyAnimation>
 #include <QSignalSpy>
 #include <QtTest>
@@ -24,6 +29,72 @@ constexpr int kNoResult = LevelDbFixture::kNoResult;
 // The fixture's levels: gold 10 s, silver 20 s, bronze 30 s, the finish
 // line far enough that a bike without throttle never reaches it.
 constexpr int kStepsPerSecond = 55;
+
+// Reads QObject's receiver count of a signal of any object.
+struct ReceiverCount : QObject
+{
+    static int of(const QObject *object, const QMetaMethod &signal)
+    {
+        const QByteArray signature = QByteArray::number(QSIGNAL_CODE) + signal.methodSignature();
+        return static_cast<const ReceiverCount *>(object)->receivers(signature.constData());
+    }
+};
+
+// What a run leaves behind in the application: scene items, objects, their
+// timers, signal connections and running animations, physics bodies and
+// shapes, and the sources in the mixer.
+struct Wear
+{
+    int sceneItems = 0, objects = 0, timers = 0, connections = 0, bodies = 0, shapes = 0;
+    int mixerSources = 0;
+    QMap<QByteArray, int> classes; // objects by class, for the failure message
+
+    static Wear of(GameRig &r, SoundManagerGEAudio *audio)
+    {
+        Wear w;
+        w.sceneItems = int(r.scene->items().size());
+        QList<QObject *> objects {qApp};
+        for (QWidget *top : QApplication::topLevelWidgets())
+            objects.append(top);
+        objects += {r.game.get(), r.scene.get(), r.physics.get(), audio};
+        for (int i = 0, roots = int(objects.size()); i < roots; ++i)
+            objects += objects[i]->findChildren<QObject *>();
+        std::sort(objects.begin(), objects.end());
+        objects.erase(std::unique(objects.begin(), objects.end()), objects.end());
+        w.objects = int(objects.size());
+        for (QObject *o : std::as_const(objects)) {
+            w.timers += int(QAbstractEventDispatcher::instance()->registeredTimers(o).size());
+            const QMetaObject *meta = o->metaObject();
+            for (int m = 0; m < meta->methodCount(); ++m) {
+                if (meta->method(m).methodType() == QMetaMethod::Signal)
+                    w.connections += ReceiverCount::of(o, meta->method(m));
+            }
+            w.classes[o->metaObject()->className()]++;
+        }
+        cpSpaceEachBody(
+            r.physics->space(), [](cpBody *, void *n) { ++*static_cast<int *>(n); }, &w.bodies);
+        cpSpaceEachShape(
+            r.physics->space(), [](cpShape *, void *n) { ++*static_cast<int *>(n); }, &w.shapes);
+        w.mixerSources = audio->mixer()->sourceCount();
+        return w;
+    }
+    QString toString() const
+    {
+        QStringList byClass;
+        for (auto it = classes.begin(); it != classes.end(); ++it)
+            byClass.append(QString("%1 %2").arg(QString::fromLatin1(it.key())).arg(it.value()));
+        return QString("items %1, objects %2 (%8), timers %3, connections %4, bodies %5, shapes %6, "
+                       "mixer sources %7")
+            .arg(sceneItems)
+            .arg(objects)
+            .arg(timers)
+            .arg(connections)
+            .arg(bodies)
+            .arg(shapes)
+            .arg(mixerSources)
+            .arg(byClass.join(", "));
+    }
+};
 
 QVariant storedBest(const GameRig &rig, int levelId)
 {
@@ -252,6 +323,23 @@ private slots:
         QVERIFY(!storedBest(r, 2001).isValid());
     }
 
+    // A level that cannot be loaded (missing, or refused when the database
+    // was opened) has no ground and a finish at 0: it is not ridden and
+    // leaves no result.
+    void unplayableLevelIsNotRiddenOrSaved()
+    {
+        GameRig &r = rig();
+        r.ride(1, 9); // no such level
+        QVERIFY(r.game->isPaused());
+        QVERIFY(!r.game->currentLevel());
+        r.ticks(5);
+        QVERIFY(!r.game->levelCompletedMenu()->isVisible());
+        QVERIFY(!r.game->resultsPending());
+        r.game->exitApplication();
+        QCOMPARE(TestSupport::querySql(r.fixture.path() + "/results.db", "SELECT count(*) FROM levelresult"),
+            QVariantList {0});
+    }
+
     void nextLevelLoadsTheFollowingLevel()
     {
         GameRig &r = rig({{2, {kNoResult, kNoResult}}});
@@ -394,6 +482,56 @@ private slots:
         g->zoomAnimation()->setCurrentTime(240);
         g->setZoom(0.4);
         QVERIFY(!g->zoomOut());
+    }
+
+    // A player restarts with R all evening: every restart must leave the game
+    // as the first one left it. Each run rides a little with the throttle
+    // held; the counts are taken right after a restart, with posted events
+    // (deferred deletes, queued signals) delivered and the mixer pulled, as
+    // an output would, until every one-shot sound has played out.
+    void restartsDoNotWearTheGameDown()
+    {
+        auto *audio = new SoundManagerGEAudio(SoundManagerGEAudio::Output::None);
+        m_rig = std::make_unique<GameRig>();
+        QString error;
+        QVERIFY2(m_rig->start({{2, {kNoResult, kNoResult}}}, &error, QSize(), audio), qPrintable(error));
+        GameRig &r = *m_rig;
+        r.ride(2, 1);
+        constexpr int kRestarts = 1000;
+        constexpr int kTicksPerRun = 3;
+        constexpr int kPullSamples = 4096;
+        // Longer than the longest one-shot sound (stereo samples at 22050 Hz).
+        constexpr int kPlayOutSamples = 2 * 22050 * 20;
+        std::vector<qint16> samples(kPlayOutSamples);
+        const auto restart = [&] {
+            QTest::keyClick(r.view.get(), Qt::Key_R);
+            QCoreApplication::sendPostedEvents();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            r.settle();
+        };
+        Wear first;
+        for (int i = 1; i <= kRestarts; ++i) {
+            r.game->throttleOnBike();
+            r.ticks(kTicksPerRun);
+            audio->mixer()->fillSamples(samples.data(), kPullSamples);
+            restart();
+            if (i == 1) {
+                audio->mixer()->fillSamples(samples.data(), kPlayOutSamples);
+                first = Wear::of(r, audio);
+            }
+        }
+        audio->mixer()->fillSamples(samples.data(), kPlayOutSamples);
+        const Wear last = Wear::of(r, audio);
+        QVERIFY(!r.game->isPaused());
+        qInfo().noquote() << "after the first restart:" << first.toString();
+        qInfo().noquote() << "after" << kRestarts << "restarts:" << last.toString();
+        QCOMPARE(last.sceneItems, first.sceneItems);
+        QCOMPARE(last.objects, first.objects);
+        QCOMPARE(last.timers, first.timers);
+        QCOMPARE(last.connections, first.connections);
+        QCOMPARE(last.bodies, first.bodies);
+        QCOMPARE(last.shapes, first.shapes);
+        QCOMPARE(last.mixerSources, first.mixerSources);
     }
 
     void hardCollisionShakesTheCamera()
