@@ -30,7 +30,8 @@ QSet<int> LevelAdmission::refusedLevelIds(const QSqlDatabase &db)
         } else {
             continue;
         }
-        qWarning().noquote() << QStringLiteral("Level database: level %1 (levelpack %2, number %3) refused: %4")
+        qWarning().noquote() << QStringLiteral(
+            "Level database: level %1 (levelpack %2, number %3) refused: %4")
                                     .arg(id)
                                     .arg(pack)
                                     .arg(query.value(2).toString(), reason);

@@ -16,8 +16,8 @@ public:
     // Ids of the refused levels of db's "level" table.
     static QSet<int> refusedLevelIds(const QSqlDatabase &db);
     // Whether a level row's start, finish and playing-area values are usable.
-    static bool positionsValid(double startX, double startY, double finishX, double finishY, double sceneMinY,
-        double sceneMaxY);
+    static bool positionsValid(
+        double startX, double startY, double finishX, double finishY, double sceneMinY, double sceneMaxY);
 };
 
 #endif

@@ -213,8 +213,9 @@ Level *LevelManager::LoadLevel(int levelPackNumber, int levelNumber)
 
     const int levelId = query.value(0).toInt();
     if (m_refusedLevels.contains(levelId)) {
-        qDebug().noquote() << QStringLiteral("LevelManager::LoadLevel - level %1 of levelpack %2 was refused, not "
-                                             "loaded")
+        qDebug().noquote() << QStringLiteral(
+            "LevelManager::LoadLevel - level %1 of levelpack %2 was refused, not "
+            "loaded")
                                   .arg(levelNumber)
                                   .arg(levelPackNumber);
         return level;
@@ -298,9 +299,10 @@ QVector<LevelInfo> LevelManager::levelInfos(int levelPackNumber)
     if (levelPackNumber == 0)
         levelPackNumber = m_currentLevelPack;
     QSqlQuery query(m_database);
-    if (!query.prepare(QStringLiteral("SELECT level_number, levelresult.status, level.id FROM level LEFT OUTER JOIN "
-                                      "result.levelresult levelresult ON level.id=levelresult.level_id WHERE "
-                                      "levelpack_number = ? ORDER BY level_number ")))
+    if (!query.prepare(
+            QStringLiteral("SELECT level_number, levelresult.status, level.id FROM level LEFT OUTER JOIN "
+                           "result.levelresult levelresult ON level.id=levelresult.level_id WHERE "
+                           "levelpack_number = ? ORDER BY level_number ")))
         dbFailure("Error preparing level-info query:", query);
     query.addBindValue(levelPackNumber);
     if (!query.exec())
@@ -346,8 +348,9 @@ void LevelManager::saveLevelResult(Level *level)
     QSqlQuery query(m_database);
     if (!query.exec(QStringLiteral("BEGIN IMMEDIATE")))
         dbFailure("Error starting levelresult transaction:", query);
-    if (!query.prepare(QStringLiteral("UPDATE result.levelresult SET status = ?, besttime = ? WHERE level_id = ? "
-                                      "AND (besttime IS NULL OR besttime <= 0 OR besttime > ?)")))
+    if (!query.prepare(
+            QStringLiteral("UPDATE result.levelresult SET status = ?, besttime = ? WHERE level_id = ? "
+                           "AND (besttime IS NULL OR besttime <= 0 OR besttime > ?)")))
         dbFailure("Error preparing leverresult update:", query);
     query.addBindValue(level->status());
     query.addBindValue(level->bestTime());
@@ -454,7 +457,8 @@ QString LevelManager::playerSetting(const QString &name)
 void LevelManager::setPlayerSetting(const QString &name, const QString &value)
 {
     QSqlQuery query(m_database);
-    if (!query.prepare(QStringLiteral("INSERT OR REPLACE INTO result.playersetting (name, value) VALUES (?, ?)")))
+    if (!query.prepare(
+            QStringLiteral("INSERT OR REPLACE INTO result.playersetting (name, value) VALUES (?, ?)")))
         dbFailure("Error preparing player-setting update:", query);
     query.addBindValue(name);
     query.addBindValue(value);

@@ -163,14 +163,16 @@ QVector<PhysicsItem *> PhysicsItemHelper::loadPhysicsItems(
         items.append(item);
     }
     if (overLevelLimit > 0)
-        qDebug().noquote() << QStringLiteral("PhysicsItemHelper::loadPhysicsItems - level %1: skipping %2 objects "
-                                             "beyond the limit of %3 per level")
+        qDebug().noquote() << QStringLiteral(
+            "PhysicsItemHelper::loadPhysicsItems - level %1: skipping %2 objects "
+            "beyond the limit of %3 per level")
                                   .arg(levelId)
                                   .arg(overLevelLimit)
                                   .arg(LevelLimits::maxObjectsPerLevel);
     if (overAreaLimit > 0)
-        qDebug().noquote() << QStringLiteral("PhysicsItemHelper::loadPhysicsItems - level %1: skipping %2 objects "
-                                             "beyond the limit of %3 per %4 x %4 area")
+        qDebug().noquote() << QStringLiteral(
+            "PhysicsItemHelper::loadPhysicsItems - level %1: skipping %2 objects "
+            "beyond the limit of %3 per %4 x %4 area")
                                   .arg(levelId)
                                   .arg(overAreaLimit)
                                   .arg(LevelLimits::maxObjectsPerArea)

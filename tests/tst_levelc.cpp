@@ -69,7 +69,8 @@ QByteArray levelWith(const QString &field, const QJsonValue &value)
 
 QByteArray levelWithCrateAngle(double angle)
 {
-    return levelWith("objects", QJsonArray {QJsonObject {{"type", "crate"}, {"x", 100}, {"y", -20}, {"angle", angle}}});
+    return levelWith(
+        "objects", QJsonArray {QJsonObject {{"type", "crate"}, {"x", 100}, {"y", -20}, {"angle", angle}}});
 }
 
 // count crates, spread over the grid squares (perSquare in each) or all at
@@ -229,45 +230,66 @@ private slots:
 
         QTest::newRow("angle 360") << types << levelWithCrateAngle(360) << "";
         QTest::newRow("angle -360") << types << levelWithCrateAngle(-360) << "";
-        QTest::newRow("angle 360.5") << types << levelWithCrateAngle(360.5) << placed + "objects[0].angle: 360.5 is outside";
-        QTest::newRow("angle 1e308") << types << levelWithCrateAngle(1e308) << placed + "objects[0].angle: 1e+308 is outside";
+        QTest::newRow("angle 360.5") << types << levelWithCrateAngle(360.5)
+                                     << placed + "objects[0].angle: 360.5 is outside";
+        QTest::newRow("angle 1e308") << types << levelWithCrateAngle(1e308)
+                                     << placed + "objects[0].angle: 1e+308 is outside";
 
         QTest::newRow("width 1") << catalogueWith(0, "width", 1) << json(level()) << "";
-        QTest::newRow("width 0.99") << catalogueWith(0, "width", 0.99) << json(level()) << crate + "width: must be 1..10000";
-        QTest::newRow("width 1e-300") << catalogueWith(0, "width", 1e-300) << json(level()) << crate + "width: must be 1..10000";
+        QTest::newRow("width 0.99") << catalogueWith(0, "width", 0.99) << json(level())
+                                    << crate + "width: must be 1..10000";
+        QTest::newRow("width 1e-300")
+            << catalogueWith(0, "width", 1e-300) << json(level()) << crate + "width: must be 1..10000";
         QTest::newRow("height 10000") << catalogueWith(0, "height", 10000) << json(level()) << "";
-        QTest::newRow("height 10001") << catalogueWith(0, "height", 10001) << json(level()) << crate + "height: must be 1..10000";
+        QTest::newRow("height 10001")
+            << catalogueWith(0, "height", 10001) << json(level()) << crate + "height: must be 1..10000";
 
         QTest::newRow("bounciness 1") << catalogueWith(0, "bounciness", 1) << json(level()) << "";
-        QTest::newRow("bounciness 1.01") << catalogueWith(0, "bounciness", 1.01) << json(level()) << crate + "bounciness: must be 0..1";
-        QTest::newRow("bounciness 1e300") << catalogueWith(0, "bounciness", 1e300) << json(level()) << crate + "bounciness: must be 0..1";
+        QTest::newRow("bounciness 1.01")
+            << catalogueWith(0, "bounciness", 1.01) << json(level()) << crate + "bounciness: must be 0..1";
+        QTest::newRow("bounciness 1e300")
+            << catalogueWith(0, "bounciness", 1e300) << json(level()) << crate + "bounciness: must be 0..1";
         QTest::newRow("friction 10") << catalogueWith(0, "friction", 10) << json(level()) << "";
-        QTest::newRow("friction 10.5") << catalogueWith(0, "friction", 10.5) << json(level()) << crate + "friction: must be 0..10";
+        QTest::newRow("friction 10.5")
+            << catalogueWith(0, "friction", 10.5) << json(level()) << crate + "friction: must be 0..10";
 
         QTest::newRow("mass 0.01") << catalogueWith(0, "mass", 0.01) << json(level()) << "";
-        QTest::newRow("mass 0.009") << catalogueWith(0, "mass", 0.009) << json(level()) << crate + "mass: is 0.009; a Box needs a mass of 0.01..1000";
+        QTest::newRow("mass 0.009") << catalogueWith(0, "mass", 0.009) << json(level())
+                                    << crate + "mass: is 0.009; a Box needs a mass of 0.01..1000";
         QTest::newRow("mass 1000") << catalogueWith(0, "mass", 1000) << json(level()) << "";
-        QTest::newRow("mass 1000.5") << catalogueWith(0, "mass", 1000.5) << json(level()) << crate + "mass: is 1000.5";
+        QTest::newRow("mass 1000.5") << catalogueWith(0, "mass", 1000.5) << json(level())
+                                     << crate + "mass: is 1000.5";
         QTest::newRow("static type with negative mass")
             << catalogueWith(1, "mass", -5) << json(level())
             << "types.json: field objecttypes[\"rock\"].mass: has no effect on a static object";
 
-        QTest::newRow("coordinate 100000") << types << levelWith("bikeStart", QJsonArray {100000, -100000}) << "";
-        QTest::newRow("coordinate 100000.5") << types << levelWith("bikeStart", QJsonArray {100000.5, 0}) << placed + "bikeStart[0]: 100000.5 is outside";
+        QTest::newRow("coordinate 100000")
+            << types << levelWith("bikeStart", QJsonArray {100000, -100000}) << "";
+        QTest::newRow("coordinate 100000.5") << types << levelWith("bikeStart", QJsonArray {100000.5, 0})
+                                             << placed + "bikeStart[0]: 100000.5 is outside";
 
         QTest::newRow("500 objects") << types << levelWithCrates(500, 32) << "";
-        QTest::newRow("501 objects") << types << levelWithCrates(501, 32) << placed + "objects: has 501 objects; a level holds at most 500";
-        QTest::newRow("10000 objects") << types << levelWithCrates(10000, 32) << placed + "objects: has 10000 objects";
+        QTest::newRow("501 objects") << types << levelWithCrates(501, 32)
+                                     << placed + "objects: has 501 objects; a level holds at most 500";
+        QTest::newRow("10000 objects")
+            << types << levelWithCrates(10000, 32) << placed + "objects: has 10000 objects";
         QTest::newRow("32 objects in one square") << types << levelWithCrates(64, 32) << "";
-        QTest::newRow("33 objects in one square") << types << levelWithCrates(33, 33) << placed + "objects[32]: more than 32 objects";
-        QTest::newRow("1000 objects at one point") << types << levelWithCrates(1000, 1000) << placed + "objects: has 1000 objects";
-        QTest::newRow("400 objects at one point") << types << levelWithCrates(400, 400) << placed + "objects[32]: more than 32 objects";
+        QTest::newRow("33 objects in one square")
+            << types << levelWithCrates(33, 33) << placed + "objects[32]: more than 32 objects";
+        QTest::newRow("1000 objects at one point")
+            << types << levelWithCrates(1000, 1000) << placed + "objects: has 1000 objects";
+        QTest::newRow("400 objects at one point")
+            << types << levelWithCrates(400, 400) << placed + "objects[32]: more than 32 objects";
 
         QTest::newRow("number 24") << types << levelWith("number", 24) << "";
-        QTest::newRow("number 25") << types << levelWith("number", 25) << "a.json: level 1/25 \"Bad one\": field number: must be 1..24";
-        QTest::newRow("number 0") << types << levelWith("number", 0) << "a.json: level 1/0 \"Bad one\": field number: must be 1..24";
-        QTest::newRow("negative number") << types << levelWith("number", -7) << "a.json: level 1/-7 \"Bad one\": field number: must be 1..24";
-        QTest::newRow("huge number") << types << levelWith("number", 100000000) << "a.json: level 1/100000000 \"Bad one\": field number: must be 1..24";
+        QTest::newRow("number 25") << types << levelWith("number", 25)
+                                   << "a.json: level 1/25 \"Bad one\": field number: must be 1..24";
+        QTest::newRow("number 0") << types << levelWith("number", 0)
+                                  << "a.json: level 1/0 \"Bad one\": field number: must be 1..24";
+        QTest::newRow("negative number") << types << levelWith("number", -7)
+                                         << "a.json: level 1/-7 \"Bad one\": field number: must be 1..24";
+        QTest::newRow("huge number") << types << levelWith("number", 100000000)
+                                     << "a.json: level 1/100000000 \"Bad one\": field number: must be 1..24";
     }
 
     void limitsBothSides()
@@ -279,7 +301,8 @@ private slots:
         write(dir.filePath("types.json"), types);
         write(dir.filePath("a.json"), levelText);
         const auto r = TestSupport::runProcess(kCompiler,
-            {"--objecttypes", dir.filePath("types.json"), "--output", dir.filePath("out.db"), dir.filePath("a.json")});
+            {"--objecttypes", dir.filePath("types.json"), "--output", dir.filePath("out.db"),
+                dir.filePath("a.json")});
         if (expected.isEmpty()) {
             QVERIFY2(r.exitCode == 0, qPrintable(r.standardError));
             QVERIFY(QFile::exists(dir.filePath("out.db")));

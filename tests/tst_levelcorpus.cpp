@@ -108,35 +108,36 @@ private slots:
         QTest::newRow("infinite start position")
             << "copy" << QStringList {"UPDATE level SET bike_starty = -1e999"} << 1 << 0
             << "loaded items=0 shapes=0" << QString();
-        QTest::newRow("terrain row without vertices")
-            << "copy" << QStringList {"DELETE FROM groundvertex"} << 1 << 0 << "loaded items=7 shapes=2" << QString();
+        QTest::newRow("terrain row without vertices") << "copy" << QStringList {"DELETE FROM groundvertex"}
+                                                      << 1 << 0 << "loaded items=7 shapes=2" << QString();
 
         // Hostile but finite numbers, each with the value at its limit.
         const QString items7 = "loaded items=7 ";
-        QTest::newRow("angle 1e308") << "copy"
-                                     << QStringList {"UPDATE physicsobject SET angle = 1e308 WHERE objecttype_id = 4"}
-                                     << 1 << 0 << "loaded items=6 " << QString();
-        QTest::newRow("angle -360") << "copy"
-                                    << QStringList {"UPDATE physicsobject SET angle = -360 WHERE objecttype_id = 4"}
-                                    << 1 << 0 << items7 << "skipping";
+        QTest::newRow("angle 1e308")
+            << "copy" << QStringList {"UPDATE physicsobject SET angle = 1e308 WHERE objecttype_id = 4"} << 1
+            << 0 << "loaded items=6 " << QString();
+        QTest::newRow("angle -360")
+            << "copy" << QStringList {"UPDATE physicsobject SET angle = -360 WHERE objecttype_id = 4"} << 1
+            << 0 << items7 << "skipping";
         QTest::newRow("box size 1e-300")
             << "copy" << QStringList {"UPDATE objecttype SET physics_width = 1e-300 WHERE id = 4"} << 1 << 0
             << "loaded items=6 " << QString();
         QTest::newRow("box size 1")
-            << "copy" << QStringList {"UPDATE objecttype SET physics_width = 1, physics_height = 1 WHERE id = 4"}
-            << 1 << 0 << items7 << "skipping";
+            << "copy"
+            << QStringList {"UPDATE objecttype SET physics_width = 1, physics_height = 1 WHERE id = 4"} << 1
+            << 0 << items7 << "skipping";
         QTest::newRow("bounciness 1e300")
-            << "copy" << QStringList {"UPDATE objecttype SET physics_bounciness = 1e300 WHERE id = 2"} << 1 << 0
-            << "loaded items=6 " << QString();
+            << "copy" << QStringList {"UPDATE objecttype SET physics_bounciness = 1e300 WHERE id = 2"} << 1
+            << 0 << "loaded items=6 " << QString();
         QTest::newRow("bounciness 1")
             << "copy" << QStringList {"UPDATE objecttype SET physics_bounciness = 1 WHERE id = 2"} << 1 << 0
             << items7 << "skipping";
         QTest::newRow("friction 10.5")
             << "copy" << QStringList {"UPDATE objecttype SET physics_friction = 10.5 WHERE id = 2"} << 1 << 0
             << "loaded items=6 " << QString();
-        QTest::newRow("mass 1e300")
-            << "copy" << QStringList {"UPDATE objecttype SET physics_mass = 1e300 WHERE id = 2"} << 1 << 0
-            << "loaded items=6 " << QString();
+        QTest::newRow("mass 1e300") << "copy"
+                                    << QStringList {"UPDATE objecttype SET physics_mass = 1e300 WHERE id = 2"}
+                                    << 1 << 0 << "loaded items=6 " << QString();
         QTest::newRow("static type with negative mass")
             << "copy" << QStringList {"UPDATE objecttype SET physics_mass = -5 WHERE id = 10"} << 1 << 0
             << "loaded items=6 " << QString();
@@ -148,7 +149,8 @@ private slots:
             << "copy" << QStringList {sameSpot(1000)} << 1 << 0
             << "skipping 969 objects beyond the limit of 32 per 200 x 200 area" << QString();
         QTest::newRow("32 objects in one square")
-            << "copy" << QStringList {sameSpot(31)} << 1 << 0 << "loaded items=38 " << "skipping";
+            << "copy" << QStringList {sameSpot(31)} << 1 << 0 << "loaded items=38 "
+            << "skipping";
         QTest::newRow("33 objects in one square")
             << "copy" << QStringList {sameSpot(32)} << 1 << 0
             << "skipping 1 objects beyond the limit of 32 per 200 x 200 area" << QString();
@@ -163,14 +165,15 @@ private slots:
             << "level 90003 (levelpack 90, number -3) refused: its number -3 is not one the level grid shows"
             << QString();
         QTest::newRow("huge level number")
-            << "copy" << QStringList {"UPDATE level SET level_number = 1099511627776 WHERE id = 90003"} << 1 << 0
-            << "level 90003 (levelpack 90, number 1099511627776) refused" << QString();
+            << "copy" << QStringList {"UPDATE level SET level_number = 1099511627776 WHERE id = 90003"} << 1
+            << 0 << "level 90003 (levelpack 90, number 1099511627776) refused" << QString();
         QTest::newRow("level number 0")
             << "copy" << QStringList {"UPDATE level SET level_number = 0 WHERE id = 90003"} << 0 << 0
             << "loaded items=0 shapes=0" << QString();
         QTest::newRow("level number 24")
             << "copy" << QStringList {"UPDATE level SET level_number = 24 WHERE id = 90003"} << 24 << 0
-            << "loaded items=" << "refused";
+            << "loaded items="
+            << "refused";
         QTest::newRow("level number 25")
             << "copy" << QStringList {"UPDATE level SET level_number = 25 WHERE id = 90003"} << 25 << 0
             << "level 90003 (levelpack 90, number 25) refused" << QString();

@@ -226,16 +226,18 @@ private slots:
         QTest::addColumn<double>("ours");
         QTest::addColumn<double>("stored");
         QTest::addColumn<int>("storedStatus");
-        const QString insert74 = "INSERT INTO levelresult (level_id, status, besttime) VALUES (90004, 1, 7.4)";
+        const QString insert74
+            = "INSERT INTO levelresult (level_id, status, besttime) VALUES (90004, 1, 7.4)";
         QTest::newRow("no row at load") << QStringList() << insert74 << 8.1 << 7.4 << 1;
         QTest::newRow("row at load")
             << QStringList {"INSERT INTO levelresult (level_id, status, besttime) VALUES (90004, 2, 15)"}
-            << QString("UPDATE levelresult SET besttime = 7.4, status = 1 WHERE level_id = 90004") << 8.1 << 7.4
-            << 1;
+            << QString("UPDATE levelresult SET besttime = 7.4, status = 1 WHERE level_id = 90004") << 8.1
+            << 7.4 << 1;
         QTest::newRow("ours is better") << QStringList() << insert74 << 7.3 << 7.3 << 1;
         QTest::newRow("other copy slower")
-            << QStringList() << QString("INSERT INTO levelresult (level_id, status, besttime) VALUES (90004, 4, 99)")
-            << 8.1 << 8.1 << 1;
+            << QStringList()
+            << QString("INSERT INTO levelresult (level_id, status, besttime) VALUES (90004, 4, 99)") << 8.1
+            << 8.1 << 1;
     }
 
     void saveNeverMakesTheStoredBestWorse()
@@ -284,8 +286,9 @@ private slots:
         level->setBestTime(12, true);
         game.manager->saveLevelResult(level);
         QCOMPARE(level->levelResultId(), kFarId);
-        QCOMPARE(TestSupport::querySql(results, "SELECT id || ':' || level_id || ':' || besttime FROM levelresult "
-                                                "ORDER BY id"),
+        QCOMPARE(TestSupport::querySql(results,
+                     "SELECT id || ':' || level_id || ':' || besttime FROM levelresult "
+                     "ORDER BY id"),
             (QVariantList {"5:90001:5.0", QString("%1:90004:12.0").arg(kFarId)}));
 
         // A new row gets the next id, beyond 32 bits, and the level keeps it.
@@ -296,7 +299,8 @@ private slots:
         QCOMPARE(level->levelResultId(), kFarId + 1);
         level->setBestTime(30, true);
         game.manager->saveLevelResult(level);
-        QCOMPARE(TestSupport::querySql(results, "SELECT id || ':' || besttime FROM levelresult WHERE level_id = 90003"),
+        QCOMPARE(TestSupport::querySql(
+                     results, "SELECT id || ':' || besttime FROM levelresult WHERE level_id = 90003"),
             QVariantList {QString("%1:30.0").arg(kFarId + 1)});
     }
 
@@ -399,7 +403,8 @@ private slots:
         TestSupport::querySql(folder.file("results.db"),
             "CREATE TABLE gamesettings (id INTEGER PRIMARY KEY, sounds_enabled INTEGER)");
         TestSupport::querySql(folder.file("results.db"), "INSERT INTO gamesettings VALUES (1, 0)");
-        TestSupport::querySql(folder.file("results.db"), "INSERT INTO levelresult VALUES (7, 90004, 2, 15.5)");
+        TestSupport::querySql(
+            folder.file("results.db"), "INSERT INTO levelresult VALUES (7, 90004, 2, 15.5)");
         {
             Game game;
             QVERIFY(game.manager->playerSetting("fullscreen").isNull());

@@ -3,6 +3,8 @@
 // activation, exit and the camera's zoom and shake.
 
 #include "gametesting.h"
+#include "ge/audiomixer.h"
+#include "levels/grounditem.h"
 #include "levels/level.h"
 #include "levels/levelmanager.h"
 #include "menus/buttonpixmap.h"
@@ -11,12 +13,13 @@
 #include "menus/levelcompletedmenu.h"
 #include "menus/mainmenu.h"
 #include "menus/numberdisplay.h"
-#include "ge/audiomixer.h"
+#include "physics/particleitem.h"
+#include "physics/particlesystemitem.h"
 #include "sound/soundmanagergeaudio.h"
 #include "vehicle/bikeitem.h"
 
-#include <QApplication>
 #include <QAbstractEventDispatcher>
+#include <QApplication>
 #include <QMetaMethod>
 #include <QPropertyAnimation>
 #include <QSignalSpy>
@@ -29,6 +32,8 @@ constexpr int kNoResult = LevelDbFixture::kNoResult;
 // The fixture's levels: gold 10 s, silver 20 s, bronze 30 s, the finish
 // line far enough that a bike without throttle never reaches it.
 constexpr int kStepsPerSecond = 55;
+// Largest number of particles the bike's particle system keeps.
+constexpr int kParticlePoolCapacity = 40;
 
 // Reads QObject's receiver count of a signal of any object.
 struct ReceiverCount : QObject
@@ -41,12 +46,15 @@ struct ReceiverCount : QObject
 };
 
 // What a run leaves behind in the application: scene items, objects, their
-// timers, signal connections and running animations, physics bodies and
-// shapes, and the sources in the mixer.
+// timers and signal connections, physics bodies and shapes, reindexes of the
+// static collision index, and the sources in the mixer. Two caches fill up
+// on first use and are bounded: the sound buffers (one per sound file) and
+// the bike's particle pool; they are counted apart.
 struct Wear
 {
     int sceneItems = 0, objects = 0, timers = 0, connections = 0, bodies = 0, shapes = 0;
-    int mixerSources = 0;
+    int mixerSources = 0, soundBuffers = 0, particleBodies = 0;
+    quint64 staticReindexes = 0;
     QMap<QByteArray, int> classes; // objects by class, for the failure message
 
     static Wear of(GameRig &r, SoundManagerGEAudio *audio)
@@ -61,7 +69,6 @@ struct Wear
             objects += objects[i]->findChildren<QObject *>();
         std::sort(objects.begin(), objects.end());
         objects.erase(std::unique(objects.begin(), objects.end()), objects.end());
-        w.objects = int(objects.size());
         for (QObject *o : std::as_const(objects)) {
             w.timers += int(QAbstractEventDispatcher::instance()->registeredTimers(o).size());
             const QMetaObject *meta = o->metaObject();
@@ -69,13 +76,39 @@ struct Wear
                 if (meta->method(m).methodType() == QMetaMethod::Signal)
                     w.connections += ReceiverCount::of(o, meta->method(m));
             }
+            if (qstrcmp(o->metaObject()->className(), "GE::AudioBuffer") == 0)
+                ++w.soundBuffers;
+            else
+                ++w.objects;
             w.classes[o->metaObject()->className()]++;
         }
+        QSet<const cpBody *> particles;
+        for (const ParticleItem *p : r.game->bike()->particleSystem()->particles()) {
+            if (p->body())
+                particles.insert(p->body());
+        }
+        struct Bodies
+        {
+            const QSet<const cpBody *> *particles;
+            Wear *wear;
+        } bodies {&particles, &w};
         cpSpaceEachBody(
-            r.physics->space(), [](cpBody *, void *n) { ++*static_cast<int *>(n); }, &w.bodies);
+            r.physics->space(),
+            [](cpBody *body, void *data) {
+                auto *b = static_cast<Bodies *>(data);
+                ++(b->particles->contains(body) ? b->wear->particleBodies : b->wear->bodies);
+            },
+            &bodies);
         cpSpaceEachShape(
-            r.physics->space(), [](cpShape *, void *n) { ++*static_cast<int *>(n); }, &w.shapes);
+            r.physics->space(),
+            [](cpShape *shape, void *data) {
+                auto *b = static_cast<Bodies *>(data);
+                if (!b->particles->contains(cpShapeGetBody(shape)))
+                    ++b->wear->shapes;
+            },
+            &bodies);
         w.mixerSources = audio->mixer()->sourceCount();
+        w.staticReindexes = GroundItem::reindexCount();
         return w;
     }
     QString toString() const
@@ -84,7 +117,7 @@ struct Wear
         for (auto it = classes.begin(); it != classes.end(); ++it)
             byClass.append(QString("%1 %2").arg(QString::fromLatin1(it.key())).arg(it.value()));
         return QString("items %1, objects %2 (%8), timers %3, connections %4, bodies %5, shapes %6, "
-                       "mixer sources %7")
+                       "mixer sources %7, sound buffers %9, particle bodies %10, static reindexes %11")
             .arg(sceneItems)
             .arg(objects)
             .arg(timers)
@@ -92,7 +125,10 @@ struct Wear
             .arg(bodies)
             .arg(shapes)
             .arg(mixerSources)
-            .arg(byClass.join(", "));
+            .arg(byClass.join(", "))
+            .arg(soundBuffers)
+            .arg(particleBodies)
+            .arg(staticReindexes);
     }
 };
 
@@ -498,7 +534,7 @@ private slots:
         GameRig &r = *m_rig;
         r.ride(2, 1);
         constexpr int kRestarts = 1000;
-        constexpr int kTicksPerRun = 3;
+        constexpr int kTicksPerRun = 2;
         constexpr int kPullSamples = 4096;
         // Longer than the longest one-shot sound (stereo samples at 22050 Hz).
         constexpr int kPlayOutSamples = 2 * 22050 * 20;
@@ -507,7 +543,6 @@ private slots:
             QTest::keyClick(r.view.get(), Qt::Key_R);
             QCoreApplication::sendPostedEvents();
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-            r.settle();
         };
         Wear first;
         for (int i = 1; i <= kRestarts; ++i) {
@@ -532,6 +567,11 @@ private slots:
         QCOMPARE(last.bodies, first.bodies);
         QCOMPARE(last.shapes, first.shapes);
         QCOMPARE(last.mixerSources, first.mixerSources);
+        QCOMPARE(last.staticReindexes, first.staticReindexes);
+        // The caches stay within their bounds: one buffer per sound file,
+        // the particle pool's capacity.
+        QVERIFY(last.soundBuffers <= QDir(":/sounds").entryList().size());
+        QVERIFY(last.particleBodies <= kParticlePoolCapacity);
     }
 
     void hardCollisionShakesTheCamera()

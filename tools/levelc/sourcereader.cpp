@@ -210,8 +210,9 @@ SourceObjectType SourceReader::objectType(const QJsonValue &v, const QString &fi
         t.pixmapFile = kImagePrefix + picture;
     }
     if (dynamic) {
-        const QString sizeRange
-            = QStringLiteral("must be %1..%2").arg(LevelLimits::minObjectSize).arg(LevelLimits::maxObjectSize);
+        const QString sizeRange = QStringLiteral("must be %1..%2")
+                                      .arg(LevelLimits::minObjectSize)
+                                      .arg(LevelLimits::maxObjectSize);
         t.width = number(require(o, "width", path), subjectPath + "width");
         if (!LevelLimits::validSize(t.width))
             reject(subjectPath + "width", sizeRange);
@@ -231,7 +232,8 @@ SourceObjectType SourceReader::objectType(const QJsonValue &v, const QString &fi
         t.bounciness = number(require(o, "bounciness", path), subjectPath + "bounciness");
         t.friction = number(require(o, "friction", path), subjectPath + "friction");
         if (!LevelLimits::validBounciness(t.bounciness))
-            reject(subjectPath + "bounciness", QStringLiteral("must be 0..%1").arg(LevelLimits::maxBounciness));
+            reject(
+                subjectPath + "bounciness", QStringLiteral("must be 0..%1").arg(LevelLimits::maxBounciness));
         if (!LevelLimits::validFriction(t.friction))
             reject(subjectPath + "friction", QStringLiteral("must be 0..%1").arg(LevelLimits::maxFriction));
         if (o.contains("outline"))
@@ -329,7 +331,8 @@ SourceLevel SourceReader::readLevel(const QString &file)
         reject("pack", QStringLiteral("must be 1..%1, or -1 for a retired level").arg(kMaxPack));
     if (!LevelLimits::validLevelNumber(level.number))
         reject("number",
-            QStringLiteral("must be 1..%1 (the level grid shows %1 levels per pack)").arg(LevelLimits::levelsPerPack));
+            QStringLiteral("must be 1..%1 (the level grid shows %1 levels per pack)")
+                .arg(LevelLimits::levelsPerPack));
     if (o.contains("id")) {
         level.id = wholeNumber(o.value("id"), "id");
         if (level.id < 1)
@@ -383,7 +386,9 @@ SourceLevel SourceReader::readLevel(const QString &file)
             placed.angle = number(object.value("angle"), path + "angle");
             if (!LevelLimits::validAngle(placed.angle))
                 reject(path + "angle",
-                    QStringLiteral("%1 is outside -%2..%2 degrees").arg(shown(placed.angle)).arg(LevelLimits::maxAngle));
+                    QStringLiteral("%1 is outside -%2..%2 degrees")
+                        .arg(shown(placed.angle))
+                        .arg(LevelLimits::maxAngle));
         }
         if (++perArea[LevelLimits::areaKey(placed.x, placed.y)] > LevelLimits::maxObjectsPerArea)
             reject(path.chopped(1),
