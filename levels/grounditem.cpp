@@ -154,28 +154,18 @@ PhysicsItem *GroundItem::clone() const
 // reindexed; only this item's segments need it.
 void GroundItem::reindexSegments()
 {
-    if (m_body && !m_segments.isEmpty()) {
+    if (m_body && !m_segments.isEmpty())
         cpSpaceReindexShapesForBody(m_space, m_body);
-        ++s_reindexCount;
-    }
 }
 
-// Reindexing leaves the segments' old entries in the static hash until a
-// query passes their cells, so a body that stays put (every restart puts
-// each static item back where it is) is not reindexed: that would pile up
-// entries under the whole terrain with every restart.
 void GroundItem::setBodyPos(qreal x, qreal y)
 {
-    if (m_body && bodyX() == x && bodyY() == y)
-        return;
     PhysicsItem::setBodyPos(x, y);
     reindexSegments();
 }
 
 void GroundItem::setBodyAngle(qreal degrees)
 {
-    if (m_body && cpBodyGetAngle(m_body) == degToRad(degrees))
-        return;
     PhysicsItem::setBodyAngle(degrees);
     reindexSegments();
 }

@@ -51,13 +51,8 @@ public:
     QRectF boundingRect() const override;
     void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;
     PhysicsItem *clone() const override;
-    // Moving the item reindexes its segments in the static collision index;
-    // putting it where it already is changes nothing.
     void setBodyPos(qreal x, qreal y) override;
     void setBodyAngle(qreal degrees) override;
-    // Segment reindexes of all ground items so far (each leaves entries
-    // behind in the static index until queries pass them).
-    static quint64 reindexCount() { return s_reindexCount; }
     void setGroup(int group) override;
     void setCollisionType(int type) override;
     void setLayers(unsigned int mask) override;
@@ -65,7 +60,6 @@ public:
     int physicsItemType() const override;
 
 private:
-    static inline quint64 s_reindexCount = 0;
     void init(double lineWidth);
     void reindexSegments();
 

@@ -65,7 +65,11 @@ public:
     void addPhysicsItem(PhysicsItem *item);
     // Largest right edge of the terrain items, at least 0.
     double groundMaxX() const;
+    // Puts every item back to its start and sweeps the static index.
     void resetPhysicsItems();
+    // Drops the entries that reindexing static shapes left in the static
+    // collision index (not during a step).
+    void sweepStaticIndex();
     void clearItems();
     // Rebuilds the physics world's static index (not during a step).
     void dropStaleIndexEntries();

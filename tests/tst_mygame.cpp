@@ -4,7 +4,6 @@
 
 #include "gametesting.h"
 #include "ge/audiomixer.h"
-#include "levels/grounditem.h"
 #include "levels/level.h"
 #include "levels/levelmanager.h"
 #include "menus/buttonpixmap.h"
@@ -46,15 +45,14 @@ struct ReceiverCount : QObject
 };
 
 // What a run leaves behind in the application: scene items, objects, their
-// timers and signal connections, physics bodies and shapes, reindexes of the
-// static collision index, and the sources in the mixer. Two caches fill up
+// timers and signal connections, physics bodies and shapes, and the sources
+// in the mixer. Two caches fill up
 // on first use and are bounded: the sound buffers (one per sound file) and
 // the bike's particle pool; they are counted apart.
 struct Wear
 {
     int sceneItems = 0, objects = 0, timers = 0, connections = 0, bodies = 0, shapes = 0;
     int mixerSources = 0, soundBuffers = 0, particleBodies = 0;
-    quint64 staticReindexes = 0;
     QMap<QByteArray, int> classes; // objects by class, for the failure message
 
     static Wear of(GameRig &r, SoundManagerGEAudio *audio)
@@ -108,7 +106,7 @@ struct Wear
             },
             &bodies);
         w.mixerSources = audio->mixer()->sourceCount();
-        w.staticReindexes = GroundItem::reindexCount();
+
         return w;
     }
     QString toString() const
@@ -117,7 +115,7 @@ struct Wear
         for (auto it = classes.begin(); it != classes.end(); ++it)
             byClass.append(QString("%1 %2").arg(QString::fromLatin1(it.key())).arg(it.value()));
         return QString("items %1, objects %2 (%8), timers %3, connections %4, bodies %5, shapes %6, "
-                       "mixer sources %7, sound buffers %9, particle bodies %10, static reindexes %11")
+                       "mixer sources %7, sound buffers %9, particle bodies %10")
             .arg(sceneItems)
             .arg(objects)
             .arg(timers)
@@ -127,8 +125,7 @@ struct Wear
             .arg(mixerSources)
             .arg(byClass.join(", "))
             .arg(soundBuffers)
-            .arg(particleBodies)
-            .arg(staticReindexes);
+            .arg(particleBodies);
     }
 };
 
@@ -567,7 +564,6 @@ private slots:
         QCOMPARE(last.bodies, first.bodies);
         QCOMPARE(last.shapes, first.shapes);
         QCOMPARE(last.mixerSources, first.mixerSources);
-        QCOMPARE(last.staticReindexes, first.staticReindexes);
         // The caches stay within their bounds: one buffer per sound file,
         // the particle pool's capacity.
         QVERIFY(last.soundBuffers <= QDir(":/sounds").entryList().size());
