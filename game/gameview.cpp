@@ -325,14 +325,20 @@ bool GameView::viewportEvent(QEvent *e)
     case QEvent::TouchCancel: {
         // Touches are taken whole (no mouse events are made from them), so
         // the buttons are pressed here: each finger that lands presses what
-        // lies under it, and lifting the last finger releases them all.
+        // lies under it, and lifting it releases what it pressed.
         auto *touch = static_cast<QTouchEvent *>(e);
         for (const QEventPoint &point : touch->points()) {
             if (point.state() == QEventPoint::Pressed)
-                m_controls->pressAt(point.position());
+                m_controls->pressTouch(point.id(), point.position());
         }
+        // A pinch that ends keeps the menu button's release from opening it.
         if (e->type() != QEvent::TouchCancel)
             pinch(touch);
+        for (const QEventPoint &point : touch->points()) {
+            if (point.state() == QEventPoint::Released)
+                m_controls->releaseTouch(point.id());
+        }
+        // No finger is left down after these.
         if (e->type() == QEvent::TouchEnd || e->type() == QEvent::TouchCancel)
             m_controls->releaseAll();
         return true;

@@ -138,6 +138,16 @@ void MyGame::loadLevel(int levelPackNumber, int levelNumber)
     processLevelResults();
     Level *previous = m_currentLevel;
     m_currentLevel = m_levelManager->LoadLevel(levelPackNumber, levelNumber);
+    // A missing or refused level is not ridden: its stand-in has no ground
+    // and a finish at 0. The menu stays with nothing to go back to.
+    if (!m_currentLevel->isPlayable()) {
+        qDebug("MyGame::loadLevel - level %d of levelpack %d cannot be played", levelNumber, levelPackNumber);
+        m_currentLevel = nullptr;
+        pause(false);
+        if (!m_mainMenu->isVisible())
+            m_mainMenu->showMenu(nullptr);
+        return;
+    }
     updateSceneRect();
     reset(false);
     if (m_view) {
@@ -427,7 +437,8 @@ void MyGame::reportFrameRate()
 
 void MyGame::checkLevelFinished()
 {
-    if (m_paused || !m_currentLevel || !m_step->reached(m_currentLevel->finishLineX()))
+    if (m_paused || !m_currentLevel || !m_currentLevel->isPlayable()
+        || !m_step->reached(m_currentLevel->finishLineX()))
         return;
     pause(true);
     Level *level = m_currentLevel;

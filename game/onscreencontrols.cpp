@@ -76,6 +76,7 @@ void OnScreenControls::create(MyGame *game)
 {
     qDeleteAll(m_buttons);
     m_buttons.clear();
+    m_touchHeld.clear();
 
     m_brakeButton
         = newButton(QStringLiteral(":/images/brake_off.png"), QStringLiteral(":/images/brake_on.png"),
@@ -193,8 +194,41 @@ bool OnScreenControls::pressAt(const QPointF &pos)
     return hit;
 }
 
+bool OnScreenControls::pressTouch(int pointId, const QPointF &pos)
+{
+    QVector<ButtonPixmap *> &held = m_touchHeld[pointId];
+    for (ButtonPixmap *button : std::as_const(m_buttons)) {
+        if (button->isActive() && button->contains(pos) && !held.contains(button))
+            held.append(button);
+    }
+    return pressAt(pos);
+}
+
+void OnScreenControls::releaseTouch(int pointId)
+{
+    const QVector<ButtonPixmap *> released = m_touchHeld.take(pointId);
+    QVector<ButtonPixmap *> stillHeld;
+    for (const QVector<ButtonPixmap *> &buttons : std::as_const(m_touchHeld))
+        stillHeld += buttons;
+    bool padLifted = false;
+    for (ButtonPixmap *button : released) {
+        if (stillHeld.contains(button) || !m_buttons.contains(button) || !button->isPressed())
+            continue;
+        button->setPressed(false);
+        padLifted = padLifted || button == m_throttleButton || button == m_brakeButton;
+        update();
+    }
+    if (!padLifted)
+        return;
+    for (ButtonPixmap *pad : {m_brakeButton, m_throttleButton}) {
+        if (pad && pad->isActive() && pad->isPressed())
+            emit pad->pressed(pad->buttonId());
+    }
+}
+
 void OnScreenControls::releaseAll()
 {
+    m_touchHeld.clear();
     for (ButtonPixmap *button : std::as_const(m_buttons)) {
         if (button->isActive() && button->isPressed()) {
             button->setPressed(false);

@@ -1,6 +1,7 @@
 #ifndef ONSCREENCONTROLS_H
 #define ONSCREENCONTROLS_H
 
+#include <QHash>
 #include <QObject>
 #include <QPointF>
 #include <QVector>
@@ -55,8 +56,14 @@ public:
     // Presses every active button whose hit area holds pos; true when one
     // was hit (overlapping hit areas press several).
     bool pressAt(const QPointF &pos);
-    // Releases every pressed button.
+    // Releases every pressed button (and forgets every touch point).
     void releaseAll();
+    // Touch: the point with this id presses what lies under pos and holds it
+    // until releaseTouch(id); a button stays pressed while any point holds
+    // it, and a pad still held after another one lets go takes effect again
+    // (releasing the brake also ends the throttle).
+    bool pressTouch(int pointId, const QPointF &pos);
+    void releaseTouch(int pointId);
     bool padPressed() const;
     // A pinch ended: the menu button's release must not open the menu.
     void suppressMenuRelease() { m_menuReleaseSuppressed = true; }
@@ -86,6 +93,7 @@ private:
     qreal m_topButtonsY = 10.0;
     qreal m_bottomButtonsY = 0.0;
     bool m_menuReleaseSuppressed = false;
+    QHash<int, QVector<ButtonPixmap *>> m_touchHeld; // touch point id -> buttons it holds
 };
 
 #endif

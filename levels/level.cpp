@@ -7,6 +7,7 @@
 #include <QGraphicsPixmapItem>
 #include <QGraphicsScene>
 #include <algorithm>
+#include <vector>
 
 namespace {
 const char *const kFinishLinePicture = ":/images/finishline.png";
@@ -84,6 +85,31 @@ void Level::resetPhysicsItems()
 {
     for (PhysicsItem *item : m_physicsItems)
         item->resetToInitial();
+    sweepStaticIndex();
+}
+
+// Putting a static item back in place reindexes its shapes, which leaves
+// their old entries in the static hash; every later insert into those cells
+// walks them, so without this each restart would cost more than the one
+// before. A query drops such entries from the cells it passes and keeps the
+// order of the live ones (the simulation stays the same), so one query over
+// each static shape's box cleans every cell an entry may have been left in.
+void Level::sweepStaticIndex()
+{
+    if (!m_physics)
+        return;
+    cpSpace *space = m_physics->space();
+    std::vector<cpBB> boxes;
+    cpSpaceEachShape(
+        space,
+        [](cpShape *shape, void *data) {
+            if (cpBodyGetType(cpShapeGetBody(shape)) == CP_BODY_TYPE_STATIC)
+                static_cast<std::vector<cpBB> *>(data)->push_back(cpShapeGetBB(shape));
+        },
+        &boxes);
+    for (const cpBB &box : boxes)
+        cpSpaceBBQuery(
+            space, box, CP_SHAPE_FILTER_ALL, [](cpShape *, void *) {}, nullptr);
 }
 
 void Level::clearItems()

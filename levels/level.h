@@ -34,8 +34,10 @@ public:
     void setSilverTime(double t) { m_silverTime = t; }
     double bronzeTime() const { return m_bronzeTime; }
     void setBronzeTime(double t) { m_bronzeTime = t; }
-    int levelResultId() const { return m_levelResultId; }
-    void setLevelResultId(int id) { m_levelResultId = id; }
+    // Row id of the level's results row, -1 when there is none yet. Rows of
+    // a long-lived or imported results file may lie beyond 32 bits.
+    qint64 levelResultId() const { return m_levelResultId; }
+    void setLevelResultId(qint64 id) { m_levelResultId = id; }
     int status() const { return m_status; }
     void setStatus(int status) { m_status = status; }
     double sceneMinY() const { return m_sceneMinY; }
@@ -45,6 +47,10 @@ public:
     double finishLineX() const { return m_finishLineX; }
     double finishLineY() const { return m_finishLineY; }
     double bestTime() const { return m_bestTime; }
+    // True once the level manager loaded the level completely; an empty
+    // stand-in for a missing or refused level is never ridden or saved.
+    bool isPlayable() const { return m_playable; }
+    void setPlayable(bool playable) { m_playable = playable; }
 
     // Stores the finish line and puts the finish picture into the scene with
     // its bottom-left corner at (x, y).
@@ -59,7 +65,11 @@ public:
     void addPhysicsItem(PhysicsItem *item);
     // Largest right edge of the terrain items, at least 0.
     double groundMaxX() const;
+    // Puts every item back to its start and sweeps the static index.
     void resetPhysicsItems();
+    // Drops the entries that reindexing static shapes left in the static
+    // collision index (not during a step).
+    void sweepStaticIndex();
     void clearItems();
     // Rebuilds the physics world's static index (not during a step).
     void dropStaleIndexEntries();
@@ -81,9 +91,10 @@ private:
     double m_goldTime = 0.0;
     double m_silverTime = 0.0;
     double m_bronzeTime = 0.0;
-    int m_levelResultId = 0;
+    qint64 m_levelResultId = 0;
     int m_status = 0;
     double m_bestTime = 0.0;
+    bool m_playable = false;
     double m_sceneMaxY = 0.0;
     double m_sceneMinY = 0.0;
 };

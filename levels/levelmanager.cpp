@@ -5,6 +5,7 @@
 #include "game/myscene.h"
 #include "grounditem.h"
 #include "level.h"
+#include "leveladmission.h"
 #include "levellimits.h"
 #include "physics/fatalerror.h"
 #include "physics/physicsitem.h"
@@ -101,6 +102,7 @@ bool LevelManager::openDb()
     if (!attach.exec())
         dbFailure("Error executing db attach query:", attach);
     completeResultsDb();
+    m_refusedLevels = LevelAdmission::refusedLevelIds(m_database);
     return true;
 }
 
@@ -227,6 +229,14 @@ Level *LevelManager::LoadLevel(int levelPackNumber, int levelNumber)
     }
 
     const int levelId = query.value(0).toInt();
+    if (m_refusedLevels.contains(levelId)) {
+        qDebug().noquote() << QStringLiteral(
+            "LevelManager::LoadLevel - level %1 of levelpack %2 was refused, not "
+            "loaded")
+                                  .arg(levelNumber)
+                                  .arg(levelPackNumber);
+        return level;
+    }
     const double startX = query.value(1).toDouble();
     const double startY = query.value(2).toDouble();
     const double finishX = query.value(3).toDouble();
@@ -240,14 +250,12 @@ Level *LevelManager::LoadLevel(int levelPackNumber, int levelNumber)
 
     // The bike is put at the start and the scene is sized from these: a value
     // the physics world or the scene cannot hold makes the level unusable.
-    for (double v : {startX, startY, finishX, finishY, sceneMinY, sceneMaxY}) {
-        if (!LevelLimits::validCoordinate(v)) {
-            qDebug().noquote() << QStringLiteral("LevelManager::LoadLevel - level %1 of levelpack %2 has "
-                                                 "invalid positions, not loaded\n")
-                                      .arg(levelNumber)
-                                      .arg(levelPackNumber);
-            return level;
-        }
+    if (!LevelAdmission::positionsValid(startX, startY, finishX, finishY, sceneMinY, sceneMaxY)) {
+        qDebug().noquote() << QStringLiteral("LevelManager::LoadLevel - level %1 of levelpack %2 has "
+                                             "invalid positions, not loaded\n")
+                                  .arg(levelNumber)
+                                  .arg(levelPackNumber);
+        return level;
     }
 
     level->setLevelId(levelId);
@@ -263,11 +271,11 @@ Level *LevelManager::LoadLevel(int levelPackNumber, int levelNumber)
     level->setSceneMinY(sceneMinY);
     level->setSceneMaxY(sceneMaxY);
 
-    int levelResultId = -1;
+    qint64 levelResultId = -1;
     int status = 0;
     double bestTime = 0.0;
     if (!resultId.isNull()) {
-        levelResultId = resultId.toInt();
+        levelResultId = resultId.toLongLong();
         status = query.value(11).toInt();
         bestTime = query.value(12).toDouble();
     }
@@ -287,9 +295,15 @@ Level *LevelManager::LoadLevel(int levelPackNumber, int levelNumber)
     // Placing static objects moved their outlines away from the origin.
     level->dropStaleIndexEntries();
 
+    level->setPlayable(true);
     m_currentLevelNumber = levelNumber;
     m_currentLevelPack = levelPackNumber;
     return level;
+}
+
+int LevelManager::levelsPerPack() const
+{
+    return LevelLimits::levelsPerPack;
 }
 
 QString LevelManager::groundTexture(int levelPackNumber) const
@@ -315,16 +329,19 @@ QVector<LevelInfo> LevelManager::levelInfos(int levelPackNumber)
     if (levelPackNumber == 0)
         levelPackNumber = m_currentLevelPack;
     QSqlQuery query(m_database);
-    if (!query.prepare(QStringLiteral("SELECT level_number, levelresult.status FROM level LEFT OUTER JOIN "
-                                      "result.levelresult levelresult ON level.id=levelresult.level_id WHERE "
-                                      "levelpack_number = ? ORDER BY level_number ")))
+    if (!query.prepare(
+            QStringLiteral("SELECT level_number, levelresult.status, level.id FROM level LEFT OUTER JOIN "
+                           "result.levelresult levelresult ON level.id=levelresult.level_id WHERE "
+                           "levelpack_number = ? ORDER BY level_number ")))
         dbFailure("Error preparing level-info query:", query);
     query.addBindValue(levelPackNumber);
     if (!query.exec())
         dbFailure("Error selecting level-infos:", query);
     QVector<LevelInfo> infos;
-    while (query.next())
-        infos.append(LevelInfo(query.value(0).toInt(), query.value(1).toInt()));
+    while (query.next()) {
+        if (!m_refusedLevels.contains(query.value(2).toInt()))
+            infos.append(LevelInfo(query.value(0).toInt(), query.value(1).toInt()));
+    }
     return infos;
 }
 
@@ -347,14 +364,55 @@ int LevelManager::frontierLevel(int levelPackNumber)
     return 0;
 }
 
+// The stored best decides, not the one read when the level was loaded:
+// another copy of the game on the same data folder may have stored a better
+// time since. The compare and the write happen in one write transaction
+// (taken before the first read), so no save ever makes a stored best worse.
+// Afterwards the level holds the stored best and its status.
 void LevelManager::saveLevelResult(Level *level)
 {
-    if (level->levelResultId() != -1)
-        updateLevelResult(level);
-    else
+    if (!level->isPlayable()) {
+        qDebug("LevelManager::saveLevelResult - the level is not playable, nothing stored");
+        return;
+    }
+    QSqlQuery query(m_database);
+    if (!query.exec(QStringLiteral("BEGIN IMMEDIATE")))
+        dbFailure("Error starting levelresult transaction:", query);
+    if (!query.prepare(
+            QStringLiteral("UPDATE result.levelresult SET status = ?, besttime = ? WHERE level_id = ? "
+                           "AND (besttime IS NULL OR besttime <= 0 OR besttime > ?)")))
+        dbFailure("Error preparing leverresult update:", query);
+    query.addBindValue(level->status());
+    query.addBindValue(level->bestTime());
+    query.addBindValue(level->levelId());
+    query.addBindValue(level->bestTime());
+    if (!query.exec())
+        dbFailure("Error:", query);
+    query.finish();
+    if (!query.prepare(QStringLiteral(
+            "SELECT id, status, besttime FROM result.levelresult WHERE level_id = ? ORDER BY id LIMIT 1")))
+        dbFailure("Error preparing levelresult query:", query);
+    query.addBindValue(level->levelId());
+    if (!query.exec())
+        dbFailure("Error selecting levelresult:", query);
+    if (query.next()) {
+        level->setLevelResultId(query.value(0).toLongLong());
+        const double stored = query.value(2).toDouble();
+        if (stored > 0.0 && stored < level->bestTime()) {
+            level->setBestTime(stored, false);
+            level->setStatus(query.value(1).toInt());
+        }
+        query.finish();
+    } else {
+        query.finish();
         insertLevelResult(level);
+    }
+    if (!query.exec(QStringLiteral("COMMIT")))
+        dbFailure("Error storing levelresult:", query);
 }
 
+// Plain write of the level's values into its row; saveLevelResult is the
+// safe way to store a result.
 bool LevelManager::updateLevelResult(Level *level)
 {
     QSqlQuery query(m_database);
@@ -365,8 +423,7 @@ bool LevelManager::updateLevelResult(Level *level)
     query.addBindValue(level->levelResultId());
     if (!query.exec())
         dbFailure("Error:", query);
-    m_database.commit();
-    return true;
+    return query.numRowsAffected() == 1;
 }
 
 bool LevelManager::insertLevelResult(Level *level)
@@ -380,8 +437,7 @@ bool LevelManager::insertLevelResult(Level *level)
     query.addBindValue(level->bestTime());
     if (!query.exec())
         dbFailure("Error:", query);
-    level->setLevelResultId(query.lastInsertId().toInt());
-    m_database.commit();
+    level->setLevelResultId(query.lastInsertId().toLongLong());
     return true;
 }
 

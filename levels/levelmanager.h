@@ -3,6 +3,7 @@
 
 #include "levelinfo.h"
 
+#include <QSet>
 #include <QSqlDatabase>
 #include <QString>
 #include <QVector>
@@ -29,15 +30,19 @@ public:
 
     // Clears the previous level and loads pack/number into a new Level with
     // its items in the scene and the physics world. Never null: a level that
-    // does not exist (or whose row holds unusable numbers) gives an empty
-    // level and leaves currentLevelPack/currentLevelNumber as they were.
+    // does not exist, or was refused when the database was opened (see
+    // LevelAdmission), gives an empty level that is not playable and leaves
+    // currentLevelPack/currentLevelNumber as they were.
     Level *LoadLevel(int levelPackNumber, int levelNumber);
-    // The levels of a pack in ascending number; 0 means the current pack.
+    // The playable levels of a pack in ascending number; 0 means the
+    // current pack.
     QVector<LevelInfo> levelInfos(int levelPackNumber = 0);
     // Number of the level after the current one in the current pack, or 0.
     int nextLevelNumber();
     // First level of the pack without a medal, or 0.
     int frontierLevel(int levelPackNumber);
+    // Stores the level's best time unless the stored one is at least as
+    // good; a level that is not playable stores nothing.
     void saveLevelResult(Level *level);
     bool updateLevelResult(Level *level);
     bool insertLevelResult(Level *level);
@@ -60,7 +65,7 @@ public:
     int currentLevelPack() const { return m_currentLevelPack; }
     int currentLevelNumber() const { return m_currentLevelNumber; }
     Level *currentLevel() const { return m_currentLevel; }
-    int levelsPerPack() const { return 24; }
+    int levelsPerPack() const;
     QString resultsDbPath() const { return m_resultsDbPath; }
 
 private:
@@ -76,6 +81,7 @@ private:
     int m_currentLevelNumber = 0;
     QSqlDatabase m_database;
     QString m_resultsDbPath;
+    QSet<int> m_refusedLevels;
 };
 
 #endif

@@ -8,6 +8,7 @@
 #include "physics/fatalerror.h"
 
 #include <QDebug>
+#include <QHash>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -34,23 +35,27 @@ ObjectRow readObjectRow(const QSqlQuery &q)
 
 bool placementValid(const ObjectRow &r)
 {
-    return LevelLimits::validCoordinate(r.x) && LevelLimits::validCoordinate(r.y) && std::isfinite(r.angle);
-}
-
-bool shapeValuesValid(const ObjectRow &r)
-{
-    return LevelLimits::validCoefficient(r.bounciness) && LevelLimits::validCoefficient(r.friction);
+    return LevelLimits::validCoordinate(r.x) && LevelLimits::validCoordinate(r.y)
+        && LevelLimits::validAngle(r.angle);
 }
 
 // A box of mass exactly 0 is left to BoxItem, which stops the program with
 // its own message; other unusable masses are skipped like any bad value.
 bool dynamicValuesValid(const ObjectRow &r)
 {
-    if (!shapeValuesValid(r) || !LevelLimits::validSize(r.width))
+    if (!LevelLimits::validBounciness(r.bounciness) || !LevelLimits::validFriction(r.friction)
+        || !LevelLimits::validSize(r.width))
         return false;
     if (r.kind == QLatin1String("Ball"))
         return LevelLimits::validMass(r.mass);
     return LevelLimits::validSize(r.height) && (r.mass == 0.0 || LevelLimits::validMass(r.mass));
+}
+
+// Static objects take only their mass from the type (their outline has its
+// own friction and bounciness).
+bool staticValuesValid(const ObjectRow &r)
+{
+    return LevelLimits::validStaticMass(r.mass);
 }
 
 void logSkipped(const ObjectRow &r)
@@ -78,7 +83,8 @@ QVector<PhysicsItem *> PhysicsItemHelper::loadPhysicsItems(
     if (!objectQuery.prepare(QStringLiteral(
             "SELECT  objecttype_id,  x,  y,  angle,  physics_height,  physics_width,  physics_mass,  "
             "physics_bounciness,  physics_friction,  pixmapfile,  physicsitem_type FROM physicsobject JOIN "
-            "objecttype ON physicsobject.objecttype_id = objecttype.id WHERE physicsobject.level_id = ?")))
+            "objecttype ON physicsobject.objecttype_id = objecttype.id WHERE physicsobject.level_id = ? "
+            "ORDER BY physicsobject.id")))
         dbFailure("Error preparing physicsobject query:", objectQuery);
     QSqlQuery terrainQuery;
     if (!terrainQuery.prepare(QStringLiteral("SELECT id FROM grounditem WHERE level_id = ?")))
@@ -100,6 +106,10 @@ QVector<PhysicsItem *> PhysicsItemHelper::loadPhysicsItems(
     objectQuery.addBindValue(levelId);
     if (!objectQuery.exec())
         dbFailure("Error selecting physics items:", objectQuery);
+    int placed = 0;
+    int overLevelLimit = 0;
+    int overAreaLimit = 0;
+    QHash<long long, int> perArea;
     while (objectQuery.next()) {
         const ObjectRow r = readObjectRow(objectQuery);
         const bool isStatic = r.kind == QLatin1String("Generic_Static")
@@ -111,10 +121,21 @@ QVector<PhysicsItem *> PhysicsItemHelper::loadPhysicsItems(
                     + QLatin1Char('"') + r.kind + QLatin1String("\"\n");
             continue;
         }
-        if (!placementValid(r) || (!isStatic && !dynamicValuesValid(r))) {
+        if (!placementValid(r) || !(isStatic ? staticValuesValid(r) : dynamicValuesValid(r))) {
             logSkipped(r);
             continue;
         }
+        if (placed >= LevelLimits::maxObjectsPerLevel) {
+            ++overLevelLimit;
+            continue;
+        }
+        int &inArea = perArea[LevelLimits::areaKey(r.x, r.y)];
+        if (inArea >= LevelLimits::maxObjectsPerArea) {
+            ++overAreaLimit;
+            continue;
+        }
+        ++inArea;
+        ++placed;
         PhysicsItem *item = nullptr;
         if (r.kind == QLatin1String("Ball")) {
             item = new BallItem(physics, r.width * 0.5, r.mass, nullptr, 0, r.pixmapFile);
@@ -141,5 +162,20 @@ QVector<PhysicsItem *> PhysicsItemHelper::loadPhysicsItems(
         item->storeInitial();
         items.append(item);
     }
+    if (overLevelLimit > 0)
+        qDebug().noquote() << QStringLiteral(
+            "PhysicsItemHelper::loadPhysicsItems - level %1: skipping %2 objects "
+            "beyond the limit of %3 per level")
+                                  .arg(levelId)
+                                  .arg(overLevelLimit)
+                                  .arg(LevelLimits::maxObjectsPerLevel);
+    if (overAreaLimit > 0)
+        qDebug().noquote() << QStringLiteral(
+            "PhysicsItemHelper::loadPhysicsItems - level %1: skipping %2 objects "
+            "beyond the limit of %3 per %4 x %4 area")
+                                  .arg(levelId)
+                                  .arg(overAreaLimit)
+                                  .arg(LevelLimits::maxObjectsPerArea)
+                                  .arg(LevelLimits::areaSize);
     return items;
 }

@@ -73,9 +73,10 @@ struct GameRig
 
     // False (with the reason in error) when the database cannot be made.
     // beforeGame, when given, gets the working folder before the game opens
-    // its databases there.
+    // its databases there. soundManager replaces the counting one (sound
+    // stays null then).
     bool start(const QList<LevelDbFixture::Pack> &packs, QString *error, QSize size = QSize(),
-        const std::function<void(const QString &)> &beforeGame = {})
+        const std::function<void(const QString &)> &beforeGame = {}, SoundManager *soundManager = nullptr)
     {
         if (!fixture.create(TestSupport::binaryDir() + "/testlevels.db", packs)) {
             *error = fixture.errorString();
@@ -99,8 +100,9 @@ struct GameRig
         physics = std::make_unique<Physics>(kGravity);
         scene = std::make_unique<MyScene>(QRectF(0, -500, 3800, 880));
         view->setScene(scene.get());
-        sound = new CountingSoundManager;
-        game = std::make_unique<MyGame>(physics.get(), scene.get(), view.get(), sound);
+        if (!soundManager)
+            soundManager = sound = new CountingSoundManager;
+        game = std::make_unique<MyGame>(physics.get(), scene.get(), view.get(), soundManager);
         game->setActiveCheck([this] { return active; });
         view->setGame(game.get());
         view->resize(size.isValid() ? size : gameWindowRect().size());

@@ -207,6 +207,31 @@ private slots:
         QVERIFY(!r.view->throttleButton()->isPressed() && !r.view->brakeButton()->isPressed());
     }
 
+    // Holding throttle with one thumb and tapping brake with the other: the
+    // lifted finger lets go of its own pad only, and the held pad acts again.
+    void eachTouchPointReleasesItsOwnPad()
+    {
+        GameRig &r = riding();
+        QWidget *w = r.view->viewport();
+        QTest::touchEvent(w, m_touch).press(0, QPoint(500, 500), w);
+        QTest::touchEvent(w, m_touch).stationary(0).press(1, QPoint(20, 500), w);
+        QVERIFY(r.game->bike()->throttle() < 0.0); // braking
+        QTest::touchEvent(w, m_touch).stationary(0).release(1, QPoint(20, 500), w);
+        QVERIFY(!r.view->brakeButton()->isPressed());
+        QVERIFY(r.view->throttleButton()->isPressed());
+        QCOMPARE(r.game->bike()->throttle(), 1.0);
+
+        // The other way round: the brake stays on when the throttle lifts.
+        QTest::touchEvent(w, m_touch).stationary(0).press(2, QPoint(20, 500), w);
+        QTest::touchEvent(w, m_touch).release(0, QPoint(500, 500), w).stationary(2);
+        QVERIFY(!r.view->throttleButton()->isPressed());
+        QVERIFY(r.view->brakeButton()->isPressed());
+        QVERIFY(r.game->bike()->throttle() < 0.0);
+        QTest::touchEvent(w, m_touch).release(2, QPoint(20, 500), w);
+        QVERIFY(!r.view->brakeButton()->isPressed());
+        QCOMPARE(r.game->bike()->throttle(), 0.0);
+    }
+
     void closeRunsTheExitPath()
     {
         GameRig &r = riding();

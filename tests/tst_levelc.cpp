@@ -47,6 +47,46 @@ QByteArray json(const QJsonObject &o)
 {
     return QJsonDocument(o).toJson();
 }
+
+// The catalogue with one field of the crate (index 0) or the rock (1) set.
+QByteArray catalogueWith(int index, const QString &field, const QJsonValue &value)
+{
+    QJsonObject c = catalogue();
+    QJsonArray types = c["objecttypes"].toArray();
+    QJsonObject type = types[index].toObject();
+    type[field] = value;
+    types[index] = type;
+    c["objecttypes"] = types;
+    return json(c);
+}
+
+QByteArray levelWith(const QString &field, const QJsonValue &value)
+{
+    QJsonObject l = level();
+    l[field] = value;
+    return json(l);
+}
+
+QByteArray levelWithCrateAngle(double angle)
+{
+    return levelWith(
+        "objects", QJsonArray {QJsonObject {{"type", "crate"}, {"x", 100}, {"y", -20}, {"angle", angle}}});
+}
+
+// count crates, spread over the grid squares (perSquare in each) or all at
+// one point.
+QByteArray levelWithCrates(int count, int perSquare)
+{
+    constexpr int kSquare = 200;
+    constexpr int kColumns = 100;
+    QJsonArray objects;
+    for (int i = 0; i < count; ++i) {
+        const int square = i / perSquare;
+        objects.append(QJsonObject {{"type", "crate"}, {"x", 20 + kSquare * (square % kColumns)},
+            {"y", -180 + kSquare * (square / kColumns)}});
+    }
+    return levelWith("objects", objects);
+}
 } // namespace
 
 class TestLevelc : public QObject
@@ -123,7 +163,7 @@ private slots:
         c["objecttypes"] = types;
         QTest::newRow("box mass 0")
             << json(c) << json(level()) << "types.json"
-            << ": field objecttypes[\"crate\"].mass: is 0; a Box needs a mass above 0";
+            << ": field objecttypes[\"crate\"].mass: is 0; a Box needs a mass of 0.01..1000";
 
         l = level();
         l["times"] = QJsonObject {{"gold", 10}, {"silver", 8}, {"bronze", 15}};
@@ -151,6 +191,7 @@ private slots:
         l["finishline"] = QJsonArray {1, 2};
         QTest::newRow("misspelt field") << json(catalogue()) << json(l) << "a.json"
                                         << ": level 1/5 \"Bad one\": field finishline: unknown field";
+        addLimitRows(true);
     }
 
     void rejectsBadSources()
@@ -174,6 +215,129 @@ private slots:
         QFile previous(out); // a failed run writes nothing
         QVERIFY(previous.open(QIODevice::ReadOnly));
         QCOMPARE(previous.readAll(), QByteArray("previous build"));
+    }
+
+    // Each limit of the level data, just inside (accepted) and just outside
+    // or far outside (refused with the one-line message naming the field):
+    // the refused rows join rejectsBadSources, the accepted ones
+    // acceptsValuesAtTheLimits.
+    static void addLimitRows(bool refused)
+    {
+        struct Row
+        {
+            bool refused;
+            const char *name;
+            QByteArray types, levelText;
+            QString expected; // "<file>: ..." when refused
+            Row &operator<<(const QByteArray &text)
+            {
+                (types.isNull() ? types : levelText) = text;
+                return *this;
+            }
+            Row &operator<<(const QString &message)
+            {
+                expected = message;
+                return *this;
+            }
+            Row &operator<<(const char *message) { return *this << QString::fromUtf8(message); }
+            ~Row()
+            {
+                if (expected.isEmpty() == refused)
+                    return;
+                if (!refused) {
+                    QTest::newRow(name) << types << levelText;
+                    return;
+                }
+                const int colon = int(expected.indexOf(QLatin1Char(':')));
+                QTest::newRow(name) << types << levelText << expected.left(colon) << expected.mid(colon);
+            }
+        };
+        const auto row = [refused](const char *name) { return Row {refused, name, {}, {}, {}}; };
+
+        const QByteArray types = json(catalogue());
+        const QString crate = "types.json: field objecttypes[\"crate\"].";
+        const QString placed = "a.json: level 1/5 \"Bad one\": field ";
+
+        row("angle 360") << types << levelWithCrateAngle(360) << "";
+        row("angle -360") << types << levelWithCrateAngle(-360) << "";
+        row("angle 360.5") << types << levelWithCrateAngle(360.5)
+                           << placed + "objects[0].angle: 360.5 is outside";
+        row("angle 1e308") << types << levelWithCrateAngle(1e308)
+                           << placed + "objects[0].angle: 1e+308 is outside";
+
+        row("width 1") << catalogueWith(0, "width", 1) << json(level()) << "";
+        row("width 0.99") << catalogueWith(0, "width", 0.99) << json(level())
+                          << crate + "width: must be 1..10000";
+        row("width 1e-300") << catalogueWith(0, "width", 1e-300) << json(level())
+                            << crate + "width: must be 1..10000";
+        row("height 10000") << catalogueWith(0, "height", 10000) << json(level()) << "";
+        row("height 10001") << catalogueWith(0, "height", 10001) << json(level())
+                            << crate + "height: must be 1..10000";
+
+        row("bounciness 1") << catalogueWith(0, "bounciness", 1) << json(level()) << "";
+        row("bounciness 1.01") << catalogueWith(0, "bounciness", 1.01) << json(level())
+                               << crate + "bounciness: must be 0..1";
+        row("bounciness 1e300") << catalogueWith(0, "bounciness", 1e300) << json(level())
+                                << crate + "bounciness: must be 0..1";
+        row("friction 10") << catalogueWith(0, "friction", 10) << json(level()) << "";
+        row("friction 10.5") << catalogueWith(0, "friction", 10.5) << json(level())
+                             << crate + "friction: must be 0..10";
+
+        row("mass 0.01") << catalogueWith(0, "mass", 0.01) << json(level()) << "";
+        row("mass 0.009") << catalogueWith(0, "mass", 0.009) << json(level())
+                          << crate + "mass: is 0.009; a Box needs a mass of 0.01..1000";
+        row("mass 1000") << catalogueWith(0, "mass", 1000) << json(level()) << "";
+        row("mass 1000.5") << catalogueWith(0, "mass", 1000.5) << json(level()) << crate + "mass: is 1000.5";
+        row("static type with negative mass")
+            << catalogueWith(1, "mass", -5) << json(level())
+            << "types.json: field objecttypes[\"rock\"].mass: has no effect on a static object";
+
+        row("coordinate 100000") << types << levelWith("bikeStart", QJsonArray {100000, -100000}) << "";
+        row("coordinate 100000.5") << types << levelWith("bikeStart", QJsonArray {100000.5, 0})
+                                   << placed + "bikeStart[0]: 100000.5 is outside";
+
+        row("500 objects") << types << levelWithCrates(500, 32) << "";
+        row("501 objects") << types << levelWithCrates(501, 32)
+                           << placed + "objects: has 501 objects; a level holds at most 500";
+        row("10000 objects") << types << levelWithCrates(10000, 32) << placed + "objects: has 10000 objects";
+        row("32 objects in one square") << types << levelWithCrates(64, 32) << "";
+        row("33 objects in one square")
+            << types << levelWithCrates(33, 33) << placed + "objects[32]: more than 32 objects";
+        row("1000 objects at one point")
+            << types << levelWithCrates(1000, 1000) << placed + "objects: has 1000 objects";
+        row("400 objects at one point")
+            << types << levelWithCrates(400, 400) << placed + "objects[32]: more than 32 objects";
+
+        row("number 24") << types << levelWith("number", 24) << "";
+        row("number 25") << types << levelWith("number", 25)
+                         << "a.json: level 1/25 \"Bad one\": field number: must be 1..24";
+        row("number 0") << types << levelWith("number", 0)
+                        << "a.json: level 1/0 \"Bad one\": field number: must be 1..24";
+        row("negative number") << types << levelWith("number", -7)
+                               << "a.json: level 1/-7 \"Bad one\": field number: must be 1..24";
+        row("huge number") << types << levelWith("number", 100000000)
+                           << "a.json: level 1/100000000 \"Bad one\": field number: must be 1..24";
+    }
+
+    void acceptsValuesAtTheLimits_data()
+    {
+        QTest::addColumn<QByteArray>("types");
+        QTest::addColumn<QByteArray>("levelText");
+        addLimitRows(false);
+    }
+
+    void acceptsValuesAtTheLimits()
+    {
+        QFETCH(QByteArray, types);
+        QFETCH(QByteArray, levelText);
+        QTemporaryDir dir;
+        write(dir.filePath("types.json"), types);
+        write(dir.filePath("a.json"), levelText);
+        const auto r = TestSupport::runProcess(kCompiler,
+            {"--objecttypes", dir.filePath("types.json"), "--output", dir.filePath("out.db"),
+                dir.filePath("a.json")});
+        QVERIFY2(r.exitCode == 0, qPrintable(r.standardError));
+        QVERIFY(QFile::exists(dir.filePath("out.db")));
     }
 
     void rejectsDuplicatePackAndNumber()

@@ -5,6 +5,7 @@
 #include "game/myscene.h"
 #include "levels/grounditem.h"
 #include "levels/level.h"
+#include "levels/levelinfo.h"
 #include "levels/levelmanager.h"
 #include "physics/ballitem.h"
 #include "physics/physics.h"
@@ -192,7 +193,7 @@ private slots:
     void resultIsInsertedOnceThenUpdated()
     {
         GameFolder folder;
-        int resultId = 0;
+        qint64 resultId = 0;
         {
             Game game;
             Level *level = game.manager->LoadLevel(kTestPack, 4);
@@ -213,6 +214,122 @@ private slots:
         QCOMPARE(level->bestTime(), 9.5);
         QCOMPARE(level->status(), 1);
         QCOMPARE(restarted.manager->levelInfos(kTestPack).last().status(), 1);
+    }
+
+    // Another copy of the game on the same data folder stores a better time
+    // after this one loaded the level: this copy's slower finish must not
+    // replace it, with or without a row at load time; a faster one does.
+    void saveNeverMakesTheStoredBestWorse_data()
+    {
+        QTest::addColumn<QStringList>("before"); // rows there when the level is loaded
+        QTest::addColumn<QString>("otherCopy"); // what the other copy stores meanwhile
+        QTest::addColumn<double>("ours");
+        QTest::addColumn<double>("stored");
+        QTest::addColumn<int>("storedStatus");
+        const QString insert74
+            = "INSERT INTO levelresult (level_id, status, besttime) VALUES (90004, 1, 7.4)";
+        QTest::newRow("no row at load") << QStringList() << insert74 << 8.1 << 7.4 << 1;
+        QTest::newRow("row at load")
+            << QStringList {"INSERT INTO levelresult (level_id, status, besttime) VALUES (90004, 2, 15)"}
+            << QString("UPDATE levelresult SET besttime = 7.4, status = 1 WHERE level_id = 90004") << 8.1
+            << 7.4 << 1;
+        QTest::newRow("ours is better") << QStringList() << insert74 << 7.3 << 7.3 << 1;
+        QTest::newRow("other copy slower")
+            << QStringList()
+            << QString("INSERT INTO levelresult (level_id, status, besttime) VALUES (90004, 4, 99)") << 8.1
+            << 8.1 << 1;
+    }
+
+    void saveNeverMakesTheStoredBestWorse()
+    {
+        QFETCH(QStringList, before);
+        QFETCH(QString, otherCopy);
+        QFETCH(double, ours);
+        QFETCH(double, stored);
+        QFETCH(int, storedStatus);
+        GameFolder folder;
+        Game game;
+        const QString results = folder.file("results.db");
+        if (!before.isEmpty())
+            QCOMPARE(TestSupport::execSql(results, before), QString());
+        Level *level = game.manager->LoadLevel(kTestPack, 4);
+        QCOMPARE(TestSupport::execSql(results, {otherCopy}), QString());
+        level->setBestTime(ours, true);
+        game.manager->saveLevelResult(level);
+        QCOMPARE(TestSupport::querySql(results, "SELECT besttime FROM levelresult WHERE level_id = 90004"),
+            QVariantList {stored});
+        QCOMPARE(TestSupport::querySql(results, "SELECT status FROM levelresult WHERE level_id = 90004"),
+            QVariantList {storedStatus});
+        // The game shows what is stored.
+        QCOMPARE(level->bestTime(), stored);
+        QCOMPARE(level->status(), storedStatus);
+        QVERIFY(level->levelResultId() > 0);
+    }
+
+    // Row ids of an imported or long-lived results file beyond 32 bits are
+    // read, kept and written back whole: the save changes its own row only.
+    void resultRowIdsBeyond32Bits()
+    {
+        GameFolder folder;
+        const QString results = folder.file("results.db");
+        constexpr qint64 kFarId = (qint64(1) << 32) + 5;
+        {
+            Game created; // makes results.db
+        }
+        QCOMPARE(TestSupport::execSql(results,
+                     {QString("INSERT INTO levelresult VALUES (%1, 90004, 3, 25)").arg(kFarId),
+                         "INSERT INTO levelresult VALUES (5, 90001, 1, 5)"}),
+            QString());
+        Game game;
+        Level *level = game.manager->LoadLevel(kTestPack, 4);
+        QCOMPARE(level->levelResultId(), kFarId);
+        level->setBestTime(12, true);
+        game.manager->saveLevelResult(level);
+        QCOMPARE(level->levelResultId(), kFarId);
+        QCOMPARE(TestSupport::querySql(results,
+                     "SELECT id || ':' || level_id || ':' || besttime FROM levelresult "
+                     "ORDER BY id"),
+            (QVariantList {"5:90001:5.0", QString("%1:90004:12.0").arg(kFarId)}));
+
+        // A new row gets the next id, beyond 32 bits, and the level keeps it.
+        level = game.manager->LoadLevel(kTestPack, 3);
+        QCOMPARE(level->levelResultId(), -1);
+        level->setBestTime(40, true);
+        game.manager->saveLevelResult(level);
+        QCOMPARE(level->levelResultId(), kFarId + 1);
+        level->setBestTime(30, true);
+        game.manager->saveLevelResult(level);
+        QCOMPARE(TestSupport::querySql(
+                     results, "SELECT id || ':' || besttime FROM levelresult WHERE level_id = 90003"),
+            QVariantList {QString("%1:30.0").arg(kFarId + 1)});
+    }
+
+    // A level row with positions outside the limits, or a number the level
+    // grid cannot show, is refused when the database is opened: not listed,
+    // loaded as an empty level that is not playable, and never saved.
+    void refusedLevelsAreNotListedPlayedOrSaved()
+    {
+        GameFolder folder;
+        QCOMPARE(TestSupport::execSql(folder.file("levels.db"),
+                     {"UPDATE level SET bike_startx = 1e999 WHERE id = 90003",
+                         "UPDATE level SET level_number = 25 WHERE id = 90004"}),
+            QString());
+        Game game;
+        QVector<int> listed;
+        for (const LevelInfo &info : game.manager->levelInfos(kTestPack))
+            listed.append(info.levelNumber());
+        QVERIFY2(!listed.contains(3) && !listed.contains(25), qPrintable(QString::number(listed.size())));
+        QVERIFY(listed.contains(1));
+        for (int number : {3, 25}) {
+            Level *level = game.manager->LoadLevel(kTestPack, number);
+            QVERIFY(!level->isPlayable());
+            QVERIFY(level->physicsItems().isEmpty());
+            level->setBestTime(0.1, true);
+            game.manager->saveLevelResult(level);
+        }
+        QCOMPARE(TestSupport::querySql(folder.file("results.db"), "SELECT count(*) FROM levelresult"),
+            QVariantList {0});
+        QVERIFY(game.manager->LoadLevel(kTestPack, 1)->isPlayable());
     }
 
     void backgroundPictures()

@@ -3,6 +3,7 @@
 // activation, exit and the camera's zoom and shake.
 
 #include "gametesting.h"
+#include "ge/audiomixer.h"
 #include "levels/level.h"
 #include "levels/levelmanager.h"
 #include "menus/buttonpixmap.h"
@@ -11,8 +12,14 @@
 #include "menus/levelcompletedmenu.h"
 #include "menus/mainmenu.h"
 #include "menus/numberdisplay.h"
+#include "physics/particleitem.h"
+#include "physics/particlesystemitem.h"
+#include "sound/soundmanagergeaudio.h"
 #include "vehicle/bikeitem.h"
 
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QMetaMethod>
 #include <QPropertyAnimation>
 #include <QSignalSpy>
 #include <QtTest>
@@ -24,6 +31,103 @@ constexpr int kNoResult = LevelDbFixture::kNoResult;
 // The fixture's levels: gold 10 s, silver 20 s, bronze 30 s, the finish
 // line far enough that a bike without throttle never reaches it.
 constexpr int kStepsPerSecond = 55;
+// Largest number of particles the bike's particle system keeps.
+constexpr int kParticlePoolCapacity = 40;
+
+// Reads QObject's receiver count of a signal of any object.
+struct ReceiverCount : QObject
+{
+    static int of(const QObject *object, const QMetaMethod &signal)
+    {
+        const QByteArray signature = QByteArray::number(QSIGNAL_CODE) + signal.methodSignature();
+        return static_cast<const ReceiverCount *>(object)->receivers(signature.constData());
+    }
+};
+
+// What a run leaves behind in the application: scene items, objects, their
+// timers and signal connections, physics bodies and shapes, and the sources
+// in the mixer. Two caches fill up
+// on first use and are bounded: the sound buffers (one per sound file) and
+// the bike's particle pool; they are counted apart.
+struct Wear
+{
+    int sceneItems = 0, objects = 0, timers = 0, connections = 0, bodies = 0, shapes = 0;
+    int mixerSources = 0, soundBuffers = 0, particleBodies = 0;
+    QMap<QByteArray, int> classes; // objects by class, for the failure message
+
+    static Wear of(GameRig &r, SoundManagerGEAudio *audio)
+    {
+        Wear w;
+        w.sceneItems = int(r.scene->items().size());
+        QList<QObject *> objects {qApp};
+        for (QWidget *top : QApplication::topLevelWidgets())
+            objects.append(top);
+        objects += {r.game.get(), r.scene.get(), r.physics.get(), audio};
+        for (int i = 0, roots = int(objects.size()); i < roots; ++i)
+            objects += objects[i]->findChildren<QObject *>();
+        std::sort(objects.begin(), objects.end());
+        objects.erase(std::unique(objects.begin(), objects.end()), objects.end());
+        for (QObject *o : std::as_const(objects)) {
+            w.timers += int(QAbstractEventDispatcher::instance()->registeredTimers(o).size());
+            const QMetaObject *meta = o->metaObject();
+            for (int m = 0; m < meta->methodCount(); ++m) {
+                if (meta->method(m).methodType() == QMetaMethod::Signal)
+                    w.connections += ReceiverCount::of(o, meta->method(m));
+            }
+            if (qstrcmp(o->metaObject()->className(), "GE::AudioBuffer") == 0)
+                ++w.soundBuffers;
+            else
+                ++w.objects;
+            w.classes[o->metaObject()->className()]++;
+        }
+        QSet<const cpBody *> particles;
+        for (const ParticleItem *p : r.game->bike()->particleSystem()->particles()) {
+            if (p->body())
+                particles.insert(p->body());
+        }
+        struct Bodies
+        {
+            const QSet<const cpBody *> *particles;
+            Wear *wear;
+        } bodies {&particles, &w};
+        cpSpaceEachBody(
+            r.physics->space(),
+            [](cpBody *body, void *data) {
+                auto *b = static_cast<Bodies *>(data);
+                ++(b->particles->contains(body) ? b->wear->particleBodies : b->wear->bodies);
+            },
+            &bodies);
+        cpSpaceEachShape(
+            r.physics->space(),
+            [](cpShape *shape, void *data) {
+                auto *b = static_cast<Bodies *>(data);
+                if (!b->particles->contains(cpShapeGetBody(shape)))
+                    ++b->wear->shapes;
+            },
+            &bodies);
+        w.mixerSources = audio->mixer()->sourceCount();
+
+        return w;
+    }
+    QString toString() const
+    {
+        QStringList byClass;
+        for (auto it = classes.begin(); it != classes.end(); ++it)
+            byClass.append(QString("%1 %2").arg(QString::fromLatin1(it.key())).arg(it.value()));
+        return QString("items %1, objects %2 (%8), timers %3, connections %4, bodies %5, shapes %6, "
+                       "mixer sources %7, sound buffers %9, particle bodies %10")
+            .arg(sceneItems)
+            .arg(objects)
+            .arg(timers)
+            .arg(connections)
+            .arg(bodies)
+            .arg(shapes)
+            .arg(mixerSources)
+            .arg(byClass.join(", "))
+            .arg(soundBuffers)
+            .arg(particleBodies);
+    }
+};
 
 QVariant storedBest(const GameRig &rig, int levelId)
 {
@@ -252,6 +356,23 @@ private slots:
         QVERIFY(!storedBest(r, 2001).isValid());
     }
 
+    // A level that cannot be loaded (missing, or refused when the database
+    // was opened) has no ground and a finish at 0: it is not ridden and
+    // leaves no result.
+    void unplayableLevelIsNotRiddenOrSaved()
+    {
+        GameRig &r = rig();
+        r.ride(1, 9); // no such level
+        QVERIFY(r.game->isPaused());
+        QVERIFY(!r.game->currentLevel());
+        r.ticks(5);
+        QVERIFY(!r.game->levelCompletedMenu()->isVisible());
+        QVERIFY(!r.game->resultsPending());
+        r.game->exitApplication();
+        QCOMPARE(TestSupport::querySql(r.fixture.path() + "/results.db", "SELECT count(*) FROM levelresult"),
+            QVariantList {0});
+    }
+
     void nextLevelLoadsTheFollowingLevel()
     {
         GameRig &r = rig({{2, {kNoResult, kNoResult}}});
@@ -394,6 +515,59 @@ private slots:
         g->zoomAnimation()->setCurrentTime(240);
         g->setZoom(0.4);
         QVERIFY(!g->zoomOut());
+    }
+
+    // A player restarts with R all evening: every restart must leave the game
+    // as the first one left it. Each run rides a little with the throttle
+    // held; the counts are taken right after a restart, with posted events
+    // (deferred deletes, queued signals) delivered and the mixer pulled, as
+    // an output would, until every one-shot sound has played out.
+    void restartsDoNotWearTheGameDown()
+    {
+        auto *audio = new SoundManagerGEAudio(SoundManagerGEAudio::Output::None);
+        m_rig = std::make_unique<GameRig>();
+        QString error;
+        QVERIFY2(m_rig->start({{2, {kNoResult, kNoResult}}}, &error, QSize(), {}, audio), qPrintable(error));
+        GameRig &r = *m_rig;
+        r.ride(2, 1);
+        constexpr int kRestarts = 1000;
+        constexpr int kTicksPerRun = 2;
+        constexpr int kPullSamples = 4096;
+        // Longer than the longest one-shot sound (stereo samples at 22050 Hz).
+        constexpr int kPlayOutSamples = 2 * 22050 * 20;
+        std::vector<qint16> samples(kPlayOutSamples);
+        const auto restart = [&] {
+            QTest::keyClick(r.view.get(), Qt::Key_R);
+            QCoreApplication::sendPostedEvents();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        };
+        Wear first;
+        for (int i = 1; i <= kRestarts; ++i) {
+            r.game->throttleOnBike();
+            r.ticks(kTicksPerRun);
+            audio->mixer()->fillSamples(samples.data(), kPullSamples);
+            restart();
+            if (i == 1) {
+                audio->mixer()->fillSamples(samples.data(), kPlayOutSamples);
+                first = Wear::of(r, audio);
+            }
+        }
+        audio->mixer()->fillSamples(samples.data(), kPlayOutSamples);
+        const Wear last = Wear::of(r, audio);
+        QVERIFY(!r.game->isPaused());
+        qInfo().noquote() << "after the first restart:" << first.toString();
+        qInfo().noquote() << "after" << kRestarts << "restarts:" << last.toString();
+        QCOMPARE(last.sceneItems, first.sceneItems);
+        QCOMPARE(last.objects, first.objects);
+        QCOMPARE(last.timers, first.timers);
+        QCOMPARE(last.connections, first.connections);
+        QCOMPARE(last.bodies, first.bodies);
+        QCOMPARE(last.shapes, first.shapes);
+        QCOMPARE(last.mixerSources, first.mixerSources);
+        // The caches stay within their bounds: one buffer per sound file,
+        // the particle pool's capacity.
+        QVERIFY(last.soundBuffers <= QDir(":/sounds").entryList().size());
+        QVERIFY(last.particleBodies <= kParticlePoolCapacity);
     }
 
     void hardCollisionShakesTheCamera()

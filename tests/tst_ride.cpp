@@ -81,6 +81,9 @@ void TestRide::finishesShippedLevels()
                       solution(timeline)},
             &raw);
     QVERIFY2(raw.exitCode == 0, qPrintable(raw.standardError));
+    // The level database is opened once.
+    QVERIFY2(!raw.standardError.contains(QStringLiteral("duplicate connection name")),
+        qPrintable(raw.standardError));
     QVERIFY2(out.value(QStringLiteral("finished")).toBool(), qPrintable(raw.standardOutput));
     QVERIFY(!out.value(QStringLiteral("crashed")).toBool());
     QVERIFY(out.value(QStringLiteral("crashStep")).isNull());

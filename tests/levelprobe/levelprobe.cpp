@@ -78,7 +78,8 @@ int main(int argc, char **argv)
             QThread::sleep(1);
     }
     if (command == QLatin1String("read-best")) {
-        std::printf("best=%g status=%d id=%d\n", level->bestTime(), level->status(), level->levelResultId());
+        std::printf("best=%g status=%d id=%lld\n", level->bestTime(), level->status(),
+            qlonglong(level->levelResultId()));
         return 0;
     }
     return usage();

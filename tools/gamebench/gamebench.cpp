@@ -3,6 +3,11 @@
 //     one tick of the game loop plus a synchronous repaint of the view at
 //     1267 x 712 while riding with the throttle held; median and 90th
 //     percentile milliseconds per frame.
+//   gamebench restarts <levels.db> <pack> <level> [restarts]
+//     the riding frame (raster, as above) before and after restarting the
+//     level the given number of times (default 1000, each after a few
+//     riding frames, as a player pressing R does), with the scene's item
+//     count and the mixer's source count at both points.
 //   gamebench startup
 //     from process start to the first painted frame of the main menu, with
 //     the objects built exactly as the game builds them (working directory
@@ -12,11 +17,13 @@
 #include "game/gameview.h"
 #include "game/mygame.h"
 #include "game/myscene.h"
+#include "ge/audiomixer.h"
 #include "menus/helpmenu.h"
 #include "menus/infomenu.h"
 #include "menus/mainmenu.h"
 #include "physics/physics.h"
 #include "sound/soundmanagerdummy.h"
+#include "sound/soundmanagergeaudio.h"
 #include "vehicle/bikeitem.h"
 
 #include <QApplication>
@@ -33,6 +40,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <memory>
 #include <unistd.h>
 #include <vector>
 
@@ -49,6 +57,14 @@ constexpr double kPercentile90 = 0.9;
 // Waiting for the main menu to slide out before the run starts.
 constexpr int kSettleLimitMs = 5000;
 constexpr int kSettleSliceMs = 10;
+constexpr int kDefaultRestarts = 1000;
+// Restarts timed at the start and at the end of the restart benchmark.
+constexpr int kTimedRestarts = 50;
+// Riding frames between two restarts of the restart benchmark.
+constexpr int kFramesPerRestart = 6;
+// Samples pulled from the mixer per frame, as an output would (stereo
+// 22050 Hz at 49 frames a second, rounded up).
+constexpr int kPullSamplesPerFrame = 1024;
 
 // True when every pixel of the picture has the same colour.
 bool isUniform(const QImage &image)
@@ -113,6 +129,135 @@ bool startRiding(MyGame &game)
     return true;
 }
 
+// One riding frame: a tick of the game loop and a synchronous repaint (with
+// the GPU's work finished on an OpenGL viewport); milliseconds.
+double rideFrame(MyGame &game, GameView &view, QOpenGLWidget *glWidget)
+{
+    QElapsedTimer timer;
+    timer.start();
+    game.advance();
+    view.viewport()->repaint();
+    if (glWidget) {
+        // Count the GPU's work too, not just the queued commands.
+        glWidget->makeCurrent();
+        glWidget->context()->functions()->glFinish();
+        glWidget->doneCurrent();
+    }
+    const double elapsed = timer.nsecsElapsed() / kNsPerMs;
+    QCoreApplication::processEvents();
+    return elapsed;
+}
+
+double median(std::vector<double> ms)
+{
+    std::sort(ms.begin(), ms.end());
+    return ms[ms.size() / 2];
+}
+
+// The game in a temporary folder holding a copy of the level database, with
+// the window the benchmarks measure.
+struct BenchGame
+{
+    QTemporaryDir dir;
+    GameView view;
+    Physics physics {kGravity};
+    MyScene scene {QRectF(0, -500, 3800, 880)};
+    std::unique_ptr<MyGame> game;
+
+    bool copyLevels(const char *levels)
+    {
+        if (!QFile::copy(QFile::decodeName(levels), dir.filePath("levels.db"))) {
+            std::fprintf(stderr, "gamebench: cannot read %s\n", levels);
+            return false;
+        }
+        QDir::setCurrent(dir.path());
+        return true;
+    }
+    void start(SoundManager *sound)
+    {
+        view.setScene(&scene);
+        game = std::make_unique<MyGame>(&physics, &scene, &view, sound);
+        game->setActiveCheck([] { return true; });
+        view.setGame(game.get());
+        view.setGeometry(0, 0, kWindowWidth, kWindowHeight);
+        view.show();
+        QCoreApplication::processEvents();
+    }
+    ~BenchGame()
+    {
+        game.reset();
+        view.setScene(nullptr);
+    }
+};
+
+// Riding frames of the restart benchmark: a crash or the finish starts the
+// run again; the mixer is pulled as an output would.
+std::vector<double> rideFrames(BenchGame &b, SoundManagerGEAudio &audio, int frames, bool *ok)
+{
+    std::vector<double> ms;
+    std::vector<qint16> samples(kPullSamplesPerFrame);
+    for (int i = 0; i < frames && *ok; ++i) {
+        if (b.game->isPaused())
+            *ok = startRiding(*b.game);
+        ms.push_back(rideFrame(*b.game, b.view, nullptr));
+        audio.mixer()->fillSamples(samples.data(), kPullSamplesPerFrame);
+    }
+    return ms;
+}
+
+int restarts(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    if (argc < 5) {
+        std::fprintf(stderr, "usage: gamebench restarts <levels.db> <pack> <level> [restarts]\n");
+        return 2;
+    }
+    const int pack = QByteArray(argv[3]).toInt();
+    const int level = QByteArray(argv[4]).toInt();
+    const int count = argc > 5 ? QByteArray(argv[5]).toInt() : kDefaultRestarts;
+    BenchGame b;
+    if (!b.copyLevels(argv[2]))
+        return 2;
+    auto *audio = new SoundManagerGEAudio(SoundManagerGEAudio::Output::None);
+    b.start(audio);
+    b.game->loadLevel(pack, level);
+    bool ok = startRiding(*b.game);
+    rideFrames(b, *audio, kWarmUpFrames, &ok);
+    ok = ok && startRiding(*b.game);
+    const std::vector<double> before = rideFrames(b, *audio, kDefaultFrames, &ok);
+    const int itemsBefore = int(b.scene.items().size());
+    const int sourcesBefore = audio->mixer()->sourceCount();
+    // The restart itself (the game's reset) is timed too, for the first and
+    // the last restarts of the series.
+    std::vector<double> firstRestarts;
+    std::vector<double> lastRestarts;
+    QElapsedTimer timer;
+    for (int i = 0; i < count && ok; ++i) {
+        timer.start();
+        b.game->reset(false);
+        const double ms = timer.nsecsElapsed() / kNsPerMs;
+        (i < kTimedRestarts ? firstRestarts : lastRestarts).push_back(ms);
+        if (lastRestarts.size() > size_t(kTimedRestarts))
+            lastRestarts.erase(lastRestarts.begin());
+        ok = startRiding(*b.game);
+        rideFrames(b, *audio, kFramesPerRestart, &ok);
+    }
+    ok = ok && startRiding(*b.game);
+    const std::vector<double> after = rideFrames(b, *audio, kDefaultFrames, &ok);
+    if (!ok) {
+        std::fprintf(stderr, "gamebench: the run did not start again\n");
+        return 1;
+    }
+    std::printf("restarts (raster, %dx%d, pack %d level %d, %d riding frames each): before %d restarts: "
+                "median %.2f ms, %d scene items, %d mixer sources; after: median %.2f ms, %d scene items, "
+                "%d mixer sources; one restart: median %.3f ms of the first %d, %.3f ms of the last %d\n",
+        b.view.width(), b.view.height(), pack, level, kDefaultFrames, count, median(before), itemsBefore,
+        sourcesBefore, median(after), int(b.scene.items().size()), audio->mixer()->sourceCount(),
+        firstRestarts.empty() ? 0.0 : median(firstRestarts), kTimedRestarts,
+        lastRestarts.empty() ? 0.0 : median(lastRestarts), kTimedRestarts);
+    return 0;
+}
+
 int startup(int argc, char **argv)
 {
     QApplication app(argc, argv);
@@ -146,34 +291,22 @@ int frame(int argc, char **argv)
             stderr, "usage: gamebench frame <levels.db> <pack> <level> raster|opengl [frames] [shot.png]\n");
         return 2;
     }
-    const QString levels = QFile::decodeName(argv[2]);
     const int pack = QByteArray(argv[3]).toInt();
     const int level = QByteArray(argv[4]).toInt();
     const bool openGL = QByteArray(argv[5]) == "opengl";
     const int frames = argc > 6 ? QByteArray(argv[6]).toInt() : kDefaultFrames;
     const QString shot = argc > 7 ? QFile::decodeName(argv[7]) : QString();
 
-    QTemporaryDir dir;
-    if (!QFile::copy(levels, dir.filePath("levels.db"))) {
-        std::fprintf(stderr, "gamebench: cannot read %s\n", argv[2]);
+    BenchGame b;
+    if (!b.copyLevels(argv[2]))
         return 2;
-    }
-    QDir::setCurrent(dir.path());
-
-    GameView view;
-    if (openGL && !view.useOpenGLViewport(false)) {
+    if (openGL && !b.view.useOpenGLViewport(false)) {
         std::fprintf(stderr, "gamebench: OpenGL is not available on this platform\n");
         return 1;
     }
-    Physics physics(kGravity);
-    MyScene scene(QRectF(0, -500, 3800, 880));
-    view.setScene(&scene);
-    MyGame game(&physics, &scene, &view, new SoundManagerDummy);
-    game.setActiveCheck([] { return true; });
-    view.setGame(&game);
-    view.setGeometry(0, 0, kWindowWidth, kWindowHeight);
-    view.show();
-    QCoreApplication::processEvents();
+    b.start(new SoundManagerDummy);
+    MyGame &game = *b.game;
+    GameView &view = b.view;
 
     game.loadLevel(pack, level);
     if (!startRiding(game)) {
@@ -184,7 +317,6 @@ int frame(int argc, char **argv)
 
     std::vector<double> ms;
     ms.reserve(frames);
-    QElapsedTimer timer;
     int restarts = 0;
     qreal ridden = 0.0;
     qreal startX = game.bike()->pos().x();
@@ -199,17 +331,7 @@ int frame(int argc, char **argv)
             startX = game.bike()->pos().x();
             ++restarts;
         }
-        timer.start();
-        game.advance();
-        view.viewport()->repaint();
-        if (glWidget) {
-            // Count the GPU's work too, not just the queued commands.
-            glWidget->makeCurrent();
-            glWidget->context()->functions()->glFinish();
-            glWidget->doneCurrent();
-        }
-        const double elapsed = timer.nsecsElapsed() / kNsPerMs;
-        QCoreApplication::processEvents();
+        const double elapsed = rideFrame(game, view, glWidget);
         if (i >= kWarmUpFrames)
             ms.push_back(elapsed);
     }
@@ -242,6 +364,8 @@ int main(int argc, char **argv)
         return startup(argc, argv);
     if (mode == "frame")
         return frame(argc, argv);
-    std::fprintf(stderr, "usage: gamebench frame|startup ...\n");
+    if (mode == "restarts")
+        return restarts(argc, argv);
+    std::fprintf(stderr, "usage: gamebench frame|restarts|startup ...\n");
     return 2;
 }

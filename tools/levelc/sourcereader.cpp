@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QLocale>
 #include <QRegularExpression>
 #include <QSet>
 #include <cmath>
@@ -20,6 +21,12 @@ constexpr int kMaxPack = 999;
 // Default level id: pack x kPackIdStride + number, so that ids (which the
 // player's results refer to) stay the same when levels are added.
 constexpr int kPackIdStride = 1000;
+
+// A number as written, without rounding (100000.5 stays 100000.5).
+QString shown(double d)
+{
+    return QString::number(d, 'g', QLocale::FloatingPointShortest);
+}
 
 QString quoted(const QString &s)
 {
@@ -126,7 +133,7 @@ double SourceReader::coordinate(const QJsonValue &v, const QString &field) const
 {
     const double d = number(v, field);
     if (!LevelLimits::validCoordinate(d))
-        reject(field, QStringLiteral("%1 is outside -%2..%2").arg(d).arg(LevelLimits::maxCoordinate));
+        reject(field, QStringLiteral("%1 is outside -%2..%2").arg(shown(d)).arg(LevelLimits::maxCoordinate));
     return d;
 }
 
@@ -203,26 +210,32 @@ SourceObjectType SourceReader::objectType(const QJsonValue &v, const QString &fi
         t.pixmapFile = kImagePrefix + picture;
     }
     if (dynamic) {
+        const QString sizeRange = QStringLiteral("must be %1..%2")
+                                      .arg(LevelLimits::minObjectSize)
+                                      .arg(LevelLimits::maxObjectSize);
         t.width = number(require(o, "width", path), subjectPath + "width");
         if (!LevelLimits::validSize(t.width))
-            reject(subjectPath + "width",
-                QStringLiteral("must be above 0 and at most %1").arg(LevelLimits::maxObjectSize));
+            reject(subjectPath + "width", sizeRange);
         t.height = t.kind == "Ball" && !o.contains("height")
             ? t.width
             : number(require(o, "height", path), subjectPath + "height");
         if (!LevelLimits::validSize(t.height))
-            reject(subjectPath + "height",
-                QStringLiteral("must be above 0 and at most %1").arg(LevelLimits::maxObjectSize));
+            reject(subjectPath + "height", sizeRange);
         t.mass = number(require(o, "mass", path), subjectPath + "mass");
         if (!LevelLimits::validMass(t.mass))
             reject(subjectPath + "mass",
-                QStringLiteral("is %1; a %2 needs a mass above 0").arg(t.mass).arg(t.kind));
+                QStringLiteral("is %1; a %2 needs a mass of %3..%4")
+                    .arg(shown(t.mass))
+                    .arg(t.kind)
+                    .arg(LevelLimits::minMass)
+                    .arg(LevelLimits::maxMass));
         t.bounciness = number(require(o, "bounciness", path), subjectPath + "bounciness");
         t.friction = number(require(o, "friction", path), subjectPath + "friction");
-        if (!LevelLimits::validCoefficient(t.bounciness))
-            reject(subjectPath + "bounciness", QStringLiteral("must be 0 or more"));
-        if (!LevelLimits::validCoefficient(t.friction))
-            reject(subjectPath + "friction", QStringLiteral("must be 0 or more"));
+        if (!LevelLimits::validBounciness(t.bounciness))
+            reject(
+                subjectPath + "bounciness", QStringLiteral("must be 0..%1").arg(LevelLimits::maxBounciness));
+        if (!LevelLimits::validFriction(t.friction))
+            reject(subjectPath + "friction", QStringLiteral("must be 0..%1").arg(LevelLimits::maxFriction));
         if (o.contains("outline"))
             reject(subjectPath + "outline", QStringLiteral("only static kinds have an outline"));
     } else {
@@ -347,8 +360,10 @@ SourceLevel SourceReader::readLevel(const QString &file)
             "scene", "terrain", "objects"});
     if (level.pack != kRetiredPack && (level.pack < 1 || level.pack > kMaxPack))
         reject("pack", QStringLiteral("must be 1..%1, or -1 for a retired level").arg(kMaxPack));
-    if (level.number < 1 || level.number >= kPackIdStride)
-        reject("number", QStringLiteral("must be 1..%1").arg(kPackIdStride - 1));
+    if (!LevelLimits::validLevelNumber(level.number))
+        reject("number",
+            QStringLiteral("must be 1..%1 (the level grid shows %1 levels per pack)")
+                .arg(LevelLimits::levelsPerPack));
     if (o.contains("id")) {
         level.id = wholeNumber(o.value("id"), "id");
         if (level.id < 1)
@@ -379,6 +394,12 @@ SourceLevel SourceReader::readLevel(const QString &file)
     if (!objects.isUndefined() && !objects.isArray())
         reject("objects", QStringLiteral("must be a list of objects"));
     const QJsonArray list = objects.toArray();
+    if (list.size() > LevelLimits::maxObjectsPerLevel)
+        reject("objects",
+            QStringLiteral("has %1 objects; a level holds at most %2")
+                .arg(list.size())
+                .arg(LevelLimits::maxObjectsPerLevel));
+    QHash<long long, int> perArea;
     for (int i = 0; i < list.size(); ++i) {
         const QString path = QStringLiteral("objects[%1].").arg(i);
         if (!list[i].isObject())
@@ -392,8 +413,19 @@ SourceLevel SourceReader::readLevel(const QString &file)
         placed.typeId = m_typeIds.value(type);
         placed.x = coordinate(require(object, "x", path), path + "x");
         placed.y = coordinate(require(object, "y", path), path + "y");
-        if (object.contains("angle"))
+        if (object.contains("angle")) {
             placed.angle = number(object.value("angle"), path + "angle");
+            if (!LevelLimits::validAngle(placed.angle))
+                reject(path + "angle",
+                    QStringLiteral("%1 is outside -%2..%2 degrees")
+                        .arg(shown(placed.angle))
+                        .arg(LevelLimits::maxAngle));
+        }
+        if (++perArea[LevelLimits::areaKey(placed.x, placed.y)] > LevelLimits::maxObjectsPerArea)
+            reject(path.chopped(1),
+                QStringLiteral("more than %1 objects have their centre in the %2 x %2 square around this one")
+                    .arg(LevelLimits::maxObjectsPerArea)
+                    .arg(LevelLimits::areaSize));
         level.objects.append(placed);
     }
     return level;

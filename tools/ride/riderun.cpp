@@ -144,8 +144,8 @@ bool RideRun::run(const Options &options, Result *result, QString *error)
     // Every item moves every step: a spatial index of the scene would cost
     // more to keep up than it saves.
     scene.setItemIndexMethod(QGraphicsScene::NoIndex);
+    // The manager opens the level database itself.
     auto levels = std::make_unique<LevelManager>(&physics, &scene);
-    levels->openDb();
     Level *level = levels->LoadLevel(options.pack, options.level);
     if (level->levelPackNumber() != options.pack || level->levelNumber() != options.level) {
         *error = QStringLiteral("no level %1 in pack %2 of %3")
