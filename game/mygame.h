@@ -14,6 +14,7 @@
 
 class BikeItem;
 class GameView;
+class GamepadInput;
 class InGameMenu;
 class Level;
 class LevelCompletedMenu;
@@ -76,6 +77,7 @@ public:
     Level *currentLevel() const { return m_currentLevel; }
     LevelManager *levelManager() const { return m_levelManager; }
     SoundManager *soundManager() const { return m_soundManager; }
+    GamepadInput *gamepadInput() const { return m_gamepad; }
     BikeItem *bike() const { return m_bike; }
     MainMenu *mainMenu() const { return m_mainMenu; }
     InGameMenu *inGameMenu() const { return m_inGameMenu; }
@@ -138,6 +140,8 @@ private slots:
 
 private:
     void connectMenus();
+    void connectGamepad();
+    void restorePlayerZoom();
     void updateSceneRect();
     bool runActive() const;
     void checkLevelFinished();
@@ -165,6 +169,7 @@ private:
     InGameMenu *m_inGameMenu = nullptr;
     LevelCompletedMenu *m_levelCompletedMenu = nullptr;
     SensorReader *m_sensorReader = nullptr;
+    GamepadInput *m_gamepad = nullptr;
     std::unique_ptr<GameCamera> m_camera;
     SoundManager *m_soundManager = nullptr;
     bool m_applicationActive = true;

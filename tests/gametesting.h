@@ -89,6 +89,21 @@ struct GameRig
             *error = sqlError;
             return false;
         }
+        build(size);
+        return true;
+    }
+
+    // A new start of the game on the same databases, as after quitting it.
+    void restart(QSize size = QSize())
+    {
+        tearDown();
+        build(size);
+    }
+
+    ~GameRig() { tearDown(); }
+
+    void build(QSize size)
+    {
         view = std::make_unique<GameView>();
         physics = std::make_unique<Physics>(kGravity);
         scene = std::make_unique<MyScene>(QRectF(0, -500, 3800, 880));
@@ -99,10 +114,9 @@ struct GameRig
         view->setGame(game.get());
         view->resize(size.isValid() ? size : gameWindowRect().size());
         view->show();
-        return true;
     }
 
-    ~GameRig()
+    void tearDown()
     {
         game.reset();
         scene.reset();
