@@ -99,6 +99,13 @@ void GameCamera::prepareLevelStart()
     m_zoomAnimation->setDuration(kLevelStartZoomMs);
 }
 
+void GameCamera::restoreZoom(qreal z)
+{
+    m_zoomTarget = z;
+    if (m_view)
+        m_view->setZoom(z);
+}
+
 bool GameCamera::zoomBlocked()
 {
     if (m_zoomAnimation->state() != QAbstractAnimation::Running)

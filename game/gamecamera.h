@@ -43,6 +43,9 @@ public:
     // Sets up (does not start) the glide from kLevelStartZoom to the
     // player's zoom, or to the default zoom on the first level.
     void prepareLevelStart();
+    // Makes z (within the zoom range) the player's zoom, as if zoomed there:
+    // the next level start glides to it.
+    void restoreZoom(qreal z);
     // Zoom in or out by step within the zoom range over ms; false when
     // refused: no view, a zoom younger than 300 ms running, or already at
     // the limit in that direction.

@@ -2,9 +2,11 @@
 
 #include "app/gamewindow.h"
 #include "game/gamecamera.h"
+#include "game/gamepadinput.h"
 #include "game/gameview.h"
 #include "game/myscene.h"
 #include "game/runoutcome.h"
+#include "game/zoomlimits.h"
 #include "levels/level.h"
 #include "levels/levelmanager.h"
 #include "menus/helpmenu.h"
@@ -43,6 +45,11 @@ constexpr int kVolumeStep = 15;
 // on; the background's horizon is laid against that ground.
 constexpr qreal kBikeStartAboveGround = 60.0;
 constexpr int kDelayedExitMs = 1000;
+
+// The player setting that keeps the key zoom across starts; written with
+// enough digits to read back the same double.
+const QString kZoomSetting = QStringLiteral("zoom");
+constexpr int kZoomDigits = 17;
 
 } // namespace
 
@@ -85,6 +92,8 @@ MyGame::MyGame(Physics *physics, MyScene *scene, GameView *view, SoundManager *s
     m_levelCompletedMenu = new LevelCompletedMenu(view);
     m_startCard = view ? new LevelStartCard(view) : nullptr;
     connectMenus();
+    connectGamepad();
+    restorePlayerZoom();
 
     reset(true);
     m_fpsTime.restart();
@@ -117,6 +126,19 @@ void MyGame::connectMenus()
     connect(m_levelCompletedMenu, &LevelCompletedMenu::nextLevel, this, &MyGame::nextLevel);
     connect(m_levelCompletedMenu, &LevelCompletedMenu::mainmenu, this, &MyGame::showMainMenu);
     connect(m_levelCompletedMenu, &LevelCompletedMenu::showMenuFinished, this, &MyGame::processLevelResults);
+}
+
+void MyGame::connectGamepad()
+{
+    m_gamepad = new GamepadInput(this);
+    connect(m_gamepad, &GamepadInput::throttlePressed, this, &MyGame::throttleOnBike);
+    connect(m_gamepad, &GamepadInput::throttleReleased, this, &MyGame::throttleOffBike);
+    connect(m_gamepad, &GamepadInput::brakePressed, this, &MyGame::brakeOnBike);
+    connect(m_gamepad, &GamepadInput::brakeReleased, this, &MyGame::brakeOffBike);
+    connect(
+        m_gamepad, &GamepadInput::leanChanged, this, [this](qreal lean) { addRiderTilt(lean * kTiltStep); });
+    connect(m_gamepad, &GamepadInput::menuRequested, this, &MyGame::showInGameMenu);
+    connect(m_gamepad, &GamepadInput::restartRequested, this, &MyGame::resetWithoutControlAnimations);
 }
 
 MyGame::~MyGame()
@@ -555,12 +577,34 @@ void MyGame::setCameraOffAngle(qreal angle)
 
 bool MyGame::zoomIn(qreal z, int timems, bool linear)
 {
-    return m_view && m_camera->zoom(true, z, timems, linear);
+    if (!m_view || !m_camera->zoom(true, z, timems, linear))
+        return false;
+    m_levelManager->setPlayerSetting(kZoomSetting, QString::number(m_camera->zoomTarget(), 'g', kZoomDigits));
+    return true;
 }
 
 bool MyGame::zoomOut(qreal z, int timems, bool linear)
 {
-    return m_view && m_camera->zoom(false, z, timems, linear);
+    if (!m_view || !m_camera->zoom(false, z, timems, linear))
+        return false;
+    m_levelManager->setPlayerSetting(kZoomSetting, QString::number(m_camera->zoomTarget(), 'g', kZoomDigits));
+    return true;
+}
+
+void MyGame::restorePlayerZoom()
+{
+    const QString stored = m_levelManager->playerSetting(kZoomSetting);
+    if (stored.isNull())
+        return;
+    bool ok = false;
+    const qreal z = stored.toDouble(&ok);
+    if (!ok || !(z >= kMinZoom && z <= kMaxZoom)) {
+        qWarning().noquote() << QStringLiteral(
+            "Stored zoom '%1' is not a number in the zoom range; using the default.")
+                                    .arg(stored);
+        return;
+    }
+    m_camera->restoreZoom(z);
 }
 
 void MyGame::hardCollisionHandler(qreal speedX, qreal speedY, qreal angVel)

@@ -14,6 +14,7 @@
 
 class BikeItem;
 class GameView;
+class GamepadInput;
 class InGameMenu;
 class Level;
 class LevelCompletedMenu;
@@ -77,6 +78,7 @@ public:
     Level *currentLevel() const { return m_currentLevel; }
     LevelManager *levelManager() const { return m_levelManager; }
     SoundManager *soundManager() const { return m_soundManager; }
+    GamepadInput *gamepadInput() const { return m_gamepad; }
     BikeItem *bike() const { return m_bike; }
     MainMenu *mainMenu() const { return m_mainMenu; }
     InGameMenu *inGameMenu() const { return m_inGameMenu; }
@@ -140,6 +142,8 @@ private slots:
 
 private:
     void connectMenus();
+    void connectGamepad();
+    void restorePlayerZoom();
     void updateSceneRect();
     bool runActive() const;
     void checkLevelFinished();
@@ -170,6 +174,7 @@ private:
     LevelCompletedMenu *m_levelCompletedMenu = nullptr;
     LevelStartCard *m_startCard = nullptr;
     SensorReader *m_sensorReader = nullptr;
+    GamepadInput *m_gamepad = nullptr;
     std::unique_ptr<GameCamera> m_camera;
     SoundManager *m_soundManager = nullptr;
     bool m_applicationActive = true;

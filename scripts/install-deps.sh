@@ -7,6 +7,7 @@ PACKAGES=(
   build-essential cmake pkg-config ccache
   qt6-base-dev libqt6sql6-sqlite qt6-multimedia-dev qt6-svg-dev libqt6opengl6-dev
   libchipmunk-dev
+  libsdl2-dev
   ttf-bitstream-vera
   desktop-file-utils appstream dpkg-dev
   xvfb xauth xdotool imagemagick pulseaudio pulseaudio-utils sox sqlite3 libgl1-mesa-dri

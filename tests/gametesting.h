@@ -74,7 +74,7 @@ struct GameRig
     // False (with the reason in error) when the database cannot be made.
     // beforeGame, when given, gets the working folder before the game opens
     // its databases there. soundManager replaces the counting one (sound
-    // stays null then).
+    // stays null then); the game owns it.
     bool start(const QList<LevelDbFixture::Pack> &packs, QString *error, QSize size = QSize(),
         const std::function<void(const QString &)> &beforeGame = {}, SoundManager *soundManager = nullptr)
     {
@@ -96,10 +96,27 @@ struct GameRig
         }
         if (beforeGame)
             beforeGame(fixture.path());
+        build(size, soundManager);
+        return true;
+    }
+
+    // A new start of the game on the same databases, as after quitting it,
+    // with a counting sound manager.
+    void restart(QSize size = QSize())
+    {
+        tearDown();
+        build(size, nullptr);
+    }
+
+    ~GameRig() { tearDown(); }
+
+    void build(QSize size, SoundManager *soundManager)
+    {
         view = std::make_unique<GameView>();
         physics = std::make_unique<Physics>(kGravity);
         scene = std::make_unique<MyScene>(QRectF(0, -500, 3800, 880));
         view->setScene(scene.get());
+        sound = nullptr;
         if (!soundManager)
             soundManager = sound = new CountingSoundManager;
         game = std::make_unique<MyGame>(physics.get(), scene.get(), view.get(), soundManager);
@@ -107,10 +124,9 @@ struct GameRig
         view->setGame(game.get());
         view->resize(size.isValid() ? size : gameWindowRect().size());
         view->show();
-        return true;
     }
 
-    ~GameRig()
+    void tearDown()
     {
         game.reset();
         scene.reset();

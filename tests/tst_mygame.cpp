@@ -1,7 +1,9 @@
 // The controller with the real menus, level manager and bike on a test
 // level database: first start, run clock, finishing and failing, Escape,
-// activation, exit and the camera's zoom and shake.
+// activation, exit, the camera's zoom and shake, the zoom kept across starts
+// and a gamepad riding.
 
+#include "game/gamepadinput.h"
 #include "gametesting.h"
 #include "ge/audiomixer.h"
 #include "levels/level.h"
@@ -16,6 +18,7 @@
 #include "physics/particlesystemitem.h"
 #include "sound/soundmanagergeaudio.h"
 #include "vehicle/bikeitem.h"
+#include "virtualpad.h"
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
@@ -568,6 +571,120 @@ private slots:
         // the particle pool's capacity.
         QVERIFY(last.soundBuffers <= QDir(":/sounds").entryList().size());
         QVERIFY(last.particleBodies <= kParticlePoolCapacity);
+    }
+
+    void keyZoomIsKeptAcrossStarts()
+    {
+        GameRig &r = rig({{2, {kNoResult, kNoResult}}});
+        r.ride(2, 1);
+        r.game->zoomAnimation()->stop();
+        r.game->setZoom(0.5);
+        QVERIFY(r.game->zoomIn(0.2, 240, true));
+        const qreal chosen = r.game->zoomTarget();
+        QCOMPARE(chosen, 0.7);
+        QVERIFY(chosen != MyGame::defaultZoom());
+
+        r.restart();
+        r.ride(2, 1);
+        QCOMPARE(r.game->zoomAnimation()->startValue().toReal(), 0.4);
+        QCOMPARE(r.game->zoomAnimation()->endValue().toReal(), chosen);
+
+        // Zooming out is kept as well, to the last digit.
+        r.game->zoomAnimation()->stop();
+        r.game->setZoom(0.9);
+        QVERIFY(r.game->zoomOut(0.33, 240, true));
+        const qreal out = r.game->zoomTarget();
+        r.restart();
+        r.ride(2, 1);
+        QCOMPARE(r.game->zoomAnimation()->endValue().toReal(), out);
+    }
+
+    void damagedStoredZoomFallsBackToTheDefault_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("text") << "wide";
+        QTest::newRow("empty") << "";
+        QTest::newRow("too far out") << "0.1";
+        QTest::newRow("too close") << "1.5";
+        QTest::newRow("not a number") << "nan";
+    }
+
+    void damagedStoredZoomFallsBackToTheDefault()
+    {
+        QFETCH(QString, stored);
+        GameRig &r = rig({{2, {kNoResult, kNoResult}}});
+        r.game->levelManager()->setPlayerSetting("zoom", stored);
+        QTest::ignoreMessage(QtWarningMsg,
+            qPrintable(QString("Stored zoom '%1' is not a number in the zoom range; using the default.")
+                           .arg(stored)));
+        r.restart();
+        r.ride(2, 1);
+        QCOMPARE(r.game->zoomAnimation()->endValue().toReal(), MyGame::defaultZoom());
+        // The bad value stays until the player zooms; then it is replaced.
+        QCOMPARE(r.game->levelManager()->playerSetting("zoom"), stored);
+    }
+
+    void gamepadRidesAndUnplugReleasesEveryInput()
+    {
+        GameRig &r = rig({{2, {kNoResult, kNoResult}}});
+        MyGame *g = r.game.get();
+        r.ride(2, 1);
+        GamepadInput *input = g->gamepadInput();
+        QVERIFY(input->isAvailable());
+        VirtualPad pad;
+        QVERIFY2(pad.isAttached(), pad.error());
+        input->poll();
+        QCOMPARE(input->padCount(), 1);
+
+        pad.setAxis(SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 32767);
+        pad.setAxis(SDL_CONTROLLER_AXIS_LEFTX, -32768);
+        input->poll();
+        QCOMPARE(g->bike()->throttle(), 1.0);
+        QCOMPARE(g->bike()->tiltSpeed(), MyGame::kTiltStep);
+        r.ticks(5);
+        QVERIFY(g->bike()->tilt() > 0.0);
+
+        pad.unplug();
+        input->poll();
+        QCOMPARE(input->padCount(), 0);
+        QCOMPARE(g->bike()->throttle(), 0.0);
+        QCOMPARE(g->bike()->tiltSpeed(), 0.0);
+
+        // The brake held on a pad that goes away lets go too.
+        VirtualPad second;
+        QVERIFY2(second.isAttached(), second.error());
+        input->poll();
+        second.setButton(SDL_CONTROLLER_BUTTON_B, true);
+        input->poll();
+        QVERIFY(g->bike()->isMotorAdded());
+        QCOMPARE(g->bike()->throttle(), -0.5);
+        second.unplug();
+        input->poll();
+        QVERIFY(!g->bike()->isMotorAdded());
+        QCOMPARE(g->bike()->throttle(), 0.0);
+    }
+
+    void gamepadStartOpensTheMenuAndBackRestarts()
+    {
+        GameRig &r = rig({{2, {kNoResult, kNoResult}}});
+        MyGame *g = r.game.get();
+        r.ride(2, 1);
+        VirtualPad pad;
+        QVERIFY2(pad.isAttached(), pad.error());
+        GamepadInput *input = g->gamepadInput();
+        input->poll();
+
+        r.ticks(20);
+        QVERIFY(g->stepCount() > 0);
+        pad.setButton(SDL_CONTROLLER_BUTTON_BACK, true);
+        input->poll();
+        QCOMPARE(g->stepCount(), 0);
+        pad.setButton(SDL_CONTROLLER_BUTTON_BACK, false);
+
+        pad.setButton(SDL_CONTROLLER_BUTTON_START, true);
+        input->poll();
+        QVERIFY(g->isPaused());
+        QVERIFY(g->inGameMenu()->isVisible());
     }
 
     void hardCollisionShakesTheCamera()
