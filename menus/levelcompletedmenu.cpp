@@ -2,6 +2,7 @@
 
 #include "app/gamewindow.h"
 #include "buttonpixmap.h"
+#include "densepixmap.h"
 #include "menutext.h"
 #include "numberdisplay.h"
 
@@ -54,11 +55,11 @@ enum Status { NotFinished = 0, Gold = 1, Silver = 2, Bronze = 3, NoMedal = 4 };
 
 LevelCompletedMenu::LevelCompletedMenu(QWidget *parent)
     : MenuWidget(parent)
-    , m_star(QStringLiteral(":/images/star.png"))
-    , m_gold(QStringLiteral(":/images/gold.png"))
-    , m_silver(QStringLiteral(":/images/silver.png"))
-    , m_bronze(QStringLiteral(":/images/bronze.png"))
-    , m_failed(QStringLiteral(":/images/failed.png"))
+    , m_star(DensePixmap::load(QStringLiteral(":/images/star.png")))
+    , m_gold(DensePixmap::load(QStringLiteral(":/images/gold.png")))
+    , m_silver(DensePixmap::load(QStringLiteral(":/images/silver.png")))
+    , m_bronze(DensePixmap::load(QStringLiteral(":/images/bronze.png")))
+    , m_failed(DensePixmap::load(QStringLiteral(":/images/failed.png")))
 {
     setMenuSize(kMenuWidth, kMenuHeight);
     setBackground(QStringLiteral(":images/levelfinished.png"));

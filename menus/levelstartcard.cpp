@@ -1,5 +1,6 @@
 #include "levelstartcard.h"
 
+#include "densepixmap.h"
 #include "menutext.h"
 
 #include <QPainter>
@@ -41,9 +42,9 @@ LevelStartCard::LevelStartCard(QWidget *parent)
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_NoSystemBackground);
     setFocusPolicy(Qt::NoFocus);
-    m_medals[0] = QPixmap(QStringLiteral(":/images/gold.png"));
-    m_medals[1] = QPixmap(QStringLiteral(":/images/silver.png"));
-    m_medals[2] = QPixmap(QStringLiteral(":/images/bronze.png"));
+    m_medals[0] = DensePixmap::load(QStringLiteral(":/images/gold.png"));
+    m_medals[1] = DensePixmap::load(QStringLiteral(":/images/silver.png"));
+    m_medals[2] = DensePixmap::load(QStringLiteral(":/images/bronze.png"));
     m_timer->setSingleShot(true);
     m_timer->setInterval(kShowMs);
     m_fade->setDuration(kFadeMs);

@@ -61,13 +61,22 @@ QSize MenuWidget::scaledSize() const
     return QSize(scaledLength(m_menuWidth, m_scale), scaledLength(m_menuHeight, m_scale));
 }
 
+int MenuWidget::insideY(const QRect &screen, int y) const
+{
+    // A full-size panel's offset was made for large windows: in a small one
+    // it may push a panel that fits past the window's edge. Keep it inside;
+    // where the offset leaves it inside, nothing moves.
+    const int lowest = screen.height() - scaledSize().height();
+    return lowest < 0 ? y : std::clamp(y, 0, lowest);
+}
+
 int MenuWidget::restingY(const QRect &screen) const
 {
     // A scaled panel is centred; its offsets were made for the full size.
     const qreal scale = fitScale(screen.size());
     if (scale < 1.0)
         return int(kHalf * (screen.height() - scaledLength(m_menuHeight, scale)));
-    return int(kHalf * (screen.height() - m_menuHeight) + m_offsetY);
+    return insideY(screen, int(kHalf * (screen.height() - m_menuHeight) + m_offsetY));
 }
 
 int MenuWidget::centredX(const QRect &screen, int offsetX) const
@@ -178,8 +187,7 @@ ButtonPixmap *MenuWidget::addButton(const QString &offImage, const QString &onIm
 void MenuWidget::placeAtVisibleY(const QRect &screen)
 {
     m_scale = fitScale(screen.size());
-    if (m_scale < 1.0)
-        m_visibleY = restingY(screen);
+    m_visibleY = m_scale < 1.0 ? restingY(screen) : insideY(screen, m_visibleY);
     setGeometry(QRect(QPoint(centredX(screen, 0), m_visibleY), scaledSize()));
 }
 

@@ -63,6 +63,7 @@ protected:
     void paintButtons(QPainter *painter) const;
 
     // y at which the menu rests on a screen of that size.
+    int insideY(const QRect &screen, int y) const;
     int restingY(const QRect &screen) const;
     // Places the menu horizontally centred at y = m_visibleY (when scaled
     // down, centred both ways, which sets m_visibleY).
