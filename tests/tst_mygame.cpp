@@ -37,13 +37,16 @@ constexpr int kStepsPerSecond = 55;
 // Largest number of particles the bike's particle system keeps.
 constexpr int kParticlePoolCapacity = 40;
 
-// Reads QObject's receiver count of a signal of any object.
+// Reads QObject's receiver count of a signal of any object. receivers() is
+// protected: it is reached through a pointer to QObject's own member, taken
+// in a derived class, never by casting an object to a type it is not.
 struct ReceiverCount : QObject
 {
     static int of(const QObject *object, const QMetaMethod &signal)
     {
         const QByteArray signature = QByteArray::number(QSIGNAL_CODE) + signal.methodSignature();
-        return static_cast<const ReceiverCount *>(object)->receivers(signature.constData());
+        int (QObject::*receivers)(const char *) const = &ReceiverCount::receivers;
+        return (object->*receivers)(signature.constData());
     }
 };
 

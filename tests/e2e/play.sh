@@ -102,6 +102,41 @@ checker_crashed() {
     && ! grep -qE "ERROR: (AddressSanitizer|LeakSanitizer: detected)|runtime error:" "$work/game.log"
 }
 
+# True when the help's close button (an orange disc) stands at HELP_CLOSE.
+# A sanitized or busy build can paint so slowly that the sliding help looks
+# still for a moment: a click then lands before the button has arrived.
+help_button_shown() {
+  local crop="60x60+$((HELP_CLOSE[0] - 30))+$((HELP_CLOSE[1] - 30))" orange
+  orange=$(timeout "$GRAB_TIMEOUT" import -window "$win" -crop "$crop" +repage ppm:- 2> /dev/null \
+    | convert - -fx '(r>0.78 && g>0.45 && g<0.8 && b<0.4)' -format '%[fx:mean]' info: 2> /dev/null) || return 1
+  awk -v o="$orange" 'BEGIN { exit !(o > 0.25) }'
+}
+
+# wait_for <command>: polls the command until it succeeds, SETTLE_TIMEOUT at most.
+wait_for() {
+  local deadline=$((SECONDS + SETTLE_TIMEOUT))
+  while [ "$SECONDS" -lt "$deadline" ]; do
+    "$@" && return 0
+    sleep "$SETTLE_INTERVAL"
+  done
+  return 1
+}
+
+help_button_gone() { ! help_button_shown; }
+
+# Closes the help: waits for its button, then clicks it until the help has
+# gone (three tries).
+close_help() {
+  local attempt
+  wait_for help_button_shown || { echo "e2e: the help's close button never arrived" >&2; return 1; }
+  for attempt in 1 2 3; do
+    click_to_ride "${HELP_CLOSE[@]}" || return 1
+    wait_for help_button_gone && return 0
+    echo "e2e: the help was still shown after click $attempt; clicking again" >&2
+  done
+  return 1
+}
+
 best_time() {
   sqlite3 "$work/velocrag/results.db" "SELECT besttime FROM levelresult WHERE level_id = 1001" 2> /dev/null || true
 }
@@ -117,7 +152,7 @@ click "${PACK1[@]}" || fail "the pack button led nowhere"
 shot 02-level-view
 click "${LEVEL1[@]}" || fail "the level button led nowhere"
 shot 03-help
-click_to_ride "${HELP_CLOSE[@]}" || fail "closing the help led nowhere"
+close_help || fail "closing the help led nowhere"
 shot 04-start-zoom
 
 xdotool windowfocus "$win" 2> /dev/null || true
