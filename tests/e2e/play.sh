@@ -137,6 +137,30 @@ close_help() {
   return 1
 }
 
+# Where the pause button (the low-blue pixels of its orange disc and dark
+# rim against the sky) stands in the window's top-left corner, as WxH+X+Y. Riding, the HUD stands
+# still while the camera scrolls; a frame whose scrolled pixels reached the
+# screen before they were redrawn shows it 10-25 px off.
+pause_button_box() {
+  timeout "$GRAB_TIMEOUT" import -window "$win" -crop 120x120+0+0 +repage ppm:- 2> /dev/null \
+    | convert - -channel B -separate +channel -negate -threshold 60% -format '%@' info: 2> /dev/null || true
+}
+
+# Antialiased edges over a changing sky may move the box's edge by a pixel.
+HUD_TOLERANCE=2
+# The pause button's box once the controls have slid in, at 1267 x 712.
+PAUSE_BOX=58x58+17+13
+# Seconds of riding watched once the controls have arrived: the level is
+# finished after some 6 s of holding the throttle, and the controls slide
+# away at the finish.
+HUD_WATCH_S=3.5
+same_box() {
+  awk -v a="$1" -v b="$2" -v t="$HUD_TOLERANCE" 'BEGIN {
+    split(a, p, /[x+]/); split(b, q, /[x+]/)
+    for (i = 1; i <= 4; i++) { d = p[i] - q[i]; if (d < -t || d > t) exit 1 }
+  }'
+}
+
 best_time() {
   sqlite3 "$work/velocrag/results.db" "SELECT besttime FROM levelresult WHERE level_id = 1001" 2> /dev/null || true
 }
@@ -157,11 +181,38 @@ shot 04-start-zoom
 
 xdotool windowfocus "$win" 2> /dev/null || true
 xdotool keydown w
-for _ in $(seq 1 60); do
-  [ -n "$(best_time)" ] && break
-  sleep 0.5
+first_box=""
+boxes=0
+deadline=$((SECONDS + 30))
+while [ "$SECONDS" -lt "$deadline" ] && [ -z "$(best_time)" ]; do
+  box=$(pause_button_box)
+  # Nothing dark enough in the corner (an empty box) says nothing about
+  # where the button stands.
+  case "$box" in "" | 0x0* | 1x1*) continue ;; esac
+  # The controls slide in as the ride starts; from their arrival on the
+  # button must stay in its place.
+  if [ -z "$first_box" ]; then
+    if same_box "$PAUSE_BOX" "$box"; then
+      first_box=$box
+      watch_until=$(awk -v t="$EPOCHREALTIME" -v w="$HUD_WATCH_S" 'BEGIN { printf "%.3f", t + w }')
+    fi
+    continue
+  fi
+  # Near the finish the controls slide away: only the stretch before counts.
+  awk -v t="$EPOCHREALTIME" -v u="$watch_until" 'BEGIN { exit !(t > u) }' && break
+  boxes=$((boxes + 1))
+  if ! same_box "$first_box" "$box"; then
+    import -window "$win" "$shots/hud-moved.png" 2> /dev/null || true
+    xdotool keyup w
+    fail "the pause button moved while riding: $box, first at $first_box (frame $boxes, see hud-moved.png)"
+  fi
+done
+while [ "$SECONDS" -lt "$deadline" ] && [ -z "$(best_time)" ]; do
+  sleep 0.2
 done
 xdotool keyup w
+[ "$boxes" -ge 5 ] || fail "the pause button was seen in only $boxes frames of the ride"
+echo "e2e: the pause button stood at $first_box in $boxes riding frames"
 best=$(best_time)
 [ -n "$best" ] || fail "no best time stored for pack 1 level 1"
 awk -v b="$best" 'BEGIN { exit !(b > 0) }' || fail "stored best time is $best"
