@@ -1,11 +1,22 @@
 #include "parallaxbackground.h"
 
+#include "physics/densepixmap.h"
+
 #include <QPainter>
 #include <cmath>
 
+namespace {
+// A rectangle of the picture in logical pixels, in the pixmap's own pixels
+// (which drawPixmap's source rectangle counts in).
+QRectF devicePixels(const QRectF &logical, qreal ratio)
+{
+    return QRectF(logical.topLeft() * ratio, logical.size() * ratio);
+}
+} // namespace
+
 void ParallaxBackground::setImage(const QString &path)
 {
-    m_pixmap = QPixmap(path);
+    m_pixmap = DensePixmap::load(path);
 }
 
 void ParallaxBackground::setGroundLevel(qreal sceneY)
@@ -19,8 +30,8 @@ ParallaxBackground::Placement ParallaxBackground::groundedPlacement(
 {
     const qreal vw = viewport.width();
     const qreal vh = viewport.height();
-    const qreal pw = m_pixmap.width();
-    const qreal ph = m_pixmap.height();
+    const qreal pw = m_pixmap.deviceIndependentSize().width();
+    const qreal ph = m_pixmap.deviceIndependentSize().height();
     const qreal scale = qMax<qreal>(1.0, vh / ph);
     const qreal sourceWidth = qMin(pw, vw / scale);
 
@@ -49,8 +60,8 @@ ParallaxBackground::Placement ParallaxBackground::placement(
         return groundedPlacement(viewport, scene, visible);
     const qreal vw = viewport.width();
     const qreal vh = viewport.height();
-    const qreal pw = m_pixmap.width();
-    const qreal ph = m_pixmap.height();
+    const qreal pw = m_pixmap.deviceIndependentSize().width();
+    const qreal ph = m_pixmap.deviceIndependentSize().height();
 
     const qreal kx = (pw - vw) / ((scene.x() + scene.width() - visible.width()) - scene.x());
     qreal srcX = (visible.x() - scene.x()) * kx;
@@ -87,14 +98,17 @@ void ParallaxBackground::draw(
     if (m_pixmap.width() <= 0 || m_pixmap.height() <= 0)
         return;
     const Placement p = placement(viewport, scene, visible, zoom);
-    painter->drawPixmap(p.target, m_pixmap, p.source);
-    // Above and below the picture: its first and last row, stretched.
-    const qreal rowHeight = 1.0;
+    const qreal ratio = m_pixmap.devicePixelRatio();
+    painter->drawPixmap(p.target, m_pixmap, devicePixels(p.source, ratio));
+    // Above and below the picture: its first and last row of pixels, stretched.
+    const qreal rowHeight = 1.0 / ratio;
     if (p.target.top() > 0.0)
         painter->drawPixmap(QRectF(p.target.left(), 0.0, p.target.width(), p.target.top()), m_pixmap,
-            QRectF(p.source.left(), p.source.top(), p.source.width(), rowHeight));
+            devicePixels(QRectF(p.source.left(), p.source.top(), p.source.width(), rowHeight), ratio));
     if (p.target.bottom() < viewport.height())
         painter->drawPixmap(QRectF(p.target.left(), p.target.bottom(), p.target.width(),
                                 viewport.height() - p.target.bottom()),
-            m_pixmap, QRectF(p.source.left(), p.source.bottom() - rowHeight, p.source.width(), rowHeight));
+            m_pixmap,
+            devicePixels(
+                QRectF(p.source.left(), p.source.bottom() - rowHeight, p.source.width(), rowHeight), ratio));
 }

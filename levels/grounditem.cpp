@@ -1,5 +1,6 @@
 #include "grounditem.h"
 
+#include "physics/densepixmap.h"
 #include "physics/physics.h"
 #include "physics/physicssegment.h"
 
@@ -48,16 +49,16 @@ void GroundItem::init(double lineWidth)
     m_space = m_physics->space();
     m_outline.append(m_startPoint);
     if (!m_pixmapPath.isEmpty())
-        m_picture = QPixmap(m_pixmapPath);
+        m_picture = DensePixmap::load(m_pixmapPath);
     if (m_picture.isNull()) {
         if (m_lineWidth > 0)
             m_polygon.setPen(QPen(QBrush(kEdgeColour), int(m_lineWidth)));
         else
             m_polygon.setPen(Qt::NoPen);
         if (!m_texturePath.isEmpty())
-            m_texture = QPixmap(m_texturePath);
+            m_texture = DensePixmap::load(m_texturePath);
         if (!m_texture.isNull()) {
-            m_polygon.setBrush(QBrush(m_texture));
+            m_polygon.setBrush(DensePixmap::textureBrush(m_texture));
             m_polygon.setPen(Qt::NoPen);
         } else {
             m_polygon.setBrush(QBrush(kPlainFillColour, Qt::SolidPattern));
@@ -127,8 +128,8 @@ QRectF GroundItem::boundingRect() const
         rect.adjust(-reach, -reach, reach, reach);
     }
     if (!m_picture.isNull()) {
-        const QRectF pictureRect(
-            -m_picture.width() / 2.0, -m_picture.height() / 2.0, m_picture.width(), m_picture.height());
+        const QSizeF size = m_picture.deviceIndependentSize();
+        const QRectF pictureRect(-size.width() / 2.0, -size.height() / 2.0, size.width(), size.height());
         rect = rect.width() == 0 ? pictureRect : rect | pictureRect.adjusted(-1, -1, 1, 1);
     }
     return rect;
@@ -141,8 +142,8 @@ void GroundItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *option
         m_surface.paint(painter);
         return;
     }
-    const int w = m_picture.width();
-    const int h = m_picture.height();
+    const int w = qRound(m_picture.deviceIndependentSize().width());
+    const int h = qRound(m_picture.deviceIndependentSize().height());
     painter->drawPixmap(QRect(qRound(-w * 0.5), qRound(-h * 0.5), w, h), m_picture);
 }
 

@@ -1,5 +1,6 @@
 #include "level.h"
 
+#include "physics/densepixmap.h"
 #include "physics/physics.h"
 #include "physics/physicsconventions.h"
 #include "physics/physicsitem.h"
@@ -28,7 +29,7 @@ void Level::setFinishLine(double x, double y)
     m_finishLineX = x;
     m_finishLineY = y;
     delete m_finishLineItem;
-    m_finishLineItem = m_scene->addPixmap(QPixmap(QString::fromLatin1(kFinishLinePicture)));
+    m_finishLineItem = m_scene->addPixmap(DensePixmap::load(QString::fromLatin1(kFinishLinePicture)));
     m_finishLineItem->setPos(x, y - m_finishLineItem->boundingRect().height());
     m_finishLineItem->setZValue(kFinishLineZ);
 }

@@ -1,5 +1,7 @@
 #include "surfaceband.h"
 
+#include "physics/densepixmap.h"
+
 #include <QPainter>
 #include <QVector2D>
 #include <cmath>
@@ -149,15 +151,13 @@ void SurfaceBand::set(const QString &path, int surfaceRow, const QVector<QPointF
     m_path = path;
     m_pieces.clear();
     m_brushes.clear();
-    m_strip = path.isEmpty() ? QPixmap() : QPixmap(path);
+    m_strip = path.isEmpty() ? QPixmap() : DensePixmap::load(path);
     if (m_strip.isNull())
         return;
     m_above = surfaceRow;
-    m_pieces = build(outline, surfaceRow, m_strip.height() - surfaceRow);
+    m_pieces = build(outline, surfaceRow, qRound(m_strip.deviceIndependentSize().height()) - surfaceRow);
     for (const Piece &piece : std::as_const(m_pieces)) {
-        QBrush brush(m_strip);
-        brush.setTransform(piece.stripToItem);
-        m_brushes.append(brush);
+        m_brushes.append(DensePixmap::textureBrush(m_strip, piece.stripToItem));
     }
 }
 

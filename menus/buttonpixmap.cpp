@@ -1,6 +1,6 @@
 #include "buttonpixmap.h"
 
-#include "densepixmap.h"
+#include "physics/densepixmap.h"
 
 #include <QPainter>
 

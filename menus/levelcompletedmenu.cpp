@@ -2,9 +2,9 @@
 
 #include "app/gamewindow.h"
 #include "buttonpixmap.h"
-#include "densepixmap.h"
 #include "menutext.h"
 #include "numberdisplay.h"
+#include "physics/densepixmap.h"
 
 #include <QKeyEvent>
 #include <QPainter>

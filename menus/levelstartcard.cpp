@@ -1,7 +1,7 @@
 #include "levelstartcard.h"
 
-#include "densepixmap.h"
 #include "menutext.h"
+#include "physics/densepixmap.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,7 +1,7 @@
 #include "menuwidget.h"
 
 #include "buttonpixmap.h"
-#include "densepixmap.h"
+#include "physics/densepixmap.h"
 
 #include <QDebug>
 #include <QMouseEvent>

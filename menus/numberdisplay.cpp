@@ -1,5 +1,7 @@
 #include "numberdisplay.h"
 
+#include "physics/densepixmap.h"
+
 #include <QDebug>
 #include <QImage>
 #include <QPainter>
@@ -80,7 +82,7 @@ NumberDisplay::NumberDisplay(
     , m_y(y)
     , m_width(width)
     , m_height(height)
-    , m_digits(QStringLiteral(":/images/numbers.png"))
+    , m_digits(DensePixmap::load(QStringLiteral(":/images/numbers.png")))
     , m_text {}
     , m_useMinutes(useMinutes)
     , m_showPlusSign(showPlusSign)
@@ -200,10 +202,14 @@ QVector<NumberDisplay::Glyph> NumberDisplay::setGlyphs(const QVector<int> &index
 
 void NumberDisplay::paint(QPainter *painter) const
 {
+    // Glyph rectangles count the strip's logical pixels; a dense strip has
+    // ratio times as many.
+    const qreal ratio = m_digits.devicePixelRatio();
     for (const Glyph &glyph : layout()) {
         const QRect source = glyphSourceRect(glyph.index);
         if (!source.isNull())
-            painter->drawPixmap(glyph.pos, m_digits, source);
+            painter->drawPixmap(QRectF(glyph.pos, QSizeF(source.size())), m_digits,
+                QRectF(QPointF(source.topLeft()) * ratio, QSizeF(source.size()) * ratio));
     }
 }
 

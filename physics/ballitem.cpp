@@ -1,5 +1,6 @@
 #include "ballitem.h"
 
+#include "densepixmap.h"
 #include "physics.h"
 #include "physicsconventions.h"
 
@@ -34,7 +35,7 @@ BallItem::BallItem(
     if (group != 0)
         setShapeGroup(m_shape, cpGroup(group));
     if (!spriteName.isEmpty())
-        m_sprite = QPixmap(spriteName);
+        m_sprite = DensePixmap::load(spriteName);
     resetToInitial();
 }
 
@@ -92,16 +93,14 @@ QRectF BallItem::boundingRect() const
     const qreal r = m_radius + kPenMargin;
     QRectF rect(-r, -r, 2 * r, 2 * r);
     if (!m_sprite.isNull())
-        rect |= QRectF(std::trunc(-m_sprite.width() / 2.0), std::trunc(-m_sprite.height() / 2.0),
-            m_sprite.width(), m_sprite.height());
+        rect |= DensePixmap::centredRect(m_sprite);
     return rect;
 }
 
 void BallItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWidget *)
 {
     if (!m_sprite.isNull()) {
-        painter->drawPixmap(
-            QPointF(std::trunc(-m_sprite.width() / 2.0), std::trunc(-m_sprite.height() / 2.0)), m_sprite);
+        painter->drawPixmap(DensePixmap::centredRect(m_sprite).topLeft(), m_sprite);
         return;
     }
     painter->setPen(m_pen);

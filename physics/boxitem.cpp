@@ -1,5 +1,6 @@
 #include "boxitem.h"
 
+#include "densepixmap.h"
 #include "fatalerror.h"
 #include "physics.h"
 
@@ -32,7 +33,7 @@ BoxItem::BoxItem(Physics *physics, qreal width, qreal height, qreal mass, const 
     cpShapeSetFriction(m_shape, kBoxFriction);
     cpBodySetPosition(m_body, cpvzero);
     if (!spriteName.isEmpty())
-        m_sprite = QPixmap(spriteName);
+        m_sprite = DensePixmap::load(spriteName);
 }
 
 BoxItem::~BoxItem()
@@ -63,8 +64,7 @@ QRectF BoxItem::boundingRect() const
 {
     QRectF rect = m_rect.boundingRect();
     if (!m_sprite.isNull())
-        rect |= QRectF(std::trunc(-m_sprite.width() / 2.0), std::trunc(-m_sprite.height() / 2.0),
-            m_sprite.width(), m_sprite.height());
+        rect |= DensePixmap::centredRect(m_sprite);
     return rect;
 }
 
@@ -74,6 +74,5 @@ void BoxItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *option, Q
         m_rect.paint(painter, option, widget);
         return;
     }
-    painter->drawPixmap(
-        QPointF(std::trunc(-m_sprite.width() / 2.0), std::trunc(-m_sprite.height() / 2.0)), m_sprite);
+    painter->drawPixmap(DensePixmap::centredRect(m_sprite).topLeft(), m_sprite);
 }

@@ -1,5 +1,6 @@
 #include "particlesystemitem.h"
 
+#include "densepixmap.h"
 #include "particleitem.h"
 #include "physicsconventions.h"
 #include "physicsrandom.h"
@@ -36,7 +37,7 @@ ParticleSystemItem::ParticleSystemItem(
     , m_random(random)
     , m_outerRect(kOuterRect)
     , m_innerRect(kOuterRect.adjusted(kInnerMargin, kInnerMargin, -kInnerMargin, -kInnerMargin))
-    , m_sprite(QStringLiteral(":/images/mudparticle.png"))
+    , m_sprite(DensePixmap::load(QStringLiteral(":/images/mudparticle.png")))
 {
     m_particles.reserve(capacity);
     m_pending.reserve(capacity);

@@ -1,5 +1,7 @@
 #include "bikepainter.h"
 
+#include "physics/densepixmap.h"
+
 #include <QLineF>
 #include <QPainter>
 
@@ -44,16 +46,16 @@ constexpr qreal kArmTurnOffset = 10.0;
 
 void drawAtOrigin(QPainter *painter, const QPixmap &pixmap)
 {
-    painter->drawPixmap(QRectF(0, 0, pixmap.width(), pixmap.height()), pixmap, QRectF(pixmap.rect()));
+    painter->drawPixmap(QRectF(QPointF(0, 0), pixmap.deviceIndependentSize()), pixmap, QRectF(pixmap.rect()));
 }
 } // namespace
 
 BikePainter::BikePainter()
-    : m_bike(QStringLiteral(":/images/bike.png"))
-    , m_riderBody(QStringLiteral(":/images/driver_body.png"))
-    , m_riderHand(QStringLiteral(":/images/driver_hand.png"))
-    , m_upperLeg(QStringLiteral(":/images/driver_foot_high.png"))
-    , m_lowerLeg(QStringLiteral(":/images/driver_foot_low.png"))
+    : m_bike(DensePixmap::load(QStringLiteral(":/images/bike.png")))
+    , m_riderBody(DensePixmap::load(QStringLiteral(":/images/driver_body.png")))
+    , m_riderHand(DensePixmap::load(QStringLiteral(":/images/driver_hand.png")))
+    , m_upperLeg(DensePixmap::load(QStringLiteral(":/images/driver_foot_high.png")))
+    , m_lowerLeg(DensePixmap::load(QStringLiteral(":/images/driver_foot_low.png")))
     , m_strutPen(kStrutColor, kPenWidth)
     , m_swingArmPen(kSwingArmColor, kPenWidth)
 { }
@@ -71,7 +73,8 @@ void BikePainter::paint(
     painter->setPen(m_swingArmPen);
     painter->drawLine(kSwingArmLow, rear);
     painter->drawLine(kSwingArmHigh, rear);
-    painter->drawPixmap(QRectF(kBikeSpriteTopLeft, QSizeF(m_bike.size())), m_bike, QRectF(m_bike.rect()));
+    painter->drawPixmap(
+        QRectF(kBikeSpriteTopLeft, m_bike.deviceIndependentSize()), m_bike, QRectF(m_bike.rect()));
     if (riderOn)
         paintRider(painter, riderMass, shake);
 }
@@ -80,8 +83,8 @@ void BikePainter::paintRider(QPainter *painter, QPointF riderMass, float shake) 
 {
     const qreal a = leanAngle(riderMass);
     const qreal k = kRiderHeightFactor * riderMass.y() + kRiderHeightOffset;
-    const int bodyW = m_riderBody.width();
-    const int bodyH = m_riderBody.height();
+    const int bodyW = DensePixmap::logicalSize(m_riderBody).width();
+    const int bodyH = DensePixmap::logicalSize(m_riderBody).height();
 
     painter->save();
     painter->translate(kRiderX, k);
@@ -103,11 +106,13 @@ void BikePainter::paintRider(QPainter *painter, QPointF riderMass, float shake) 
 // One leg in the body's coordinates; the second leg mirrors the shake.
 void BikePainter::paintLeg(QPainter *painter, qreal a, qreal k, float shake) const
 {
-    const int bodyH = m_riderBody.height();
-    const int upperW = m_upperLeg.width();
-    const int upperH = m_upperLeg.height();
-    const int lowerW = m_lowerLeg.width();
-    const int lowerH = m_lowerLeg.height();
+    const int bodyH = DensePixmap::logicalSize(m_riderBody).height();
+    const QSize upper = DensePixmap::logicalSize(m_upperLeg);
+    const QSize lower = DensePixmap::logicalSize(m_lowerLeg);
+    const int upperW = upper.width();
+    const int upperH = upper.height();
+    const int lowerW = lower.width();
+    const int lowerH = lower.height();
     const qreal g = shake;
 
     painter->save();

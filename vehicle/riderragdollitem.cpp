@@ -1,6 +1,7 @@
 #include "riderragdollitem.h"
 
 #include "physics/boxitem.h"
+#include "physics/densepixmap.h"
 #include "physics/physics.h"
 #include "physics/physicsconventions.h"
 #include "vehicle/bikeitem.h"
@@ -224,9 +225,7 @@ QRectF RiderRagdollItem::boundingRect() const
 void RiderRagdollItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWidget *)
 {
     const QPixmap &body = m_bike->riderBodyPixmap();
-    painter->drawPixmap(
-        QRectF(int(-body.width() / 2.0), int(-body.height() / 2.0), body.width(), body.height()), body,
-        QRectF(body.rect()));
+    painter->drawPixmap(DensePixmap::centredRect(body), body, QRectF(body.rect()));
 }
 
 void RiderRagdollItem::setRagdollEnabled(bool enabled)

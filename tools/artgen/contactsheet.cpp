@@ -13,6 +13,8 @@ constexpr int kSheetWidth = 2000;
 constexpr int kMargin = 16;
 constexpr int kLabelHeight = 18;
 constexpr int kChecker = 8;
+// Largest dense variant shown whole on the sheet, in pixels.
+const QSize kDenseDetail(640, 400);
 
 struct Cell
 {
@@ -50,7 +52,8 @@ double magnify(QImage &image, QString &label, double zoom)
     if (image.width() * s > kSheetWidth - 2 * kMargin)
         s = double(kSheetWidth - 2 * kMargin) / image.width();
     if (s != 1.0) {
-        image = image.scaled((QSizeF(image.size()) * s).toSize(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        image = image.scaled(
+            (QSizeF(image.size()) * s).toSize(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         label += QString("  (shown x%1)").arg(s, 0, 'g', 3);
     }
     return s;
@@ -79,7 +82,7 @@ QImage renderContactSheet(const Manifest &manifest, const QString &imagesDir, do
         cells.append({label, image});
         // The pictures for dense screens beside, pixel for pixel at the
         // same magnification, so their finer detail shows.
-        for (int ratio : spec.generator.isEmpty() ? manifest.hidpiRatios : QVector<int>()) {
+        for (int ratio : manifest.hidpiRatios) {
             const QString file = Manifest::ratioFileName(spec.file, ratio);
             QImage dense(imagesDir + "/" + file);
             if (dense.isNull()) {
@@ -90,6 +93,12 @@ QImage renderContactSheet(const Manifest &manifest, const QString &imagesDir, do
             // sheet is drawn one image pixel per sheet pixel.
             dense.setDevicePixelRatio(1.0);
             QString denseLabel = QString("%1  %2x%3").arg(file).arg(dense.width()).arg(dense.height());
+            // A background or a texture at twice its size would not fit the
+            // sheet: its top-left corner shows the detail.
+            if (dense.width() > kDenseDetail.width() || dense.height() > kDenseDetail.height()) {
+                dense = dense.copy(QRect(QPoint(), kDenseDetail));
+                denseLabel += QString("  (top-left %1x%2)").arg(dense.width()).arg(dense.height());
+            }
             magnify(dense, denseLabel, s);
             cells.append({denseLabel, dense});
         }

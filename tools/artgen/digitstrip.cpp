@@ -1,6 +1,7 @@
 #include "digitstrip.h"
 
 #include "artfonts.h"
+#include "densecanvas.h"
 
 #include <QFont>
 #include <QPainter>
@@ -40,9 +41,9 @@ const QColor kOutline(0x2a, 0x22, 0x30);
 
 } // namespace
 
-QImage renderDigitStrip(const QSize &size)
+QImage renderDigitStrip(const QSize &size, int ratio)
 {
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    QImage image = denseCanvas(size, QImage::Format_ARGB32_Premultiplied, ratio);
     image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);

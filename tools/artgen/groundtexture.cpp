@@ -1,5 +1,6 @@
 #include "groundtexture.h"
 
+#include "densecanvas.h"
 #include "periodicnoise.h"
 
 #include <QPainter>
@@ -81,12 +82,15 @@ void stone(QPainter &p, QPointF c, double rx, double ry, double angle, QColor ba
     p.restore();
 }
 
-QImage noiseField(const QSize &size, const TileNoise &noise, QColor dark, QColor light, double contrast)
+// The noise is sampled per device pixel; it is periodic over the tile's
+// width, whatever the pixel count.
+QImage noiseField(
+    const QSize &size, int ratio, const TileNoise &noise, QColor dark, QColor light, double contrast)
 {
-    QImage image(size, QImage::Format_RGB32);
-    for (int y = 0; y < size.height(); ++y)
-        for (int x = 0; x < size.width(); ++x) {
-            const double n = (noise.at(x, y, size.width()) - 0.5) * contrast + 0.5;
+    QImage image = denseCanvas(size, QImage::Format_RGB32, ratio);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const double n = (noise.at(x, y, image.width()) - 0.5) * contrast + 0.5;
             image.setPixel(x, y, mix(dark, light, n).rgb());
         }
     return image;
@@ -123,11 +127,11 @@ void shadeLargeScale(QImage &image, std::uint32_t seed)
 
 } // namespace
 
-QImage renderSoilTexture(const QSize &size)
+QImage renderSoilTexture(const QSize &size, int ratio)
 {
     const int k = tileScale(size);
-    QImage image
-        = noiseField(size, TileNoise(4 * k, 5, 305), QColor(0x5e, 0x37, 0x1f), QColor(0x9a, 0x62, 0x36), 2.2);
+    QImage image = noiseField(
+        size, ratio, TileNoise(4 * k, 5, 305), QColor(0x5e, 0x37, 0x1f), QColor(0x9a, 0x62, 0x36), 2.2);
     shadeLargeScale(image, 3051);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
@@ -152,7 +156,7 @@ QImage renderSoilTexture(const QSize &size)
     return image;
 }
 
-QImage renderSandstoneTexture(const QSize &size)
+QImage renderSandstoneTexture(const QSize &size, int ratio)
 {
     const int k = tileScale(size);
     const TileNoise warp(3 * k, 3, 306), grain(8 * k, 3, 3061);
@@ -167,18 +171,19 @@ QImage renderSandstoneTexture(const QSize &size)
             strata[i] = order.range(0, 5);
         while (i > 0 && strata[i] == strata[i - 1]);
     }
-    QImage image(size, QImage::Format_RGB32);
-    for (int y = 0; y < size.height(); ++y)
-        for (int x = 0; x < size.width(); ++x) {
+    QImage image = denseCanvas(size, QImage::Format_RGB32, ratio);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
             // Band position wobbles with periodic noise; the band count per
             // tile is whole, so the strata continue across the tile edge.
-            const double v = (y + (warp.at(x, y, size.width()) - 0.5) * 40.0) / size.height() * bandCount;
+            const double v = (double(y) / ratio + (warp.at(x, y, image.width()) - 0.5) * 40.0) / size.height()
+                * bandCount;
             const double f = v - std::floor(v);
             const int band = ((int(std::floor(v)) % bandCount) + bandCount) % bandCount;
             QColor c = bands[strata[band]];
             if (f > 0.85) // soft transition into the next band
                 c = mix(c, bands[strata[(band + 1) % bandCount]], (f - 0.85) / 0.15);
-            const double g = grain.at(x, y, size.width());
+            const double g = grain.at(x, y, image.width());
             c = mix(c.darker(118), c.lighter(112), g);
             image.setPixel(x, y, c.rgb());
         }
@@ -200,10 +205,10 @@ QImage renderSandstoneTexture(const QSize &size)
     return image;
 }
 
-QImage renderFieldstoneTexture(const QSize &size)
+QImage renderFieldstoneTexture(const QSize &size, int ratio)
 {
-    QImage image
-        = noiseField(size, TileNoise(4, 4, 2002), QColor(0x3a, 0x34, 0x30), QColor(0x5e, 0x54, 0x4c), 1.6);
+    QImage image = noiseField(
+        size, ratio, TileNoise(4, 4, 2002), QColor(0x3a, 0x34, 0x30), QColor(0x5e, 0x54, 0x4c), 1.6);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     ArtRandom random(2020);

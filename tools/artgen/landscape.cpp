@@ -1,5 +1,6 @@
 #include "landscape.h"
 
+#include "densecanvas.h"
 #include "periodicnoise.h"
 
 #include <QPainter>
@@ -65,13 +66,13 @@ void rimLight(QPainter &p, const Profile &profile, const QSize &size, QColor col
 
 // A picture of the given size filled with a vertical sky gradient that ends
 // at the horizon height `horizon`.
-QImage skyCanvas(const QSize &size, double horizon, const QGradientStops &stops)
+QImage skyCanvas(const QSize &size, int ratio, double horizon, const QGradientStops &stops)
 {
-    QImage image(size, QImage::Format_RGB32);
+    QImage image = denseCanvas(size, QImage::Format_RGB32, ratio);
     QPainter p(&image);
     QLinearGradient sky(0, 0, 0, horizon);
     sky.setStops(stops);
-    p.fillRect(image.rect(), sky);
+    p.fillRect(QRect(QPoint(), size), sky);
     return image;
 }
 
@@ -199,10 +200,10 @@ void barn(QPainter &p, QPointF foot, double s)
 
 } // namespace
 
-QImage renderCountryside(const QSize &size)
+QImage renderCountryside(const QSize &size, int ratio)
 {
     const double w = size.width(), h = size.height();
-    QImage image = skyCanvas(size, h * 0.72,
+    QImage image = skyCanvas(size, ratio, h * 0.72,
         {{0.0, QColor(0x3f, 0x9f, 0xe0)}, {0.6, QColor(0x8f, 0xcf, 0xf2)}, {1.0, QColor(0xe4, 0xf4, 0xf4)}});
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
@@ -357,9 +358,11 @@ void drawMesas(QPainter &p, const QSize &size, double foot, double minH, double 
         for (double gx = m.left + random.uniform(10, 30); gx < m.right - 8; gx += random.uniform(18, 45)) {
             QPainterPath gully;
             gully.moveTo(gx, m.top + random.uniform(3, 12));
-            gully.cubicTo(gx + random.uniform(-4, 4), m.top + (m.foot - m.top) * 0.4, gx + random.uniform(-6, 6),
-                          m.top + (m.foot - m.top) * 0.7, gx + random.uniform(-8, 8), m.foot);
-            p.strokePath(gully, QPen(body.darker(125), random.uniform(1.5, 3.0), Qt::SolidLine, Qt::RoundCap));
+            gully.cubicTo(gx + random.uniform(-4, 4), m.top + (m.foot - m.top) * 0.4,
+                gx + random.uniform(-6, 6), m.top + (m.foot - m.top) * 0.7, gx + random.uniform(-8, 8),
+                m.foot);
+            p.strokePath(
+                gully, QPen(body.darker(125), random.uniform(1.5, 3.0), Qt::SolidLine, Qt::RoundCap));
         }
         // Bright cap rock.
         p.setPen(QPen(lit.lighter(112), 3));
@@ -383,10 +386,10 @@ void cactus(QPainter &p, QPointF foot, double s, QColor colour)
 
 } // namespace
 
-QImage renderCanyon(const QSize &size)
+QImage renderCanyon(const QSize &size, int ratio)
 {
     const double w = size.width(), h = size.height();
-    QImage image = skyCanvas(size, h * 0.74,
+    QImage image = skyCanvas(size, ratio, h * 0.74,
         {{0.0, QColor(0x22, 0x1d, 0x4a)}, {0.35, QColor(0x62, 0x36, 0x76)}, {0.62, QColor(0xd2, 0x5c, 0x58)},
             {0.82, QColor(0xf5, 0x9a, 0x4a)}, {1.0, QColor(0xff, 0xd0, 0x78)}});
     QPainter p(&image);

@@ -30,9 +30,9 @@ int fail(const QString &message)
     return 1;
 }
 
-QImage generate(const QString &name, const QSize &size)
+QImage generate(const QString &name, const QSize &size, int ratio)
 {
-    static const QMap<QString, std::function<QImage(const QSize &)>> generators = {
+    static const QMap<QString, std::function<QImage(const QSize &, int)>> generators = {
         {"countryside", renderCountryside},
         {"canyon", renderCanyon},
         {"soil", renderSoilTexture},
@@ -43,7 +43,7 @@ QImage generate(const QString &name, const QSize &size)
         {"rockcrust", renderRockCrustBand},
     };
     const auto it = generators.find(name);
-    return it == generators.end() ? QImage() : (*it)(size);
+    return it == generators.end() ? QImage() : (*it)(size, ratio);
 }
 
 int render(const Manifest &manifest, const QString &outDir)
@@ -53,7 +53,7 @@ int render(const Manifest &manifest, const QString &outDir)
     for (const PictureSpec &spec : manifest.pictures) {
         QString error;
         QImage image = spec.generator.isEmpty() ? renderSvgLayers(manifest.assetsDir, spec, &error)
-                                                : generate(spec.generator, spec.size);
+                                                : generate(spec.generator, spec.size, 1);
         if (image.isNull())
             return fail(
                 error.isEmpty() ? QString("%1: unknown generator %2").arg(spec.file, spec.generator) : error);
@@ -64,14 +64,17 @@ int render(const Manifest &manifest, const QString &outDir)
             image = image.convertToFormat(QImage::Format_RGB32);
         if (!image.save(outDir + "/" + spec.file, nullptr, jpeg ? kJpegQuality : -1))
             return fail("cannot write " + outDir + "/" + spec.file);
-        if (!spec.generator.isEmpty())
-            continue;
         for (int ratio : manifest.hidpiRatios) {
             const QString file = Manifest::ratioFileName(spec.file, ratio);
-            const QImage dense = renderSvgLayers(manifest.assetsDir, spec, &error, ratio);
+            QImage dense = spec.generator.isEmpty() ? renderSvgLayers(manifest.assetsDir, spec, &error, ratio)
+                                                    : generate(spec.generator, spec.size, ratio);
             if (dense.isNull())
                 return fail(error);
-            if (!dense.save(outDir + "/" + file))
+            if (dense.size() != spec.size * ratio)
+                return fail(QString("%1: rendered at the wrong size").arg(file));
+            if (jpeg)
+                dense = dense.convertToFormat(QImage::Format_RGB32);
+            if (!dense.save(outDir + "/" + file, nullptr, jpeg ? kJpegQuality : -1))
                 return fail("cannot write " + outDir + "/" + file);
         }
     }

@@ -26,9 +26,9 @@ struct PictureSpec
     QString generator;
 };
 
-// The list of every picture, read from assets/pictures.json. Pictures drawn
-// from SVG layers are also rendered for each of the high-density device pixel
-// ratios, ratio times as large, under Qt's "<name>@<ratio>x.<ext>" names.
+// The list of every picture, read from assets/pictures.json. Every picture is
+// also rendered for each of the high-density device pixel ratios, ratio
+// times as large, under Qt's "<name>@<ratio>x.<ext>" names.
 struct Manifest
 {
     QString assetsDir;

@@ -1,5 +1,6 @@
 #include "surfaceband.h"
 
+#include "densecanvas.h"
 #include "periodicnoise.h"
 
 #include <QPainter>
@@ -34,39 +35,41 @@ double along(const PeriodicNoise &noise, double x, int width, int cells)
     return noise.at(x / width * cells, 0.5);
 }
 
-// Fills the rows beneath the surface line: for each column, the layers top
-// to bottom given by colourAt(x, depth, noise) and an alpha fade over the
-// lowest fadeRows rows whose edge wobbles with the noise.
+// Fills the rows beneath the surface line: for each device pixel, the
+// layers top to bottom given by colourAt(x, depth) in logical pixels, and an
+// alpha fade over the lowest fadeRows rows whose edge wobbles with the noise.
 template <typename ColourAt>
-void fillLayers(QImage &image, const PeriodicNoise &edgeNoise, int fadeRows, ColourAt colourAt)
+void fillLayers(QImage &image, int ratio, const PeriodicNoise &edgeNoise, int fadeRows, ColourAt colourAt)
 {
     const int w = image.width();
-    const int h = image.height();
-    for (int x = 0; x < w; ++x) {
-        const double wobble = along(edgeNoise, x, w, 24);
+    const double h = double(image.height()) / ratio;
+    for (int px = 0; px < w; ++px) {
+        const double x = double(px) / ratio;
+        const double wobble = along(edgeNoise, px, w, 24);
         const double fadeStart = h - fadeRows - wobble * fadeRows * 0.8;
-        for (int y = kSurfaceLine; y < h; ++y) {
+        for (int py = kSurfaceLine * ratio; py < image.height(); ++py) {
+            const double y = double(py) / ratio;
             QColor c = colourAt(x, y - kSurfaceLine);
             if (y > fadeStart)
                 c.setAlphaF(c.alphaF() * std::clamp(1.0 - (y - fadeStart) / (h - fadeStart), 0.0, 1.0));
-            image.setPixelColor(x, y, c);
+            image.setPixelColor(px, py, c);
         }
     }
 }
 
 } // namespace
 
-QImage renderGrassBand(const QSize &size)
+QImage renderGrassBand(const QSize &size, int ratio)
 {
     const int w = size.width();
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    QImage image = denseCanvas(size, QImage::Format_ARGB32_Premultiplied, ratio);
     image.fill(Qt::transparent);
     const PeriodicNoise turf(64, 1701), lip(32, 1702), edge(24, 1703);
     const int depth = size.height() - kSurfaceLine;
     const int turfRows = depth * 5 / 9;
     const QColor turfLight(0x7c, 0xc2, 0x4a), turfDark(0x3f, 0x86, 0x2e);
     const QColor soilLight(0x6e, 0x44, 0x26), soilDark(0x42, 0x28, 0x16);
-    fillLayers(image, edge, depth / 3, [&](int x, int d) {
+    fillLayers(image, ratio, edge, depth / 3, [&](double x, double d) {
         // The turf's lower edge wanders by a few rows along the strip.
         const double boundary = turfRows + (along(lip, x, w, 32) - 0.5) * 6.0;
         const double n = turf.at(double(x) / w * 64, d * 0.35);
@@ -106,17 +109,17 @@ QImage renderGrassBand(const QSize &size)
     return image;
 }
 
-QImage renderRockCrustBand(const QSize &size)
+QImage renderRockCrustBand(const QSize &size, int ratio)
 {
     const int w = size.width();
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    QImage image = denseCanvas(size, QImage::Format_ARGB32_Premultiplied, ratio);
     image.fill(Qt::transparent);
     const PeriodicNoise grain(96, 2701), seam(24, 2702), edge(24, 2703);
     const int depth = size.height() - kSurfaceLine;
     const int crustRows = depth * 4 / 9;
     const QColor crustLight(0xe8, 0xb0, 0x7a), crustDark(0xc0, 0x78, 0x4c);
     const QColor seamColour(0x7a, 0x34, 0x22), underLight(0xa8, 0x52, 0x36), underDark(0x86, 0x3c, 0x28);
-    fillLayers(image, edge, depth / 3, [&](int x, int d) {
+    fillLayers(image, ratio, edge, depth / 3, [&](double x, double d) {
         const double n = grain.at(double(x) / w * 96, d * 0.5);
         const double boundary = crustRows + (along(seam, x, w, 24) - 0.5) * 5.0;
         if (d < boundary - 1.5)

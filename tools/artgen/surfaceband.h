@@ -4,6 +4,9 @@
 #include <QImage>
 #include <QSize>
 
+// Each picture is drawn at `size` logical pixels with `ratio` device pixels
+// per logical pixel (see densecanvas.h).
+
 // Surface strips laid along the top edges of terrain. A strip tiles
 // horizontally; its rows run from above the ground line (transparent except
 // for what stands on the ground) down into the ground, where it fades out.
@@ -12,8 +15,8 @@
 constexpr int kSurfaceLine = 12;
 
 // Pack 1: grass tufts over a green turf and a darker soil lip.
-QImage renderGrassBand(const QSize &size);
+QImage renderGrassBand(const QSize &size, int ratio = 1);
 // Pack 2: a weathered rock crust with cracks and loose grit on top.
-QImage renderRockCrustBand(const QSize &size);
+QImage renderRockCrustBand(const QSize &size, int ratio = 1);
 
 #endif

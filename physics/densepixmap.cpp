@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <cmath>
 
 namespace {
 // The one dense variant the art is made in.
@@ -36,4 +37,25 @@ QString DensePixmap::variantPath(const QString &path, int ratio)
     if (dot <= slash)
         return path + suffix;
     return path.left(dot) + suffix + path.mid(dot);
+}
+
+QRectF DensePixmap::centredRect(const QPixmap &pixmap)
+{
+    const QSizeF size = pixmap.deviceIndependentSize();
+    return QRectF(QPointF(std::trunc(-size.width() / 2.0), std::trunc(-size.height() / 2.0)), size);
+}
+
+QSize DensePixmap::logicalSize(const QPixmap &pixmap)
+{
+    return pixmap.deviceIndependentSize().toSize();
+}
+
+QBrush DensePixmap::textureBrush(const QPixmap &pixmap, const QTransform &logicalToItem)
+{
+    const qreal ratio = pixmap.devicePixelRatio();
+    QPixmap pixels = pixmap;
+    pixels.setDevicePixelRatio(1.0);
+    QBrush brush(pixels);
+    brush.setTransform(QTransform::fromScale(1.0 / ratio, 1.0 / ratio) * logicalToItem);
+    return brush;
 }
