@@ -341,7 +341,13 @@ QVector<NumberDisplay::Glyph> MainMenu::levelNumberGlyphs(int number, qreal x, q
 
 int MainMenu::captionLevel() const
 {
-    return m_hoveredLevel > 0 ? m_hoveredLevel : m_levelNumber;
+    if (m_hoveredLevel > 0)
+        return m_hoveredLevel;
+    // The level in the ring, while keys or a pad choose.
+    ButtonPixmap *focused = focusRingShown() ? focusedButton() : nullptr;
+    if (focused && m_levelButtons.contains(focused))
+        return focused->buttonId();
+    return m_levelNumber;
 }
 
 QString MainMenu::levelCaption() const

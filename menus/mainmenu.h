@@ -71,7 +71,8 @@ public:
     ButtonPixmap *settingsButton() const { return m_settings; }
 
     // The pack's name and the caption of the level the pointer rests on (or
-    // else the one the menu offers: frontier or current), "7 Ball pit -
+    // else the one in the focus ring while keys choose, or else the one the
+    // menu offers: frontier or current), "7 Ball pit -
     // best 12.3 s"; both shown over the grid in the level view.
     QString packName() const { return m_packName; }
     QString levelCaption() const;

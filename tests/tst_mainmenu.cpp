@@ -96,6 +96,8 @@ private slots:
     {
         m_view = newGameView();
         m_menu = new MainMenu(m_levels, true, m_view);
+        // The ring is shared by every panel: each case starts with the mouse.
+        MenuWidget::setFocusRingShown(false);
     }
 
     void cleanup() { delete m_view; }
@@ -277,6 +279,8 @@ private slots:
         QCOMPARE(m_menu->focusedButton(), m_menu->levelButton(4));
         QTest::keyClick(m_menu, Qt::Key_Right);
         QCOMPARE(m_menu->focusedButton(), m_menu->levelButton(7));
+        // The caption names the level in the ring.
+        QCOMPARE(m_menu->captionLevel(), 7);
         QTest::keyClick(m_menu, Qt::Key_Down);
         QCOMPARE(m_menu->focusedButton(), m_menu->backButton());
         QTest::keyClick(m_menu, Qt::Key_Right);
