@@ -341,6 +341,8 @@ void MyGame::resizeWindow()
     m_levelCompletedMenu->updateScreenPosition(geometry);
     m_mainMenu->updateScreenPosition(geometry);
     m_settingsMenu->updateScreenPosition(geometry);
+    // F11 may switch the window while the settings panel shows.
+    m_settingsMenu->setFullScreen(m_view->isFullScreen());
     updateSceneRect();
     m_view->update();
     m_view->viewport()->update();

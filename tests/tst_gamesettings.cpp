@@ -193,6 +193,20 @@ private slots:
         QCOMPARE(r.game->levelManager()->playerSetting(name), stored);
     }
 
+    // F11 while the panel shows: the panel's switch follows the window.
+    void fullScreenKeyUpdatesThePanel()
+    {
+        GameRig &r = rig();
+        r.settle();
+        r.game->showSettings(r.game->mainMenu());
+        r.settle();
+        QVERIFY(!r.game->settingsMenu()->fullScreen());
+        r.view->toggleFullScreen();
+        QTRY_VERIFY(r.game->settingsMenu()->fullScreen());
+        r.view->toggleFullScreen();
+        QTRY_VERIFY(!r.game->settingsMenu()->fullScreen());
+    }
+
     // A pad walks the menus: Start opens the pause panel, the d-pad moves
     // to the settings button, A opens the panel, the d-pad moves the
     // slider, B goes back to the pause panel.
