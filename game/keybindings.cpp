@@ -81,6 +81,24 @@ int KeyBindings::actionForKey(int key) const
     return kNoAction;
 }
 
+bool KeyBindings::isModifier(int key)
+{
+    switch (key) {
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Meta:
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+    case Qt::Key_Super_L:
+    case Qt::Key_Super_R:
+    case Qt::Key_Hyper_L:
+    case Qt::Key_Hyper_R:
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool KeyBindings::isAssignable(int key)
 {
     switch (key) {
@@ -92,21 +110,12 @@ bool KeyBindings::isAssignable(int key)
     case Qt::Key_PageUp:
     case Qt::Key_PageDown:
     case Qt::Key_F11:
-    case Qt::Key_Shift:
-    case Qt::Key_Control:
-    case Qt::Key_Meta:
-    case Qt::Key_Alt:
-    case Qt::Key_AltGr:
     case Qt::Key_CapsLock:
     case Qt::Key_NumLock:
     case Qt::Key_ScrollLock:
-    case Qt::Key_Super_L:
-    case Qt::Key_Super_R:
-    case Qt::Key_Hyper_L:
-    case Qt::Key_Hyper_R:
         return false;
     default:
-        return true;
+        return !isModifier(key);
     }
 }
 

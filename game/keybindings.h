@@ -39,6 +39,8 @@ public:
     // Keys the player cannot give to an action: the menus' own keys
     // (Escape, Tab), the volume keys, the fullscreen key and lone modifiers.
     static bool isAssignable(int key);
+    // Shift, Control, Alt, Meta and the like, pressed on their own.
+    static bool isModifier(int key);
 
     QString toText() const;
     // Parses toText()'s form. A text that is not a complete, consistent

@@ -41,6 +41,15 @@ constexpr int kRowsPerColumn = 4;
 constexpr QRectF kNoteRect(30, 244, 419, 16);
 constexpr qreal kCellPad = 8;
 constexpr qreal kCornerRadius = 6;
+// Inner padding of a row, the on/off word's width and gap left of a switch,
+// the gap around a switch's knob.
+constexpr qreal kRowPad = 4;
+constexpr qreal kStateWidth = 34;
+constexpr qreal kStateGap = 6;
+constexpr qreal kKnobGap = 3;
+// Drop shadow of the drawn button: offset (pixels) and opacity (0..255).
+constexpr QPointF kShadowOffset(1.5, 2);
+constexpr int kShadowAlpha = 90;
 
 constexpr qreal kButtonSize = 64;
 constexpr qreal kBackX = 10;
@@ -72,26 +81,8 @@ QRectF sliderTrack()
 
 QRectF toggleRect(const QRectF &item)
 {
-    return QRectF(item.right() - kToggleSize.width() - 4, item.center().y() - kToggleSize.height() / 2,
+    return QRectF(item.right() - kToggleSize.width() - kRowPad, item.center().y() - kToggleSize.height() / 2,
         kToggleSize.width(), kToggleSize.height());
-}
-
-bool isModifierOnly(int key)
-{
-    switch (key) {
-    case Qt::Key_Shift:
-    case Qt::Key_Control:
-    case Qt::Key_Meta:
-    case Qt::Key_Alt:
-    case Qt::Key_AltGr:
-    case Qt::Key_Super_L:
-    case Qt::Key_Super_R:
-    case Qt::Key_Hyper_L:
-    case Qt::Key_Hyper_R:
-        return true;
-    default:
-        return false;
-    }
 }
 } // namespace
 
@@ -260,7 +251,7 @@ void SettingsMenu::keyPressEvent(QKeyEvent *e)
         // buttons and lone modifiers are not keys to give.
         if (isBackKey(e->key())) {
             cancelCapture();
-        } else if (!isPadKey() && !isModifierOnly(e->key()) && !e->isAutoRepeat()) {
+        } else if (!isPadKey() && !KeyBindings::isModifier(e->key()) && !e->isAutoRepeat()) {
             capture(e->key());
         }
         e->accept();
@@ -358,7 +349,7 @@ void SettingsMenu::paintRow(QPainter *painter, const QRectF &rect, const QString
 {
     painter->setPen(kInk);
     painter->setFont(m_labelFont);
-    painter->drawText(QRectF(rect.left() + 4, rect.top(), kLabelWidth, rect.height()),
+    painter->drawText(QRectF(rect.left() + kRowPad, rect.top(), kLabelWidth, rect.height()),
         Qt::AlignLeft | Qt::AlignVCenter, label);
 }
 
@@ -378,8 +369,8 @@ void SettingsMenu::paintSlider(QPainter *painter) const
     painter->drawEllipse(QPointF(knobX, track.center().y()), kKnobRadius, kKnobRadius);
     painter->setPen(kInk);
     painter->setFont(m_labelFont);
-    painter->drawText(
-        QRectF(kVolumeItem.right() - kValueWidth, kVolumeItem.top(), kValueWidth - 4, kVolumeItem.height()),
+    painter->drawText(QRectF(kVolumeItem.right() - kValueWidth, kVolumeItem.top(), kValueWidth - kRowPad,
+                          kVolumeItem.height()),
         Qt::AlignRight | Qt::AlignVCenter, QString::number(m_volume));
 }
 
@@ -393,10 +384,11 @@ void SettingsMenu::paintToggle(QPainter *painter, const QRectF &rect, const QStr
     painter->drawRoundedRect(toggle, radius, radius);
     const qreal knobX = on ? toggle.right() - radius : toggle.left() + radius;
     painter->setBrush(kPaper);
-    painter->drawEllipse(QPointF(knobX, toggle.center().y()), radius - 3, radius - 3);
+    painter->drawEllipse(QPointF(knobX, toggle.center().y()), radius - kKnobGap, radius - kKnobGap);
     painter->setFont(m_smallFont);
     painter->setPen(kInk);
-    painter->drawText(QRectF(toggle.left() - 40, toggle.top(), 34, toggle.height()),
+    painter->drawText(
+        QRectF(toggle.left() - kStateGap - kStateWidth, toggle.top(), kStateWidth, toggle.height()),
         Qt::AlignRight | Qt::AlignVCenter, on ? tr("on") : tr("off"));
 }
 
@@ -424,8 +416,10 @@ void SettingsMenu::paintRestoreButton(QPainter *painter) const
 {
     const qreal radius = kRestoreRect.height() / 2;
     painter->setPen(Qt::NoPen);
-    painter->setBrush(QColor(0x2a, 0x22, 0x30, 90));
-    painter->drawRoundedRect(kRestoreRect.translated(1.5, 2), radius, radius);
+    QColor shadow = kInk;
+    shadow.setAlpha(kShadowAlpha);
+    painter->setBrush(shadow);
+    painter->drawRoundedRect(kRestoreRect.translated(kShadowOffset), radius, radius);
     painter->setPen(QPen(kInk, kOutline));
     painter->setBrush(kAmber);
     painter->drawRoundedRect(kRestoreRect, radius, radius);
