@@ -365,6 +365,11 @@ void MenuWidget::keyPressEvent(QKeyEvent *e)
     case Qt::Key_Return:
     case Qt::Key_Enter:
     case Qt::Key_Select:
+        // Alt+Enter and the like are the window's, not a press.
+        if (e->modifiers() & (Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier)) {
+            QWidget::keyPressEvent(e);
+            return;
+        }
         s_focusRingShown = true;
         if (!e->isAutoRepeat() && index >= 0) {
             m_keyPressedButton = items[index].button;

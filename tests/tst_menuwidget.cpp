@@ -245,6 +245,9 @@ private slots:
         QTest::keyRelease(&menu, Qt::Key_Return);
         QVERIFY(!second->isPressed());
         QCOMPARE(released.count(), 1);
+        // Alt+Return belongs to the window (fullscreen), not to the button.
+        QTest::keyClick(&menu, Qt::Key_Return, Qt::AltModifier);
+        QCOMPARE(released.count(), 1);
         QKeyEvent other(QEvent::KeyPress, Qt::Key_W, Qt::NoModifier);
         QCoreApplication::sendEvent(&menu, &other);
         QVERIFY(!other.isAccepted());
