@@ -96,11 +96,14 @@ private slots:
     {
         m_view = newGameView();
         m_menu = new MainMenu(m_levels, true, m_view);
+    }
+
+    void cleanup()
+    {
+        delete m_view;
         // The ring is shared by every panel: each case starts with the mouse.
         MenuWidget::setFocusRingShown(false);
     }
-
-    void cleanup() { delete m_view; }
 
     void layout()
     {
