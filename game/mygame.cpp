@@ -351,6 +351,7 @@ void MyGame::resizeWindow()
 void MyGame::exitApplication()
 {
     processLevelResults();
+    storeVolume();
     if (m_soundManager)
         m_levelManager->setSoundsEnabled(m_soundManager->isSoundsEnabled());
     qDebug("Exiting..");
@@ -432,7 +433,17 @@ void MyGame::setVolume(int volume)
     m_volume = std::clamp(volume, 0, kMaxVolume);
     if (m_soundManager && m_soundManager->volume() != m_volume)
         m_soundManager->setVolume(m_volume);
-    m_levelManager->setPlayerSetting(kVolumeSetting, QString::number(m_volume));
+    // A slider drag changes the volume at every mouse move: it is written
+    // once the panel closes (or the game quits), not at each step.
+    if (!m_settingsMenu->isVisible())
+        storeVolume();
+}
+
+void MyGame::storeVolume()
+{
+    const QString value = QString::number(m_volume);
+    if (m_levelManager->playerSetting(kVolumeSetting) != value)
+        m_levelManager->setPlayerSetting(kVolumeSetting, value);
 }
 
 void MyGame::setSoundsEnabled(bool on)
@@ -722,6 +733,7 @@ void MyGame::showSettings(MenuWidget *returnTo)
 
 void MyGame::settingsClosed()
 {
+    storeVolume();
     MenuWidget *returnTo = m_settingsReturn;
     m_settingsReturn = nullptr;
     if (returnTo == m_inGameMenu)

@@ -168,6 +168,8 @@ private:
     void connectGamepad();
     void restorePlayerZoom();
     void restorePlayerSettings();
+    // Writes the volume to the player's settings unless it is there already.
+    void storeVolume();
     void updateSceneRect();
     bool runActive() const;
     void checkLevelFinished();

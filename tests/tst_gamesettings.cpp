@@ -77,6 +77,8 @@ private slots:
         for (int i = 0; i < 3; ++i)
             QTest::keyClick(settings, Qt::Key_Right);
         QCOMPARE(r.sound->volume(), 75);
+        // Written when the panel closes, not at every step of the slider.
+        QVERIFY(r.game->levelManager()->playerSetting("volume").isNull());
         QTest::keyClick(settings, Qt::Key_Down);
         QTest::keyClick(settings, Qt::Key_Return); // sounds off
         QVERIFY(!r.sound->isSoundsEnabled());
@@ -96,6 +98,7 @@ private slots:
         r.settle();
         QVERIFY(settings->isHidden());
         QVERIFY(menu->isVisible());
+        QCOMPARE(r.game->levelManager()->playerSetting("volume"), QString("75"));
 
         r.restart();
         QCOMPARE(r.game->volume(), 75);
