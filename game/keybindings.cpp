@@ -67,6 +67,23 @@ void KeyBindings::restoreDefaults()
         m_keys[a] = {kActions[a].keys[0], kActions[a].keys[1]};
 }
 
+bool KeyBindings::operator==(const KeyBindings &other) const
+{
+    // Key by key: QList's own comparison hands an empty list's null data to
+    // memcmp, which the undefined-behaviour checker reports.
+    for (int a = 0; a < kActionCount; ++a) {
+        const QList<int> &mine = m_keys[a];
+        const QList<int> &theirs = other.m_keys[a];
+        if (mine.size() != theirs.size())
+            return false;
+        for (int i = 0; i < mine.size(); ++i) {
+            if (mine[i] != theirs[i])
+                return false;
+        }
+    }
+    return true;
+}
+
 bool KeyBindings::isDefault() const
 {
     return *this == KeyBindings();

@@ -57,7 +57,7 @@ public:
     // An action's keys for display, "W, Up"; "none" when it has none.
     QString keysText(Action action) const;
 
-    bool operator==(const KeyBindings &other) const { return m_keys == other.m_keys; }
+    bool operator==(const KeyBindings &other) const;
     bool operator!=(const KeyBindings &other) const { return !(*this == other); }
 
 private:
