@@ -87,12 +87,44 @@ void GamepadInput::poll()
                 emit menuRequested();
             else if (event.cbutton.button == SDL_CONTROLLER_BUTTON_BACK)
                 emit restartRequested();
+            announceMenuKey(event.cbutton.button, true);
+            break;
+        case SDL_CONTROLLERBUTTONUP:
+            announceMenuKey(event.cbutton.button, false);
             break;
         default:
             break;
         }
     }
     updateHeld();
+}
+
+void GamepadInput::announceMenuKey(int button, bool pressed)
+{
+    int key = 0;
+    switch (button) {
+    case SDL_CONTROLLER_BUTTON_DPAD_UP:
+        key = Qt::Key_Up;
+        break;
+    case SDL_CONTROLLER_BUTTON_DPAD_DOWN:
+        key = Qt::Key_Down;
+        break;
+    case SDL_CONTROLLER_BUTTON_DPAD_LEFT:
+        key = Qt::Key_Left;
+        break;
+    case SDL_CONTROLLER_BUTTON_DPAD_RIGHT:
+        key = Qt::Key_Right;
+        break;
+    case SDL_CONTROLLER_BUTTON_A:
+        key = Qt::Key_Return;
+        break;
+    case SDL_CONTROLLER_BUTTON_B:
+        key = Qt::Key_Escape;
+        break;
+    default:
+        return;
+    }
+    emit menuKey(key, pressed);
 }
 
 void GamepadInput::openPad(int deviceIndex)

@@ -16,7 +16,8 @@ struct _SDL_GameController;
 // an action is held while any pad holds it, and the lean is the strongest
 // deflection among the pads. A pad that goes away releases what it held.
 // Mapping: right trigger or A throttle, left trigger or B brake, left stick
-// or d-pad left/right lean, Start the menu, Back restart.
+// or d-pad left/right lean, Start the menu, Back restart. For the menus, the
+// d-pad, A and B are also announced as keys (menuKey).
 //
 // One instance at a time per process: SDL has one event queue.
 class GamepadInput : public QObject
@@ -60,12 +61,17 @@ signals:
     void leanChanged(qreal lean);
     void menuRequested();
     void restartRequested();
+    // A menu button went down or up, as the key the menus read for it:
+    // Qt::Key_Up/Down/Left/Right for the d-pad, Qt::Key_Return for A,
+    // Qt::Key_Escape for B.
+    void menuKey(int key, bool pressed);
     void padsChanged(int count);
 
 private:
     void openPad(int deviceIndex);
     void closePad(int instanceId);
     void updateHeld();
+    void announceMenuKey(int button, bool pressed);
 
     bool m_available = false;
     QTimer m_timer;

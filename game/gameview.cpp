@@ -107,10 +107,15 @@ void GameView::setFullScreen(bool on)
 
 void GameView::toggleFullScreen()
 {
-    const bool on = !isFullScreen();
+    setFullScreenSetting(!isFullScreen());
+}
+
+void GameView::setFullScreenSetting(bool on)
+{
     setFullScreen(on);
     if (m_game && m_game->levelManager())
-        m_game->levelManager()->setPlayerSetting(kFullScreenSetting, on ? QStringLiteral("1") : QStringLiteral("0"));
+        m_game->levelManager()->setPlayerSetting(
+            kFullScreenSetting, on ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 void GameView::applyFullScreenSetting()
@@ -208,50 +213,50 @@ void GameView::keyPressEvent(QKeyEvent *e)
         QGraphicsView::keyPressEvent(e);
         return;
     }
-    switch (e->key()) {
-    case Qt::Key_W:
-    case Qt::Key_Up:
+    switch (m_game->keyBindings().actionForKey(e->key())) {
+    case KeyBindings::Throttle:
         m_game->throttleOnBike();
         m_controls->throttleButton()->setPressed(true);
         break;
-    case Qt::Key_S:
-    case Qt::Key_Down:
+    case KeyBindings::Brake:
         m_game->brakeOnBike();
         m_controls->brakeButton()->setPressed(true);
         break;
-    case Qt::Key_A:
-    case Qt::Key_Left:
+    case KeyBindings::LeanBack:
         m_game->addRiderTiltOn();
         break;
-    case Qt::Key_D:
-    case Qt::Key_Right:
+    case KeyBindings::LeanForward:
         m_game->decRiderTiltOn();
         break;
-    case Qt::Key_Plus:
-    case Qt::Key_J:
+    case KeyBindings::ZoomIn:
         m_game->zoomIn(kKeyZoomStep, kKeyZoomMs, true);
         break;
-    case Qt::Key_Minus:
-    case Qt::Key_K:
+    case KeyBindings::ZoomOut:
         m_game->zoomOut(kKeyZoomStep, kKeyZoomMs, true);
         break;
-    case Qt::Key_R:
-    case Qt::Key_Backspace:
+    case KeyBindings::Restart:
         m_game->resetWithoutControlAnimations();
         break;
-    case Qt::Key_PageUp:
-        m_game->volumeUp();
-        break;
-    case Qt::Key_PageDown:
-        m_game->volumeDown();
-        break;
-    case Qt::Key_Escape:
-    case Qt::Key_MediaPrevious:
+    case KeyBindings::Menu:
         m_game->showInGameMenu();
         break;
     default:
-        QGraphicsView::keyPressEvent(e);
-        return;
+        // Keys no action holds: the fixed ones. Escape opens the menu
+        // whatever the menu action's keys are.
+        switch (e->key()) {
+        case Qt::Key_PageUp:
+            m_game->volumeUp();
+            break;
+        case Qt::Key_PageDown:
+            m_game->volumeDown();
+            break;
+        case Qt::Key_Escape:
+            m_game->showInGameMenu();
+            break;
+        default:
+            QGraphicsView::keyPressEvent(e);
+            return;
+        }
     }
     viewport()->update();
 }
@@ -267,30 +272,26 @@ void GameView::keyReleaseEvent(QKeyEvent *e)
         e->ignore();
         return;
     }
-    switch (e->key()) {
-    case Qt::Key_W:
-    case Qt::Key_Up:
+    switch (m_game->keyBindings().actionForKey(e->key())) {
+    case KeyBindings::Throttle:
         m_game->throttleOffBike();
         m_controls->throttleButton()->setPressed(false);
         break;
-    case Qt::Key_S:
-    case Qt::Key_Down:
+    case KeyBindings::Brake:
         m_game->brakeOffBike();
         m_controls->brakeButton()->setPressed(false);
         break;
-    case Qt::Key_A:
-    case Qt::Key_Left:
+    case KeyBindings::LeanBack:
         m_game->decRiderTiltOff();
         break;
-    case Qt::Key_D:
-    case Qt::Key_Right:
+    case KeyBindings::LeanForward:
         m_game->addRiderTiltOff();
         break;
-    case Qt::Key_PageUp:
-    case Qt::Key_PageDown:
-        e->ignore();
-        return;
     default:
+        if (e->key() == Qt::Key_PageUp || e->key() == Qt::Key_PageDown) {
+            e->ignore();
+            return;
+        }
         QGraphicsView::keyReleaseEvent(e);
         return;
     }

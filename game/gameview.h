@@ -16,8 +16,9 @@ class QTouchEvent;
 
 // The game's window: shows the scene through the camera, draws the level
 // pack's background with parallax beneath it and the on-screen controls and
-// run clock over it, and turns keys, mouse and touch into calls on the
-// controller. The menus are child widgets created by the controller.
+// run clock over it, and turns keys (through the controller's key
+// bindings), mouse and touch into calls on the controller. The menus are
+// child widgets created by the controller.
 //
 // Zoom: `zoom` is the scale applied to the view; a pinch writes only
 // `requestedZoom`, which the controller applies between ticks.
@@ -48,6 +49,8 @@ public:
     // and leaves the window as it is.
     void setFullScreen(bool on);
     void toggleFullScreen();
+    // Fullscreen or not, stored as the player's choice.
+    void setFullScreenSetting(bool on);
     void applyFullScreenSetting();
 
     void setBackgroundImage(const QString &path);

@@ -15,6 +15,7 @@
 #include "menus/levelcompletedmenu.h"
 #include "menus/levelstartcard.h"
 #include "menus/mainmenu.h"
+#include "menus/settingsmenu.h"
 #include "physics/physics.h"
 #include "physics/physicsconventions.h"
 #include "physics/sensorreader.h"
@@ -25,6 +26,7 @@
 #include <QDebug>
 #include <QEvent>
 #include <QPropertyAnimation>
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -50,6 +52,10 @@ constexpr int kDelayedExitMs = 1000;
 // enough digits to read back the same double.
 const QString kZoomSetting = QStringLiteral("zoom");
 constexpr int kZoomDigits = 17;
+// Player settings: the volume 0..100 and the keys (KeyBindings' text).
+const QString kVolumeSetting = QStringLiteral("volume");
+const QString kKeysSetting = QStringLiteral("keys");
+constexpr int kMaxVolume = 100;
 
 } // namespace
 
@@ -91,9 +97,11 @@ MyGame::MyGame(Physics *physics, MyScene *scene, GameView *view, SoundManager *s
     m_inGameMenu = new InGameMenu(view);
     m_levelCompletedMenu = new LevelCompletedMenu(view);
     m_startCard = view ? new LevelStartCard(view) : nullptr;
+    m_settingsMenu = new SettingsMenu(view);
     connectMenus();
     connectGamepad();
     restorePlayerZoom();
+    restorePlayerSettings();
 
     reset(true);
     m_fpsTime.restart();
@@ -126,6 +134,17 @@ void MyGame::connectMenus()
     connect(m_levelCompletedMenu, &LevelCompletedMenu::nextLevel, this, &MyGame::nextLevel);
     connect(m_levelCompletedMenu, &LevelCompletedMenu::mainmenu, this, &MyGame::showMainMenu);
     connect(m_levelCompletedMenu, &LevelCompletedMenu::showMenuFinished, this, &MyGame::processLevelResults);
+
+    connect(m_mainMenu, &MainMenu::settingsRequested, this, [this] { showSettings(m_mainMenu); });
+    connect(m_inGameMenu, &InGameMenu::settingsRequested, this, [this] { showSettings(m_inGameMenu); });
+    connect(m_settingsMenu, &SettingsMenu::ok, this, &MyGame::settingsClosed);
+    connect(m_settingsMenu, &SettingsMenu::volumeChanged, this, &MyGame::setVolume);
+    connect(m_settingsMenu, &SettingsMenu::soundsChanged, this, &MyGame::setSoundsEnabled);
+    connect(m_settingsMenu, &SettingsMenu::keyBindingsChanged, this, &MyGame::setKeyBindings);
+    connect(m_settingsMenu, &SettingsMenu::fullScreenChanged, this, [this](bool on) {
+        if (m_view)
+            m_view->setFullScreenSetting(on);
+    });
 }
 
 void MyGame::connectGamepad()
@@ -139,6 +158,24 @@ void MyGame::connectGamepad()
         m_gamepad, &GamepadInput::leanChanged, this, [this](qreal lean) { addRiderTilt(lean * kTiltStep); });
     connect(m_gamepad, &GamepadInput::menuRequested, this, &MyGame::showInGameMenu);
     connect(m_gamepad, &GamepadInput::restartRequested, this, &MyGame::resetWithoutControlAnimations);
+    connect(m_gamepad, &GamepadInput::menuKey, this, &MyGame::padMenuKey);
+}
+
+MenuWidget *MyGame::activeMenu() const
+{
+    MenuWidget *menus[] = {m_settingsMenu, m_mainMenu->helpMenu(), m_mainMenu->infoMenu(), m_mainMenu,
+        m_inGameMenu, m_levelCompletedMenu};
+    for (MenuWidget *menu : menus) {
+        if (menu && menu->isVisible())
+            return menu;
+    }
+    return nullptr;
+}
+
+void MyGame::padMenuKey(int key, bool pressed)
+{
+    if (MenuWidget *menu = activeMenu())
+        menu->padKey(key, pressed);
 }
 
 MyGame::~MyGame()
@@ -191,7 +228,7 @@ void MyGame::loadLevel(int levelPackNumber, int levelNumber)
 
 void MyGame::reset(bool animateControls)
 {
-    if (!m_currentLevel || !m_mainMenu->subMenusHidden())
+    if (!m_currentLevel || !m_mainMenu->subMenusHidden() || m_settingsMenu->isVisible())
         return;
     processLevelResults();
     // A visible menu slides out first and then asks for the reset again.
@@ -250,7 +287,9 @@ void MyGame::showMainMenu()
 
 void MyGame::showInGameMenu()
 {
-    if (m_mainMenu->helpPending()) {
+    if (m_settingsMenu->isVisible()) {
+        m_settingsMenu->hideMenu();
+    } else if (m_mainMenu->helpPending()) {
         m_mainMenu->hideHelp();
     } else if (!m_currentLevel) {
         if (m_mainMenu->isVisible())
@@ -301,6 +340,9 @@ void MyGame::resizeWindow()
     m_inGameMenu->updateScreenPosition(geometry);
     m_levelCompletedMenu->updateScreenPosition(geometry);
     m_mainMenu->updateScreenPosition(geometry);
+    m_settingsMenu->updateScreenPosition(geometry);
+    // F11 may switch the window while the settings panel shows.
+    m_settingsMenu->setFullScreen(m_view->isFullScreen());
     updateSceneRect();
     m_view->update();
     m_view->viewport()->update();
@@ -309,6 +351,7 @@ void MyGame::resizeWindow()
 void MyGame::exitApplication()
 {
     processLevelResults();
+    storeVolume();
     if (m_soundManager)
         m_levelManager->setSoundsEnabled(m_soundManager->isSoundsEnabled());
     qDebug("Exiting..");
@@ -369,14 +412,52 @@ void MyGame::brakeOffBike()
 
 void MyGame::volumeUp()
 {
-    if (m_soundManager && m_applicationActive)
+    if (!m_applicationActive)
+        return;
+    if (m_soundManager)
         m_soundManager->increaseVolume(kVolumeStep);
+    setVolume(m_soundManager ? m_soundManager->volume() : m_volume + kVolumeStep);
 }
 
 void MyGame::volumeDown()
 {
-    if (m_soundManager && m_applicationActive)
+    if (!m_applicationActive)
+        return;
+    if (m_soundManager)
         m_soundManager->decreaseVolume(kVolumeStep);
+    setVolume(m_soundManager ? m_soundManager->volume() : m_volume - kVolumeStep);
+}
+
+void MyGame::setVolume(int volume)
+{
+    m_volume = std::clamp(volume, 0, kMaxVolume);
+    if (m_soundManager && m_soundManager->volume() != m_volume)
+        m_soundManager->setVolume(m_volume);
+    // A slider drag changes the volume at every mouse move: it is written
+    // once the panel closes (or the game quits), not at each step.
+    if (!m_settingsMenu->isVisible())
+        storeVolume();
+}
+
+void MyGame::storeVolume()
+{
+    const QString value = QString::number(m_volume);
+    if (m_levelManager->playerSetting(kVolumeSetting) != value)
+        m_levelManager->setPlayerSetting(kVolumeSetting, value);
+}
+
+void MyGame::setSoundsEnabled(bool on)
+{
+    if (m_soundManager)
+        m_soundManager->setSoundsEnabled(on);
+    m_levelManager->setSoundsEnabled(on);
+    m_mainMenu->setSoundsOn(on);
+}
+
+void MyGame::setKeyBindings(const KeyBindings &bindings)
+{
+    m_keyBindings = bindings;
+    m_levelManager->setPlayerSetting(kKeysSetting, bindings.toText());
 }
 
 void MyGame::setRiderTilt(qreal angle)
@@ -605,6 +686,60 @@ void MyGame::restorePlayerZoom()
         return;
     }
     m_camera->restoreZoom(z);
+}
+
+void MyGame::restorePlayerSettings()
+{
+    const QString volume = m_levelManager->playerSetting(kVolumeSetting);
+    if (!volume.isNull()) {
+        bool ok = false;
+        const int value = volume.toInt(&ok);
+        if (ok && value >= 0 && value <= kMaxVolume) {
+            m_volume = value;
+        } else {
+            qWarning().noquote() << QStringLiteral(
+                "Stored volume '%1' is not a number from 0 to %2; using %3.")
+                                        .arg(volume)
+                                        .arg(kMaxVolume)
+                                        .arg(kDefaultVolume);
+        }
+    }
+    if (m_soundManager)
+        m_soundManager->setVolume(m_volume);
+
+    const QString keys = m_levelManager->playerSetting(kKeysSetting);
+    if (!keys.isNull()) {
+        QString error;
+        KeyBindings stored;
+        if (stored.fromText(keys, &error))
+            m_keyBindings = stored;
+        else
+            qWarning().noquote() << QStringLiteral(
+                "Stored keys '%1' are damaged (%2); using the default keys.")
+                                        .arg(keys, error);
+    }
+}
+
+void MyGame::showSettings(MenuWidget *returnTo)
+{
+    m_settingsReturn = returnTo;
+    m_settingsMenu->setVolume(m_volume);
+    m_settingsMenu->setSoundsOn(
+        m_soundManager ? m_soundManager->isSoundsEnabled() : m_levelManager->soundsEnabled());
+    m_settingsMenu->setFullScreen(m_view && m_view->isFullScreen());
+    m_settingsMenu->setKeyBindings(m_keyBindings);
+    m_settingsMenu->showMenu();
+}
+
+void MyGame::settingsClosed()
+{
+    storeVolume();
+    MenuWidget *returnTo = m_settingsReturn;
+    m_settingsReturn = nullptr;
+    if (returnTo == m_inGameMenu)
+        m_inGameMenu->showAgain();
+    else
+        m_mainMenu->showAgain();
 }
 
 void MyGame::hardCollisionHandler(qreal speedX, qreal speedY, qreal angVel)

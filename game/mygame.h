@@ -3,6 +3,7 @@
 
 #include "game/crowdreactions.h"
 #include "game/gamecamera.h"
+#include "game/keybindings.h"
 #include "game/simulationstep.h"
 
 #include <QElapsedTimer>
@@ -21,11 +22,13 @@ class LevelCompletedMenu;
 class LevelManager;
 class LevelStartCard;
 class MainMenu;
+class MenuWidget;
 class MyScene;
 class Physics;
 class QPropertyAnimation;
 struct RunOutcome;
 class SensorReader;
+class SettingsMenu;
 class SoundManager;
 
 // The game's controller. Owns the level manager, the sound manager, the bike
@@ -48,6 +51,7 @@ public:
     static constexpr int kDefaultZoomMs = 240;
     // Rider lean speed per key press, a single-precision constant by design.
     static constexpr qreal kTiltStep = qreal(0.033f);
+    static constexpr int kDefaultVolume = 60;
 
     MyGame(Physics *physics, MyScene *scene, GameView *view);
     // As above with a sound manager of the caller's choice (owned from now
@@ -84,6 +88,18 @@ public:
     InGameMenu *inGameMenu() const { return m_inGameMenu; }
     LevelCompletedMenu *levelCompletedMenu() const { return m_levelCompletedMenu; }
     LevelStartCard *startCard() const { return m_startCard; }
+    SettingsMenu *settingsMenu() const { return m_settingsMenu; }
+    // The keys of the riding actions, as the player set them.
+    const KeyBindings &keyBindings() const { return m_keyBindings; }
+    void setKeyBindings(const KeyBindings &bindings);
+    // The sound volume 0..100 (Page Up/Down, the settings' slider), kept
+    // across starts; the sound manager plays at it.
+    int volume() const { return m_volume; }
+    void setVolume(int volume);
+    void setSoundsEnabled(bool on);
+    // The panel that has the keys and the pad now (the topmost one shown),
+    // or null while riding.
+    MenuWidget *activeMenu() const;
     QPropertyAnimation *zoomAnimation() const { return m_camera->zoomAnimation(); }
     QPropertyAnimation *cameraOffCenterAnimation() const { return m_camera->offCenterAnimation(); }
     QPropertyAnimation *cameraOffAngleAnimation() const { return m_camera->offAngleAnimation(); }
@@ -127,6 +143,9 @@ public slots:
     void startGame();
     void showInGameMenu();
     void showMainMenu();
+    // Opens the settings panel from the main or the in-game menu, which
+    // shows again when the panel closes.
+    void showSettings(MenuWidget *returnTo);
     void resizeWindow();
     void pauseGame();
     void releaseRagdoll();
@@ -139,11 +158,18 @@ private slots:
     void levelFailedWithoutFinishing();
     void processLevelResults();
     void startCurrentLevel();
+    void settingsClosed();
+    // A pad's menu button (a key, see GamepadInput::menuKey) for the
+    // active panel.
+    void padMenuKey(int key, bool pressed);
 
 private:
     void connectMenus();
     void connectGamepad();
     void restorePlayerZoom();
+    void restorePlayerSettings();
+    // Writes the volume to the player's settings unless it is there already.
+    void storeVolume();
     void updateSceneRect();
     bool runActive() const;
     void checkLevelFinished();
@@ -173,6 +199,10 @@ private:
     InGameMenu *m_inGameMenu = nullptr;
     LevelCompletedMenu *m_levelCompletedMenu = nullptr;
     LevelStartCard *m_startCard = nullptr;
+    SettingsMenu *m_settingsMenu = nullptr;
+    MenuWidget *m_settingsReturn = nullptr;
+    KeyBindings m_keyBindings;
+    int m_volume = kDefaultVolume;
     SensorReader *m_sensorReader = nullptr;
     GamepadInput *m_gamepad = nullptr;
     std::unique_ptr<GameCamera> m_camera;

@@ -17,12 +17,15 @@ constexpr double kOffsetShare = -0.25 * 0.5;
 constexpr int kShowMs = 550;
 constexpr int kHideMs = 357;
 
+// Five buttons 74 apart, centred under the captions of the panel picture.
 constexpr qreal kButtonSize = 64;
 constexpr qreal kButtonY = 58;
-constexpr qreal kBackX = 28.8;
-constexpr qreal kResetX = 121.6;
-constexpr qreal kMenuX = 214.4;
-constexpr qreal kExitX = 307.2;
+constexpr qreal kButtonSpacing = 74;
+constexpr qreal kBackX = 20;
+constexpr qreal kResetX = kBackX + kButtonSpacing;
+constexpr qreal kMenuX = kResetX + kButtonSpacing;
+constexpr qreal kSettingsX = kMenuX + kButtonSpacing;
+constexpr qreal kExitX = kSettingsX + kButtonSpacing;
 } // namespace
 
 InGameMenu::InGameMenu(QWidget *parent)
@@ -43,9 +46,12 @@ InGameMenu::InGameMenu(QWidget *parent)
         return addButton(base + QStringLiteral("_off.png"), base + QStringLiteral("_on.png"), x, kButtonY,
             kButtonSize, kButtonSize);
     };
-    connect(add("back", kBackX), &ButtonPixmap::released, this, &InGameMenu::hideMenu);
+    m_back = add("back", kBackX);
+    connect(m_back, &ButtonPixmap::released, this, &InGameMenu::hideMenu);
     connect(add("reset", kResetX), &ButtonPixmap::released, this, &InGameMenu::resetAction);
     connect(add("menu", kMenuX), &ButtonPixmap::released, this, &InGameMenu::menuAction);
+    m_settings = add("settings", kSettingsX);
+    connect(m_settings, &ButtonPixmap::released, this, &InGameMenu::settingsAction);
     connect(add("exit", kExitX), &ButtonPixmap::released, this, &InGameMenu::exitAction);
 
     setUpSliding(kShowMs, kHideMs);
@@ -54,6 +60,13 @@ InGameMenu::InGameMenu(QWidget *parent)
 
 void InGameMenu::showMenu()
 {
+    focusButton(m_back);
+    slideIn();
+}
+
+void InGameMenu::showAgain()
+{
+    m_pendingAction = NoAction;
     slideIn();
 }
 
@@ -75,6 +88,11 @@ void InGameMenu::exitAction()
 void InGameMenu::resetAction()
 {
     slideOut(ResetAction);
+}
+
+void InGameMenu::settingsAction()
+{
+    slideOut(SettingsAction);
 }
 
 void InGameMenu::menuAction()
@@ -107,6 +125,9 @@ void InGameMenu::hideMenuFinished()
         break;
     case ExitAction:
         emit exit();
+        break;
+    case SettingsAction:
+        emit settingsRequested();
         break;
     default:
         break;

@@ -3,24 +3,42 @@
 
 #include "menuwidget.h"
 
-// Pause panel of a run: back to the game, restart, main menu or exit.
+class ButtonPixmap;
+
+// Pause panel of a run: back to the game, restart, main menu, settings or
+// exit.
 class InGameMenu : public MenuWidget
 {
     Q_OBJECT
 public:
     // What the slide-out ends in.
-    enum Action { NoAction = 0, ResetAction = 1, MainMenuAction = 2, BackInGameAction = 3, ExitAction = 4 };
+    enum Action {
+        NoAction = 0,
+        ResetAction = 1,
+        MainMenuAction = 2,
+        BackInGameAction = 3,
+        ExitAction = 4,
+        SettingsAction = 5
+    };
 
     explicit InGameMenu(QWidget *parent = nullptr);
+
+    ButtonPixmap *backButton() const { return m_back; }
+    ButtonPixmap *settingsButton() const { return m_settings; }
 
 signals:
     void backInGame();
     void exit();
     void reset();
     void mainmenu();
+    // The settings button's slide-out has ended.
+    void settingsRequested();
 
 public slots:
+    // Opens with the focus on the resume button.
     void showMenu();
+    // Slides in again with the focus where it was, after the settings.
+    void showAgain();
     void hideMenu();
     void hideAndReset();
     void exitAction();
@@ -31,7 +49,12 @@ protected:
 private slots:
     void resetAction();
     void menuAction();
+    void settingsAction();
     void hideMenuFinished();
+
+private:
+    ButtonPixmap *m_back = nullptr;
+    ButtonPixmap *m_settings = nullptr;
 };
 
 #endif

@@ -144,6 +144,7 @@ void LevelCompletedMenu::showMenu(int levelNumber, qreal bestTime, int showTimeD
     } else {
         m_timeDiff->setVisible(false);
     }
+    focusButton(m_next->isActive() ? m_next : (m_lastLevelOfLevelpack ? m_menu : m_reset));
     slideIn();
 }
 
@@ -240,22 +241,14 @@ void LevelCompletedMenu::paint(QPainter *painter)
 void LevelCompletedMenu::keyPressEvent(QKeyEvent *e)
 {
     switch (e->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        if (m_next->isActive())
-            m_next->setPressed(true);
-        else if (m_lastLevelOfLevelpack)
-            m_menu->setPressed(true);
-        else
-            m_reset->setPressed(true);
-        update();
-        break;
     case Qt::Key_Backspace:
     case Qt::Key_R:
         m_reset->setPressed(true);
         update();
         break;
     default:
+        // Return, Enter and Space press the focused button (next, else menu
+        // on a pack's last level, else retry until the keys move it).
         MenuWidget::keyPressEvent(e);
         break;
     }
@@ -263,20 +256,12 @@ void LevelCompletedMenu::keyPressEvent(QKeyEvent *e)
 
 void LevelCompletedMenu::keyReleaseEvent(QKeyEvent *e)
 {
-    // Releasing fires whichever of the keyboard's buttons is held.
-    if (m_next->isActive() && m_next->isPressed())
-        m_next->setPressed(false);
-    if (m_reset->isActive() && m_reset->isPressed())
-        m_reset->setPressed(false);
-    if (m_lastLevelOfLevelpack && m_menu->isActive() && m_menu->isPressed())
-        m_menu->setPressed(false);
-    update();
-
     switch (e->key()) {
     case Qt::Key_R:
     case Qt::Key_Backspace:
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
+        if (m_reset->isActive() && m_reset->isPressed())
+            m_reset->setPressed(false);
+        update();
         break;
     default:
         MenuWidget::keyReleaseEvent(e);

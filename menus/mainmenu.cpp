@@ -52,16 +52,19 @@ constexpr qreal kPack1X = 142.5;
 constexpr qreal kPack2X = 257.5;
 constexpr qreal kPackY = 120;
 
-// Bottom row.
+// Bottom row: seven slots, 66 apart from the left margin. The first holds
+// back (level view) or the project page (pack view), the second next level
+// or current level (level view only).
 constexpr qreal kButtonSize = 64;
 constexpr qreal kBottomRowY = 274;
 constexpr qreal kLeftMargin = 10;
-constexpr qreal kButtonSpacing = 80;
-constexpr qreal kExitX = 405;
-constexpr qreal kSoundsX = kExitX - kButtonSpacing;
-constexpr qreal kInfoX = kSoundsX - kButtonSpacing;
-constexpr qreal kHelpX = kInfoX - kButtonSpacing;
-constexpr qreal kCurrentLevelStartX = 84;
+constexpr qreal kButtonSpacing = 66;
+constexpr qreal kSettingsX = kLeftMargin + 2 * kButtonSpacing;
+constexpr qreal kHelpX = kSettingsX + kButtonSpacing;
+constexpr qreal kInfoX = kHelpX + kButtonSpacing;
+constexpr qreal kSoundsX = kInfoX + kButtonSpacing;
+constexpr qreal kExitX = kSoundsX + kButtonSpacing;
+constexpr qreal kCurrentLevelStartX = kLeftMargin + kButtonSpacing;
 // The current-level picture sits a little left of its slot.
 constexpr qreal kCurrentLevelNudge = 2;
 
@@ -164,6 +167,7 @@ void MainMenu::createBottomRow(bool soundsEnabled)
     m_soundsOff->setVisible(!soundsEnabled);
     m_info = add("info", kInfoX);
     m_help = add("help", kHelpX);
+    m_settings = add("settings", kSettingsX);
     m_social = add("facebook", kLeftMargin);
 
     connect(m_back, &ButtonPixmap::released, this, &MainMenu::backAction);
@@ -173,6 +177,7 @@ void MainMenu::createBottomRow(bool soundsEnabled)
     connect(m_info, &ButtonPixmap::released, this, &MainMenu::infoAction);
     connect(m_social, &ButtonPixmap::released, this, &MainMenu::facebookLinkClicked);
     connect(m_help, &ButtonPixmap::released, this, &MainMenu::helpAction);
+    connect(m_settings, &ButtonPixmap::released, this, &MainMenu::settingsAction);
     connect(m_soundsOn, &ButtonPixmap::released, this, &MainMenu::soundsAction);
     connect(m_soundsOff, &ButtonPixmap::released, this, &MainMenu::soundsAction);
 }
@@ -225,7 +230,28 @@ void MainMenu::showMenu(Level *level)
         showLevelPackView();
     else
         showLevelView(level != nullptr);
+    // Keys start where Return does what the menu offers: the current
+    // level, the level to ride next, or the first pack.
+    if (!m_levelView)
+        focusButton(m_levelPackButtons.value(0));
+    else if (m_currentLevel->isVisible())
+        focusButton(m_currentLevel);
+    else
+        focusButton(levelButton(m_levelNumber) ? levelButton(m_levelNumber) : m_back);
     slideIn();
+}
+
+void MainMenu::showAgain()
+{
+    m_pendingAction = NoAction;
+    slideIn();
+}
+
+void MainMenu::setSoundsOn(bool on)
+{
+    m_soundsOn->setVisible(on);
+    m_soundsOff->setVisible(!on);
+    update();
 }
 
 void MainMenu::showLevelPackView()
@@ -315,7 +341,13 @@ QVector<NumberDisplay::Glyph> MainMenu::levelNumberGlyphs(int number, qreal x, q
 
 int MainMenu::captionLevel() const
 {
-    return m_hoveredLevel > 0 ? m_hoveredLevel : m_levelNumber;
+    if (m_hoveredLevel > 0)
+        return m_hoveredLevel;
+    // The level in the ring, while keys or a pad choose.
+    ButtonPixmap *focused = focusRingShown() ? focusedButton() : nullptr;
+    if (focused && m_levelButtons.contains(focused))
+        return focused->buttonId();
+    return m_levelNumber;
 }
 
 QString MainMenu::levelCaption() const
@@ -438,6 +470,11 @@ void MainMenu::infoAction()
     slideOut(InfoAction);
 }
 
+void MainMenu::settingsAction()
+{
+    slideOut(SettingsAction);
+}
+
 void MainMenu::helpAction()
 {
     showHelp(true);
@@ -513,6 +550,9 @@ void MainMenu::hideMenuFinished()
     case HelpOnlyAction:
         if (m_helpMenu)
             m_helpMenu->showMenu();
+        break;
+    case SettingsAction:
+        emit settingsRequested();
         break;
     case LevelPackAction:
     case BackToPacksAction:

@@ -17,8 +17,8 @@ class LevelManager;
 // Start panel of the game with two views on one widget: the level-pack view
 // (two pack buttons and the project page) and the level view of one pack (a
 // grid of level buttons showing the medal won in each level, with back and
-// next-level or current-level). Both share a bottom row with sounds on/off,
-// info, help and exit. Owns the info and help panels and shows them.
+// next-level or current-level). Both share a bottom row with settings, help,
+// info, sounds on/off and exit. Owns the info and help panels and shows them.
 class MainMenu : public MenuWidget
 {
     Q_OBJECT
@@ -34,6 +34,7 @@ public:
         HelpOnlyAction = 7, // help, then helpDone()
         LevelPackAction = 8, // into the level view of the chosen pack
         BackToPacksAction = 9, // back to the level-pack view
+        SettingsAction = 10, // settingsRequested(); showAgain() brings it back
     };
 
     // levelManager gives the levels of a pack; not owned. The info and help
@@ -67,9 +68,11 @@ public:
     ButtonPixmap *infoButton() const { return m_info; }
     ButtonPixmap *helpButton() const { return m_help; }
     ButtonPixmap *socialButton() const { return m_social; }
+    ButtonPixmap *settingsButton() const { return m_settings; }
 
     // The pack's name and the caption of the level the pointer rests on (or
-    // else the one the menu offers: frontier or current), "7 Ball pit -
+    // else the one in the focus ring while keys choose, or else the one the
+    // menu offers: frontier or current), "7 Ball pit -
     // best 12.3 s"; both shown over the grid in the level view.
     QString packName() const { return m_packName; }
     QString levelCaption() const;
@@ -86,12 +89,18 @@ signals:
     void levelSelected(int levelPackNumber, int levelNumber);
     void soundsChanged(bool isSoundsOn);
     void helpDone();
+    // The settings button's slide-out has ended.
+    void settingsRequested();
 
 public slots:
     // Opens the menu: with a level, in the level view of its pack with the
     // current-level button; without, in the view last chosen.
     void showMenu(Level *level);
     void showMenu();
+    // Slides in again in the view it had, as after the info panel.
+    void showAgain();
+    // Shows the sounds button of that state (no signal).
+    void setSoundsOn(bool on);
     // Back into the run; only while the back button is offered.
     void hideMenu();
     void hideAndResetCurrentLevel();
@@ -112,6 +121,7 @@ private slots:
     void currentLevelAction();
     void infoAction();
     void helpAction();
+    void settingsAction();
     void backAction();
     void soundsAction();
     void infoFinished();
@@ -136,6 +146,7 @@ private:
     ButtonPixmap *m_info = nullptr;
     ButtonPixmap *m_help = nullptr;
     ButtonPixmap *m_social = nullptr;
+    ButtonPixmap *m_settings = nullptr;
     LevelManager *m_levelManager;
     QPointer<InfoMenu> m_infoMenu;
     QPointer<HelpMenu> m_helpMenu;

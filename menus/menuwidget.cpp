@@ -1,9 +1,12 @@
 #include "menuwidget.h"
 
 #include "buttonpixmap.h"
+#include "menufocus.h"
 #include "physics/densepixmap.h"
 
+#include <QCoreApplication>
 #include <QDebug>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPropertyAnimation>
@@ -16,6 +19,8 @@ constexpr double kHalf = 0.5;
 // fit its window.
 constexpr int kFitMarginPx = 8;
 } // namespace
+
+bool MenuWidget::s_focusRingShown = false;
 
 MenuWidget::MenuWidget(QWidget *parent)
     : QWidget(parent)
@@ -132,10 +137,13 @@ bool MenuWidget::event(QEvent *e)
 void MenuWidget::mousePressEvent(QMouseEvent *e)
 {
     QWidget::mousePressEvent(e);
+    s_focusRingShown = false;
     const QPointF p = e->position() / m_scale;
     for (ButtonPixmap *button : std::as_const(m_buttons)) {
-        if (button->isActive() && button->contains(p))
+        if (button->isActive() && button->contains(p)) {
             button->setPressed(true);
+            focusButton(button);
+        }
     }
     update();
     // A click on the panel belongs to the panel, never to the game view
@@ -167,6 +175,12 @@ void MenuWidget::paintEvent(QPaintEvent *)
         painter.scale(m_scale, m_scale);
     }
     paint(&painter);
+    if (s_focusRingShown) {
+        const QVector<FocusItem> items = focusItems();
+        const int index = focusIndex();
+        if (index >= 0)
+            MenuFocus::paintRing(&painter, items[index].rect);
+    }
 }
 
 void MenuWidget::setMenuSize(int width, int height)
@@ -226,4 +240,196 @@ void MenuWidget::slideOut(int pendingAction)
 {
     m_pendingAction = pendingAction;
     m_hideAnimation->start();
+}
+
+// --- Keyboard and pad focus -------------------------------------------------
+
+QVector<MenuWidget::FocusItem> MenuWidget::focusItems() const
+{
+    QVector<FocusItem> items;
+    for (ButtonPixmap *button : m_buttons) {
+        if (button->isActive())
+            items.append({button->hitRect(), button, 0});
+    }
+    return items;
+}
+
+int MenuWidget::focusIndex() const
+{
+    const QVector<FocusItem> items = focusItems();
+    if (items.isEmpty())
+        return -1;
+    if (m_hasFocus) {
+        for (int i = 0; i < items.size(); ++i) {
+            if (m_focus.button ? items[i].button == m_focus.button
+                               : (m_focus.id != 0 && items[i].id == m_focus.id))
+                return i;
+        }
+        // The focused item went away (a toggle swapped its button): the
+        // nearest one takes its place.
+        int nearest = 0;
+        qreal nearestDistance = 0.0;
+        for (int i = 0; i < items.size(); ++i) {
+            const QPointF d = items[i].rect.center() - m_focus.rect.center();
+            const qreal distance = QPointF::dotProduct(d, d);
+            if (i == 0 || distance < nearestDistance) {
+                nearest = i;
+                nearestDistance = distance;
+            }
+        }
+        return nearest;
+    }
+    QVector<QRectF> rects;
+    for (const FocusItem &item : items)
+        rects.append(item.rect);
+    return MenuFocus::step(rects, -1, true);
+}
+
+ButtonPixmap *MenuWidget::focusedButton() const
+{
+    const int index = focusIndex();
+    return index >= 0 ? focusItems().at(index).button : nullptr;
+}
+
+int MenuWidget::focusedId() const
+{
+    const int index = focusIndex();
+    return index >= 0 ? focusItems().at(index).id : 0;
+}
+
+void MenuWidget::focusButton(ButtonPixmap *button)
+{
+    m_focus = {button ? button->hitRect() : QRectF(), button, 0};
+    m_hasFocus = button != nullptr;
+    update();
+}
+
+void MenuWidget::focusItemId(int id)
+{
+    for (const FocusItem &item : focusItems()) {
+        if (item.id == id) {
+            m_focus = item;
+            m_hasFocus = true;
+            update();
+            return;
+        }
+    }
+}
+
+void MenuWidget::moveFocus(int index, const QVector<FocusItem> &items)
+{
+    if (index < 0 || index >= items.size())
+        return;
+    m_focus = items[index];
+    m_hasFocus = true;
+}
+
+void MenuWidget::activateFocusItem(const FocusItem &) { }
+
+bool MenuWidget::stepFocusItem(const FocusItem &, int)
+{
+    return false;
+}
+
+bool MenuWidget::focusNextPrevChild(bool next)
+{
+    // Tab stays on the panel: it walks the panel's own items.
+    const QVector<FocusItem> items = focusItems();
+    QVector<QRectF> rects;
+    for (const FocusItem &item : items)
+        rects.append(item.rect);
+    moveFocus(MenuFocus::step(rects, focusIndex(), next), items);
+    s_focusRingShown = true;
+    update();
+    return true;
+}
+
+void MenuWidget::keyPressEvent(QKeyEvent *e)
+{
+    const QVector<FocusItem> items = focusItems();
+    const int index = focusIndex();
+    int direction = -1;
+    switch (e->key()) {
+    case Qt::Key_Left:
+        direction = MenuFocus::Left;
+        break;
+    case Qt::Key_Right:
+        direction = MenuFocus::Right;
+        break;
+    case Qt::Key_Up:
+        direction = MenuFocus::Up;
+        break;
+    case Qt::Key_Down:
+        direction = MenuFocus::Down;
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Select:
+        // Alt+Enter and the like are the window's, not a press.
+        if (e->modifiers() & (Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier)) {
+            QWidget::keyPressEvent(e);
+            return;
+        }
+        s_focusRingShown = true;
+        if (!e->isAutoRepeat() && index >= 0) {
+            m_keyPressedButton = items[index].button;
+            m_keyPressedId = items[index].id;
+            if (m_keyPressedButton)
+                m_keyPressedButton->setPressed(true);
+        }
+        update();
+        return;
+    default:
+        QWidget::keyPressEvent(e);
+        return;
+    }
+    s_focusRingShown = true;
+    if (index >= 0) {
+        const bool sideways = direction == MenuFocus::Left || direction == MenuFocus::Right;
+        if (!sideways || !stepFocusItem(items[index], direction == MenuFocus::Left ? -1 : 1)) {
+            QVector<QRectF> rects;
+            for (const FocusItem &item : items)
+                rects.append(item.rect);
+            moveFocus(MenuFocus::neighbour(rects, index, MenuFocus::Direction(direction)), items);
+        }
+    }
+    update();
+}
+
+void MenuWidget::keyReleaseEvent(QKeyEvent *e)
+{
+    switch (e->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Select:
+        break;
+    default:
+        QWidget::keyReleaseEvent(e);
+        return;
+    }
+    if (e->isAutoRepeat())
+        return;
+    ButtonPixmap *button = m_keyPressedButton;
+    const int id = m_keyPressedId;
+    m_keyPressedButton = nullptr;
+    m_keyPressedId = 0;
+    if (button) {
+        // Fires through the button's released signal, as a click does.
+        if (button->isActive() && button->isPressed())
+            button->setPressed(false);
+    } else if (id != 0) {
+        for (const FocusItem &item : focusItems()) {
+            if (item.id == id)
+                activateFocusItem(item);
+        }
+    }
+    update();
+}
+
+void MenuWidget::padKey(int key, bool pressed)
+{
+    m_padKey = true;
+    QKeyEvent event(pressed ? QEvent::KeyPress : QEvent::KeyRelease, key, Qt::NoModifier);
+    QCoreApplication::sendEvent(this, &event);
+    m_padKey = false;
 }

@@ -3,6 +3,8 @@
 
 #include <QList>
 #include <QPixmap>
+#include <QRectF>
+#include <QVector>
 #include <QWidget>
 
 class ButtonPixmap;
@@ -18,6 +20,12 @@ class QPropertyAnimation;
 // shown scaled down uniformly and centred: the widget takes the scaled size,
 // painting happens in the panel's own (unscaled) coordinates and mouse
 // positions are mapped back, so buttons keep working where they are drawn.
+//
+// Keyboard and pad: arrows move a focus ring to the nearest focusable item
+// that way, Tab and Shift+Tab go in reading order, Return and Enter press
+// the focused item and fire it on release. Hidden and disabled buttons are
+// never focused. The ring is drawn once keys or a pad are used
+// and until the mouse is pressed again, on every panel alike.
 //
 // Menu actions are deferred: an action stores a code in m_pendingAction and
 // starts the slide-out; the subclass emits the matching signal when the
@@ -41,6 +49,27 @@ public:
     const QList<ButtonPixmap *> &buttons() const { return m_buttons; }
     const QPixmap &background() const { return m_background; }
 
+    // A focusable part of the panel: a button, or an item the panel draws
+    // itself (id != 0). rect is in panel coordinates.
+    struct FocusItem
+    {
+        QRectF rect;
+        ButtonPixmap *button = nullptr;
+        int id = 0;
+    };
+    // What can take the focus now; by default the active buttons.
+    virtual QVector<FocusItem> focusItems() const;
+    // Index of the focused item in focusItems(), -1 when there is none.
+    int focusIndex() const;
+    ButtonPixmap *focusedButton() const;
+    int focusedId() const;
+    static bool focusRingShown() { return s_focusRingShown; }
+    static void setFocusRingShown(bool shown) { s_focusRingShown = shown; }
+    // A pad button read as the key it stands for (Up, Down, Left, Right;
+    // Return for A, Escape for B). Panels tell the two apart with
+    // isPadKey() where it matters.
+    void padKey(int key, bool pressed);
+
     // Centres the menu on a screen rectangle of the given size (its origin is
     // not added), shifted by the menu's offsets. A sliding menu moves the ends
     // of its animations to the new resting y as well.
@@ -51,6 +80,9 @@ public:
 
 protected:
     bool event(QEvent *e) override;
+    bool focusNextPrevChild(bool next) override;
+    void keyPressEvent(QKeyEvent *e) override;
+    void keyReleaseEvent(QKeyEvent *e) override;
     void mousePressEvent(QMouseEvent *e) override;
     void mouseReleaseEvent(QMouseEvent *e) override;
     void mouseDoubleClickEvent(QMouseEvent *e) override;
@@ -61,6 +93,17 @@ protected:
     ButtonPixmap *addButton(const QString &offImage, const QString &onImage, qreal x, qreal y, qreal width,
         qreal height, int buttonId = 0);
     void paintButtons(QPainter *painter) const;
+
+    // Puts the focus on a button or on a panel-drawn item.
+    void focusButton(ButtonPixmap *button);
+    void focusItemId(int id);
+    // Fires a panel-drawn item (Return on it); buttons fire by themselves.
+    virtual void activateFocusItem(const FocusItem &item);
+    // Left (-1) or Right (+1) on the focused item; true when the item took
+    // it (a slider), false to move the focus instead.
+    virtual bool stepFocusItem(const FocusItem &item, int step);
+    // True while a pad's button is being handled as a key.
+    bool isPadKey() const { return m_padKey; }
 
     // y at which the menu rests on a screen of that size.
     int insideY(const QRect &screen, int y) const;
@@ -95,6 +138,15 @@ private:
     // Left edge centring the panel, shifted by offsetX unless scaled.
     int centredX(const QRect &screen, int offsetX) const;
 
+    void moveFocus(int index, const QVector<FocusItem> &items);
+
+    static bool s_focusRingShown;
+    FocusItem m_focus;
+    bool m_hasFocus = false;
+    bool m_padKey = false;
+    // The item Return/Enter pressed, fired by their release.
+    ButtonPixmap *m_keyPressedButton = nullptr;
+    int m_keyPressedId = 0;
     QPixmap m_background;
     QList<ButtonPixmap *> m_buttons;
     int m_menuWidth = 0;

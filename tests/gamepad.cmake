@@ -7,3 +7,4 @@ target_include_directories(velocrag_virtualpad PUBLIC ${CMAKE_CURRENT_LIST_DIR}/
 target_link_libraries(velocrag_virtualpad PUBLIC PkgConfig::SDL2)
 target_link_libraries(tst_gamepadinput PRIVATE velocrag_virtualpad)
 target_link_libraries(tst_mygame PRIVATE velocrag_virtualpad)
+target_link_libraries(tst_gamesettings PRIVATE velocrag_virtualpad)

@@ -13,6 +13,7 @@
 #include "leveldbfixture.h"
 #include "menus/helpmenu.h"
 #include "menus/infomenu.h"
+#include "menus/settingsmenu.h"
 #include "menutesting.h"
 #include "physics/physics.h"
 #include "sound/soundmanagerdummy.h"
@@ -153,7 +154,7 @@ struct GameRig
     {
         for (int round = 0; round < 4; ++round) {
             for (QWidget *menu : {(QWidget *)game->mainMenu(), (QWidget *)game->inGameMenu(),
-                     (QWidget *)game->levelCompletedMenu()}) {
+                     (QWidget *)game->levelCompletedMenu(), (QWidget *)game->settingsMenu()}) {
                 MenuTesting::finishHide(menu);
                 MenuTesting::finishShow(menu);
             }

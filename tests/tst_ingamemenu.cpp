@@ -48,9 +48,9 @@ private slots:
         QCOMPARE(m_menu->geometry(), QRect(64, 130, 400, 180));
         QVERIFY(m_menu->isHidden());
         QCOMPARE(m_menu->focusPolicy(), Qt::StrongFocus);
-        QCOMPARE(m_menu->buttons().size(), 4);
-        const qreal xs[] = {28.8, 121.6, 214.4, 307.2};
-        for (int i = 0; i < 4; ++i)
+        QCOMPARE(m_menu->buttons().size(), 5);
+        const qreal xs[] = {20, 94, 168, 242, 316};
+        for (int i = 0; i < 5; ++i)
             QCOMPARE(m_menu->buttons()[i]->hitRect(), QRectF(xs[i], 58, 64, 64));
 
         QPropertyAnimation *show = animation(m_menu, "showAnimation");
@@ -81,7 +81,7 @@ private slots:
         QTest::addColumn<QString>("signal");
         QTest::newRow("back") << QPointF(40, 70) << "backInGame";
         QTest::newRow("reset") << QPointF(130, 70) << "reset";
-        QTest::newRow("menu") << QPointF(250, 100) << "mainmenu";
+        QTest::newRow("menu") << QPointF(200, 100) << "mainmenu";
         QTest::newRow("exit") << QPointF(370, 121) << "exit";
     }
 
@@ -134,9 +134,87 @@ private slots:
     {
         m_menu->showMenu();
         finishShow(m_menu);
-        keyClick(m_menu, Qt::Key_Return);
         keyClick(m_menu, Qt::Key_R);
+        keyClick(m_menu, Qt::Key_W);
         QVERIFY(!isHiding(m_menu));
+    }
+
+    // The keys walk the buttons left to right from resume; Return fires the
+    // focused one on release.
+    void keysWalkTheButtons_data()
+    {
+        QTest::addColumn<int>("rights");
+        QTest::addColumn<QString>("signal");
+        QTest::newRow("resume") << 0 << "backInGame";
+        QTest::newRow("restart") << 1 << "reset";
+        QTest::newRow("menu") << 2 << "mainmenu";
+        QTest::newRow("quit") << 4 << "exit";
+        QTest::newRow("quit, no wrap") << 6 << "exit";
+    }
+
+    void keysWalkTheButtons()
+    {
+        QFETCH(int, rights);
+        QFETCH(QString, signal);
+        m_menu->showMenu();
+        finishShow(m_menu);
+        QCOMPARE(m_menu->focusedButton(), m_menu->backButton());
+        for (int i = 0; i < rights; ++i)
+            QTest::keyClick(m_menu, Qt::Key_Right);
+        QCOMPARE(m_menu->focusedButton(), m_menu->buttons().at(std::min(rights, 4)));
+        QTest::keyPress(m_menu, Qt::Key_Return);
+        QVERIFY(!isHiding(m_menu));
+        QVERIFY(m_menu->focusedButton()->isPressed());
+        QTest::keyRelease(m_menu, Qt::Key_Return);
+        QVERIFY(isHiding(m_menu));
+        finishHide(m_menu);
+        QCOMPARE(counts(), only(signal));
+    }
+
+    // The settings button, by click and by keys, asks for the settings
+    // once the panel has slid out, and nothing else.
+    void settingsButton()
+    {
+        QSignalSpy settings(m_menu, &InGameMenu::settingsRequested);
+        m_menu->showMenu();
+        finishShow(m_menu);
+        click(m_menu, QPointF(274, 90));
+        QCOMPARE(settings.count(), 0);
+        finishHide(m_menu);
+        QCOMPARE(settings.count(), 1);
+        QCOMPARE(counts(), only(QString()));
+
+        m_menu->showMenu();
+        finishShow(m_menu);
+        for (int i = 0; i < 3; ++i)
+            QTest::keyClick(m_menu, Qt::Key_Right);
+        QCOMPARE(m_menu->focusedButton(), m_menu->settingsButton());
+        QTest::keyClick(m_menu, Qt::Key_Return);
+        finishHide(m_menu);
+        QCOMPARE(settings.count(), 2);
+        QCOMPARE(counts(), only(QString()));
+        // Back from the settings: the focus is where it was.
+        m_menu->showAgain();
+        finishShow(m_menu);
+        QCOMPARE(m_menu->focusedButton(), m_menu->settingsButton());
+    }
+
+    // Tab walks in reading order and wraps; Shift+Tab walks back.
+    void tabWalks()
+    {
+        m_menu->showMenu();
+        finishShow(m_menu);
+        QTest::keyClick(m_menu, Qt::Key_Tab);
+        QCOMPARE(m_menu->focusedButton(), m_menu->buttons().at(1));
+        QTest::keyClick(m_menu, Qt::Key_Tab, Qt::ShiftModifier);
+        QTest::keyClick(m_menu, Qt::Key_Backtab);
+        QCOMPARE(m_menu->focusedButton(), m_menu->buttons().at(4));
+        QTest::keyClick(m_menu, Qt::Key_Tab);
+        QCOMPARE(m_menu->focusedButton(), m_menu->backButton());
+        QVERIFY(MenuWidget::focusRingShown());
+        // The mouse hides the ring again.
+        click(m_menu, QPointF(5, 5));
+        QVERIFY(!MenuWidget::focusRingShown());
     }
 
     void controllerSlots()

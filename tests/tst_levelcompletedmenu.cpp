@@ -253,6 +253,29 @@ private slots:
         QCOMPARE(counts(), only(signal));
     }
 
+    // The arrows move the ring along the buttons, passing over a disabled
+    // next; Return fires the one in the ring.
+    void arrowsWalkTheButtons()
+    {
+        showRun(false, false);
+        QCOMPARE(m_menu->focusedButton(), m_menu->resetButton());
+        QTest::keyClick(m_menu, Qt::Key_Left);
+        QCOMPARE(m_menu->focusedButton(), m_menu->resetButton());
+        QTest::keyClick(m_menu, Qt::Key_Right);
+        QCOMPARE(m_menu->focusedButton(), m_menu->menuButton());
+        QTest::keyClick(m_menu, Qt::Key_Right);
+        QCOMPARE(m_menu->focusedButton(), m_menu->exitButton());
+        QTest::keyClick(m_menu, Qt::Key_Return);
+        QVERIFY(isHiding(m_menu));
+        finishHide(m_menu);
+        QCOMPARE(counts(), only("exit"));
+
+        showRun(true, false);
+        QCOMPARE(m_menu->focusedButton(), m_menu->nextButton());
+        QTest::keyClick(m_menu, Qt::Key_Tab);
+        QCOMPARE(m_menu->focusedButton(), m_menu->resetButton());
+    }
+
     void otherKeysDoNothing()
     {
         showRun();

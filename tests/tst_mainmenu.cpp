@@ -98,7 +98,12 @@ private slots:
         m_menu = new MainMenu(m_levels, true, m_view);
     }
 
-    void cleanup() { delete m_view; }
+    void cleanup()
+    {
+        delete m_view;
+        // The ring is shared by every panel: each case starts with the mouse.
+        MenuWidget::setFocusRingShown(false);
+    }
 
     void layout()
     {
@@ -124,10 +129,12 @@ private slots:
         QCOMPARE(m_menu->levelPackButtons().at(1)->hitRect(), QRectF(257.5, 120, 80, 80));
         QCOMPARE(m_menu->levelPackButtons().at(1)->size(), QSizeF(64, 64));
 
-        QCOMPARE(m_menu->helpButton()->x(), 165.0);
-        QCOMPARE(m_menu->infoButton()->x(), 245.0);
-        QCOMPARE(m_menu->soundsOnButton()->x(), 325.0);
-        QCOMPARE(m_menu->soundsOffButton()->x(), 325.0);
+        // Seven slots 66 apart: settings, help, info, sounds from the third.
+        QCOMPARE(m_menu->settingsButton()->x(), 142.0);
+        QCOMPARE(m_menu->helpButton()->x(), 208.0);
+        QCOMPARE(m_menu->infoButton()->x(), 274.0);
+        QCOMPARE(m_menu->soundsOnButton()->x(), 340.0);
+        QCOMPARE(m_menu->soundsOffButton()->x(), 340.0);
         QCOMPARE(m_menu->socialButton()->hitRect(), QRectF(10, 274, 64, 64));
     }
 
@@ -223,7 +230,7 @@ private slots:
         QVERIFY(m_menu->backButton()->isVisible());
         QVERIFY(!m_menu->socialButton()->isVisible());
         QCOMPARE(m_menu->backButton()->hitRect().topLeft(), QPointF(10, 274));
-        QCOMPARE(m_menu->nextButton()->hitRect().topLeft(), QPointF(90, 274));
+        QCOMPARE(m_menu->nextButton()->hitRect().topLeft(), QPointF(76, 274));
 
         QSignalSpy selected(m_menu, &MainMenu::levelSelected);
         clickButton(m_menu->nextButton());
@@ -244,6 +251,79 @@ private slots:
         finishHide(m_menu);
         QCOMPARE(selected.count(), 1);
         QCOMPARE(selected.first(), (QVariantList {1, 2}));
+    }
+
+    // Pack view by keys: the first pack is focused, Right moves to the
+    // second, Return opens the focused pack.
+    void keysInPackView()
+    {
+        open();
+        QCOMPARE(m_menu->focusedButton(), m_menu->levelPackButtons().at(0));
+        QTest::keyClick(m_menu, Qt::Key_Right);
+        QCOMPARE(m_menu->focusedButton(), m_menu->levelPackButtons().at(1));
+        QTest::keyClick(m_menu, Qt::Key_Down);
+        QCOMPARE(m_menu->focusedButton(), m_menu->infoButton());
+        QTest::keyClick(m_menu, Qt::Key_Up);
+        QCOMPARE(m_menu->focusedButton(), m_menu->levelPackButtons().at(1));
+        QTest::keyClick(m_menu, Qt::Key_Return);
+        QVERIFY(isHiding(m_menu));
+        finishHide(m_menu);
+        finishShow(m_menu);
+        QVERIFY(m_menu->isLevelView());
+        QCOMPARE(m_menu->levelPackNumber(), 2);
+    }
+
+    // Level view by keys: the frontier level first; locked levels are
+    // passed over (right of 4 comes 7), Down leaves the grid for the
+    // bottom row, Return fires what is focused.
+    void keysInLevelView()
+    {
+        openPack(1);
+        QCOMPARE(m_menu->focusedButton(), m_menu->levelButton(4));
+        QTest::keyClick(m_menu, Qt::Key_Right);
+        QCOMPARE(m_menu->focusedButton(), m_menu->levelButton(7));
+        // The caption names the level in the ring.
+        QCOMPARE(m_menu->captionLevel(), 7);
+        QTest::keyClick(m_menu, Qt::Key_Down);
+        QCOMPARE(m_menu->focusedButton(), m_menu->backButton());
+        QTest::keyClick(m_menu, Qt::Key_Right);
+        QCOMPARE(m_menu->focusedButton(), m_menu->nextButton());
+        QTest::keyClick(m_menu, Qt::Key_Right);
+        QCOMPARE(m_menu->focusedButton(), m_menu->settingsButton());
+        QTest::keyClick(m_menu, Qt::Key_Up);
+        QCOMPARE(m_menu->focusedButton(), m_menu->levelButton(3));
+        // Tab in reading order: the first row, then level 7, then back.
+        const QList<ButtonPixmap *> tabs
+            = {m_menu->levelButton(4), m_menu->levelButton(7), m_menu->backButton()};
+        for (ButtonPixmap *expected : tabs) {
+            QTest::keyClick(m_menu, Qt::Key_Tab);
+            QCOMPARE(m_menu->focusedButton(), expected);
+        }
+        for (int i = 0; i < 3; ++i)
+            QTest::keyClick(m_menu, Qt::Key_Backtab);
+        QCOMPARE(m_menu->focusedButton(), m_menu->levelButton(3));
+        QTest::keyClick(m_menu, Qt::Key_Left);
+        QCOMPARE(m_menu->focusedButton(), m_menu->levelButton(2));
+        QSignalSpy selected(m_menu, &MainMenu::levelSelected);
+        QTest::keyClick(m_menu, Qt::Key_Return);
+        finishHide(m_menu);
+        QCOMPARE(selected.count(), 1);
+        QCOMPARE(selected.first(), (QVariantList {1, 2}));
+    }
+
+    void settingsButtonAsksForSettings()
+    {
+        open();
+        QSignalSpy settings(m_menu, &MainMenu::settingsRequested);
+        clickButton(m_menu->settingsButton());
+        QCOMPARE(settings.count(), 0);
+        finishHide(m_menu);
+        QCOMPARE(settings.count(), 1);
+        QVERIFY(m_menu->isHidden());
+        m_menu->showAgain();
+        finishShow(m_menu);
+        QVERIFY(m_menu->isVisible());
+        QVERIFY(!m_menu->isLevelView());
     }
 
     void allMedalsNoNext()
@@ -276,7 +356,7 @@ private slots:
         QVERIFY(m_menu->isLevelView());
         QVERIFY(m_menu->currentLevelButton()->isVisible());
         QVERIFY(!m_menu->nextButton()->isVisible());
-        QCOMPARE(m_menu->currentLevelButton()->hitRect().topLeft(), QPointF(88, 274));
+        QCOMPARE(m_menu->currentLevelButton()->hitRect().topLeft(), QPointF(74, 274));
 
         QSignalSpy current_(m_menu, &MainMenu::currentLevel);
         clickButton(m_menu->currentLevelButton());

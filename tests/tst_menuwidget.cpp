@@ -1,5 +1,5 @@
 // The menu base: centring, the "y" property, mouse routing to buttons,
-// painting order and button ownership.
+// painting order, button ownership, and the keyboard focus and its ring.
 
 #include "menus/buttonpixmap.h"
 #include "menus/menuwidget.h"
@@ -30,6 +30,7 @@ public:
     {
         return addButton(picture, picture, x, y, size, size, id);
     }
+    using MenuWidget::focusButton;
 };
 
 // Records the mouse presses that reach it.
@@ -98,8 +99,8 @@ private slots:
         const qreal scale = 184.0 / 300.0;
         QCOMPARE(menu.panelScale(), scale);
         QCOMPARE(menu.size(), QSize(qCeil(400 * scale), qCeil(300 * scale)));
-        QCOMPARE(menu.geometry(), QRect((300 - menu.width()) / 2, (200 - menu.height()) / 2, menu.width(),
-                                      menu.height()));
+        QCOMPARE(menu.geometry(),
+            QRect((300 - menu.width()) / 2, (200 - menu.height()) / 2, menu.width(), menu.height()));
 
         const QImage shot = menu.grab().toImage();
         QCOMPARE(shot.size(), menu.size());
@@ -190,6 +191,104 @@ private slots:
         QVERIFY(!disabled->isPressed());
         QVERIFY(!hidden->isPressed());
         QCOMPARE(disabledReleased.count() + hiddenReleased.count(), 0);
+    }
+
+    // Arrows and Tab pass over disabled and hidden buttons; a button that
+    // is hidden while focused hands the focus to the nearest one.
+    void focusSkipsInactiveButtons()
+    {
+        ProbeMenu menu;
+        menu.setGeometry(0, 0, 400, 200);
+        ButtonPixmap *a = menu.add(QString(), 10, 10, 64);
+        ButtonPixmap *disabled = menu.add(QString(), 90, 10, 64);
+        ButtonPixmap *hidden = menu.add(QString(), 170, 10, 64);
+        ButtonPixmap *d = menu.add(QString(), 250, 10, 64);
+        ButtonPixmap *below = menu.add(QString(), 250, 100, 64);
+        disabled->setEnabled(false);
+        hidden->setVisible(false);
+        QCOMPARE(menu.focusedButton(), a);
+        QTest::keyClick(&menu, Qt::Key_Right);
+        QCOMPARE(menu.focusedButton(), d);
+        QTest::keyClick(&menu, Qt::Key_Left);
+        QCOMPARE(menu.focusedButton(), a);
+        QTest::keyClick(&menu, Qt::Key_Tab);
+        QCOMPARE(menu.focusedButton(), d);
+        QTest::keyClick(&menu, Qt::Key_Tab);
+        QCOMPARE(menu.focusedButton(), below);
+        QTest::keyClick(&menu, Qt::Key_Tab);
+        QCOMPARE(menu.focusedButton(), a);
+        // Right at the end of a row goes on to the next row.
+        QTest::keyClick(&menu, Qt::Key_Right);
+        QTest::keyClick(&menu, Qt::Key_Right);
+        QCOMPARE(menu.focusedButton(), below);
+        QTest::keyClick(&menu, Qt::Key_Up);
+        QCOMPARE(menu.focusedButton(), d);
+        d->setVisible(false);
+        hidden->setVisible(true);
+        QCOMPARE(menu.focusedButton(), hidden);
+    }
+
+    // Return presses the focused button and fires it on release; a key
+    // the menu does not use goes on to the parent.
+    void returnFiresTheFocusedButton()
+    {
+        Backdrop backdrop;
+        ProbeMenu menu(&backdrop);
+        menu.setGeometry(0, 0, 300, 200);
+        menu.add(QString(), 10, 10, 64);
+        ButtonPixmap *second = menu.add(QString(), 100, 10, 64);
+        QSignalSpy released(second, &ButtonPixmap::released);
+        menu.focusButton(second);
+        QTest::keyPress(&menu, Qt::Key_Return);
+        QVERIFY(second->isPressed());
+        QCOMPARE(released.count(), 0);
+        QTest::keyRelease(&menu, Qt::Key_Return);
+        QVERIFY(!second->isPressed());
+        QCOMPARE(released.count(), 1);
+        // Alt+Return belongs to the window (fullscreen), not to the button.
+        QTest::keyClick(&menu, Qt::Key_Return, Qt::AltModifier);
+        QCOMPARE(released.count(), 1);
+        QKeyEvent other(QEvent::KeyPress, Qt::Key_W, Qt::NoModifier);
+        QCoreApplication::sendEvent(&menu, &other);
+        QVERIFY(!other.isAccepted());
+    }
+
+    // The ring shows after a key and goes with a mouse press; on a dense
+    // screen it is drawn at the device's pixels.
+    void ringDrawnAfterKeysOnly()
+    {
+        ProbeMenu menu;
+        menu.setSize(200, 120);
+        menu.setBackground(solidPicture("ringbg.png", QSize(200, 120), Qt::gray));
+        menu.updateScreenPosition(QRect(0, 0, 400, 300));
+        QCOMPARE(menu.panelScale(), 1.0);
+        menu.add(solidPicture("ringa.png", QSize(40, 40), Qt::red), 30, 40, 40);
+        menu.add(solidPicture("ringb.png", QSize(40, 40), Qt::red), 130, 40, 40);
+        MenuWidget::setFocusRingShown(false);
+        const QImage plain = menu.grab().toImage();
+        QTest::keyClick(&menu, Qt::Key_Right);
+        QVERIFY(MenuWidget::focusRingShown());
+        const QImage ringed = menu.grab().toImage();
+        // Around the second button, not around the first.
+        QVERIFY(plain.pixelColor(127, 60) != ringed.pixelColor(127, 60));
+        QCOMPARE(plain.pixelColor(27, 60), ringed.pixelColor(27, 60));
+        press(&menu, QPointF(5, 5));
+        QVERIFY(!MenuWidget::focusRingShown());
+        QCOMPARE(menu.grab().toImage(), plain);
+
+        QTest::keyClick(&menu, Qt::Key_Left);
+        QPixmap dense(menu.size() * 2);
+        dense.setDevicePixelRatio(2);
+        dense.fill(Qt::transparent);
+        menu.render(&dense);
+        const QImage denseImage = dense.toImage();
+        // The ring's 3-pixel band: device pixels inside it in the ring's colour.
+        int ringPixels = 0;
+        for (int x = 2 * 20; x < 2 * 30; ++x)
+            ringPixels += denseImage.pixelColor(x, 2 * 60).red() > 240
+                && denseImage.pixelColor(x, 2 * 60).green() > 190;
+        QVERIFY(ringPixels >= 4);
+        MenuWidget::setFocusRingShown(false);
     }
 
     void doubleClickPressesLikeAClick()

@@ -40,6 +40,7 @@ const Expected kPictures[] = {
     {"next_disabled.png", 64, 64}, {"reset_off.png", 64, 64}, {"reset_on.png", 64, 64},
     {"menu_off.png", 64, 64}, {"menu_on.png", 64, 64}, {"exit_off.png", 64, 64}, {"exit_on.png", 64, 64},
     {"info_off.png", 64, 64}, {"info_on.png", 64, 64}, {"help_off.png", 64, 64}, {"help_on.png", 64, 64},
+    {"settings_off.png", 64, 64}, {"settings_on.png", 64, 64},
     {"soundson_off.png", 64, 64}, {"soundson_on.png", 64, 64}, {"soundsoff_off.png", 64, 64},
     {"soundsoff_on.png", 64, 64}, {"facebook_off.png", 64, 64}, {"facebook_on.png", 64, 64},
     {"throttle_off.png", 64, 64}, {"throttle_on.png", 64, 64}, {"brake_off.png", 64, 64},

@@ -10,6 +10,7 @@
 #include "menus/infomenu.h"
 #include "menus/ingamemenu.h"
 #include "menus/mainmenu.h"
+#include "menus/settingsmenu.h"
 #include "menutesting.h"
 #include "testsupport.h"
 
@@ -61,6 +62,31 @@ private slots:
         QCOMPARE(info.geometry(), QRect(8, 12, 406, 292));
         help.updateScreenPosition(gameWindowRect());
         QCOMPARE(help.geometry(), QRect(8, 12, 406, 292));
+    }
+
+    // The settings panel scales like info and help; the mouse hits its
+    // slider where it is drawn, at the panel's scale.
+    void settingsScaledAndCentred()
+    {
+        QWidget view;
+        view.resize(gameWindowRect().size());
+        SettingsMenu settings(&view);
+        QCOMPARE(settings.geometry(), QRect(8, 12, 406, 292));
+        settings.showMenu();
+        finishShow(&settings);
+        settings.setVolume(0);
+        // The slider's right end, in the widget's (scaled) pixels.
+        QRectF volume;
+        for (const MenuWidget::FocusItem &item : settings.focusItems()) {
+            if (item.id == SettingsMenu::VolumeItem)
+                volume = item.rect;
+        }
+        click(&settings, QPointF(volume.right() - 1, volume.center().y()) * settings.panelScale());
+        QCOMPARE(settings.volume(), 100);
+        // At the smallest window the panel still fits whole.
+        settings.updateScreenPosition(QRect(QPoint(), kGameWindowMinimumSize));
+        QVERIFY(QRect(QPoint(), kGameWindowMinimumSize).contains(settings.geometry()));
+        QVERIFY(settings.panelScale() < 406.0 / 479.0);
     }
 
     void inGameMenu()

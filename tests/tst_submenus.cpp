@@ -96,8 +96,22 @@ private slots:
     void infoIgnoresOtherKeys()
     {
         InfoMenu *info = shown<InfoMenu>();
-        keyClick(info, Qt::Key_Return);
+        keyClick(info, Qt::Key_W);
+        keyClick(info, Qt::Key_Up);
         QVERIFY(!isHiding(info));
+    }
+
+    // The back button is the only thing to focus; Return fires it.
+    void infoReturnPressesBack()
+    {
+        InfoMenu *info = shown<InfoMenu>();
+        QSignalSpy ok(info, &InfoMenu::ok);
+        QVERIFY(info->focusedButton());
+        QCOMPARE(info->focusedButton(), info->buttons().first());
+        QTest::keyClick(info, Qt::Key_Return);
+        QVERIFY(isHiding(info));
+        finishHide(info);
+        QCOMPARE(ok.count(), 1);
     }
 
     // The closing keys show the next button held and act on release.

@@ -25,7 +25,7 @@ const QList<LevelDbFixture::Pack> kPacks = {{2, {kNoResult, kNoResult}}};
 QList<MenuWidget *> panels(MyGame *game)
 {
     return {game->mainMenu(), game->mainMenu()->infoMenu(), game->mainMenu()->helpMenu(), game->inGameMenu(),
-        game->levelCompletedMenu()};
+        game->levelCompletedMenu(), game->settingsMenu()};
 }
 
 // The panel's resting rectangle in the view, and every button's hit area

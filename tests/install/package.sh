@@ -62,17 +62,18 @@ import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$shot"
 
 # The main menu is a light panel with a dark button bar across the middle of
 # the window; the landscape behind it has neither there. <fraction of the
-# height> <test on the grey mean> <what>: a flat 16 x 12 patch at the centre
-# column.
+# height> <test on the grey mean> <what> [<fraction of the width>, default
+# 50]: a flat 16 x 12 patch there. The bar is looked at in its free slot left
+# of the settings button (the pack view has no next-level button).
 patch() {
-  local y=$((HEIGHT * $1 / 100 - 6)) x=$((WIDTH / 2 - 8)) stats
+  local y=$((HEIGHT * $1 / 100 - 6)) x=$((WIDTH * ${4:-50} / 100 - 8)) stats
   stats=$(convert "$shot" -crop "16x12+$x+$y" +repage -colorspace gray \
     -format '%[fx:mean] %[fx:standard_deviation]' info:)
   awk -v s="$stats" "BEGIN { split(s, v, \" \"); exit !(v[2] < 0.02 && v[1] $2) }" \
     || fail "no main menu on screen: no $3 at $1 % of the height (grey mean, spread $stats); see $shot"
 }
 patch 47 "> 0.8" "light menu panel"
-patch 70 "< 0.4" "dark button bar"
+patch 70 "< 0.4" "dark button bar" 40
 
 results="$home/.local/share/velocrag/results.db"
 [ -s "$results" ] || fail "no results.db in $home/.local/share/velocrag"

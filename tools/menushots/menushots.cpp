@@ -1,10 +1,12 @@
 // Renders each menu of the game in each of its states to a PNG file, placed
 // over a window-sized backdrop as in the game, for looking at the layout.
 //
-// usage: menushots <output folder> [<screen width>x<screen height>]
+// usage: menushots <output folder> [<screen width>x<screen height> [<dpr>]]
 //
 // The screen size (default 1920x1080) is that of a simulated primary screen;
-// the window, and so the menus' layout, follows from it as in the game.
+// the window, and so the menus' layout, follows from it as in the game. The
+// device pixel ratio (default 1) shows the pictures and the focus ring as a
+// dense screen draws them.
 
 #include "app/gamewindow.h"
 #include "leveldbfixture.h"
@@ -16,10 +18,12 @@
 #include "menus/ingamemenu.h"
 #include "menus/levelcompletedmenu.h"
 #include "menus/mainmenu.h"
+#include "menus/settingsmenu.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPropertyAnimation>
@@ -27,6 +31,7 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 constexpr QSize kDefaultScreen(1920, 1080);
@@ -95,6 +100,14 @@ void pressAt(QWidget *menu, QPointF pos)
     QCoreApplication::sendEvent(menu, &event);
 }
 
+void keyAt(QWidget *menu, int key)
+{
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QCoreApplication::sendEvent(menu, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+    QCoreApplication::sendEvent(menu, &release);
+}
+
 void shootInGameMenu(QWidget *view, Shooter &shooter)
 {
     InGameMenu menu(view);
@@ -102,6 +115,37 @@ void shootInGameMenu(QWidget *view, Shooter &shooter)
     shooter.shoot(view, &menu, QStringLiteral("ingame"));
     pressAt(&menu, menu.buttons().at(1)->hitRect().center());
     shooter.shoot(view, &menu, QStringLiteral("ingame-reset-held"));
+    menu.buttons().at(1)->setPressed(false);
+    menu.hide();
+
+    InGameMenu focused(view);
+    focused.showMenu();
+    keyAt(&focused, Qt::Key_Right);
+    keyAt(&focused, Qt::Key_Right);
+    keyAt(&focused, Qt::Key_Right);
+    shooter.shoot(view, &focused, QStringLiteral("ingame-focus-settings"));
+    MenuWidget::setFocusRingShown(false);
+}
+
+void shootSettingsMenu(QWidget *view, Shooter &shooter)
+{
+    SettingsMenu menu(view);
+    menu.setVolume(60);
+    menu.showMenu();
+    shooter.shoot(view, &menu, QStringLiteral("settings"));
+    // The keys: down to the throttle, wait for a key, give it J.
+    keyAt(&menu, Qt::Key_Down);
+    keyAt(&menu, Qt::Key_Down);
+    keyAt(&menu, Qt::Key_Return);
+    shooter.shoot(view, &menu, QStringLiteral("settings-waiting-for-key"));
+    keyAt(&menu, Qt::Key_J);
+    shooter.shoot(view, &menu, QStringLiteral("settings-key-moved"));
+    keyAt(&menu, Qt::Key_Tab);
+    keyAt(&menu, Qt::Key_Backtab);
+    for (int i = 0; i < 5; ++i)
+        keyAt(&menu, Qt::Key_Down);
+    shooter.shoot(view, &menu, QStringLiteral("settings-focus-restore"));
+    MenuWidget::setFocusRingShown(false);
 }
 
 void shootSubMenus(QWidget *view, Shooter &shooter)
@@ -161,6 +205,14 @@ bool shootMainMenu(QWidget *view, Shooter &shooter)
     passMainMenuAction(&menu);
     shooter.shoot(view, &menu, QStringLiteral("mainmenu-pack1-frontier"));
 
+    keyAt(&menu, Qt::Key_Left);
+    shooter.shoot(view, &menu, QStringLiteral("mainmenu-pack1-focus-level"));
+    keyAt(&menu, Qt::Key_Down);
+    keyAt(&menu, Qt::Key_Down);
+    keyAt(&menu, Qt::Key_Down);
+    shooter.shoot(view, &menu, QStringLiteral("mainmenu-pack1-focus-bottomrow"));
+    MenuWidget::setFocusRingShown(false);
+
     pressAt(&menu, menu.levelButton(10)->hitRect().center());
     shooter.shoot(view, &menu, QStringLiteral("mainmenu-pack1-frontier-held"));
     menu.levelButton(10)->setVisible(false);
@@ -181,16 +233,17 @@ bool shootMainMenu(QWidget *view, Shooter &shooter)
 }
 
 // Points the offscreen platform at a one-screen configuration of that size.
-bool simulateScreen(const QSize &screen, const QTemporaryDir &dir)
+bool simulateScreen(const QSize &screen, int dpr, const QTemporaryDir &dir)
 {
     QFile config(dir.filePath(QStringLiteral("screens.json")));
     if (!config.open(QIODevice::WriteOnly))
         return false;
     config.write(
         QStringLiteral("{\"screens\":[{\"name\":\"shots\",\"x\":0,\"y\":0,\"width\":%1,\"height\":%2,"
-                       "\"logicalDpi\":96,\"logicalBaseDpi\":96,\"dpr\":1}]}")
+                       "\"logicalDpi\":96,\"logicalBaseDpi\":96,\"dpr\":%3}]}")
             .arg(screen.width())
             .arg(screen.height())
+            .arg(dpr)
             .toUtf8());
     config.close();
     qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + config.fileName().toLocal8Bit());
@@ -201,7 +254,7 @@ bool simulateScreen(const QSize &screen, const QTemporaryDir &dir)
 int main(int argc, char **argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: menushots <output folder> [<width>x<height>]\n");
+        std::fprintf(stderr, "usage: menushots <output folder> [<width>x<height> [<dpr>]]\n");
         return 2;
     }
     QSize screen = kDefaultScreen;
@@ -214,8 +267,13 @@ int main(int argc, char **argv)
         }
         screen = QSize(m.captured(1).toInt(), m.captured(2).toInt());
     }
+    const int dpr = argc > 3 ? std::atoi(argv[3]) : 1;
+    if (dpr < 1 || dpr > 4) {
+        std::fprintf(stderr, "menushots: the device pixel ratio must be 1 to 4, not '%s'\n", argv[3]);
+        return 2;
+    }
     QTemporaryDir configDir;
-    if (!configDir.isValid() || !simulateScreen(screen, configDir)) {
+    if (!configDir.isValid() || !simulateScreen(screen, dpr, configDir)) {
         std::fprintf(stderr, "menushots: cannot write the screen configuration\n");
         return 1;
     }
@@ -234,6 +292,7 @@ int main(int argc, char **argv)
     Shooter shooter(folder);
     shootInGameMenu(&view, shooter);
     shootSubMenus(&view, shooter);
+    shootSettingsMenu(&view, shooter);
     shootLevelCompletedMenu(&view, shooter);
     const bool mainMenuShot = shootMainMenu(&view, shooter);
     return mainMenuShot && shooter.failures() == 0 ? 0 : 1;
