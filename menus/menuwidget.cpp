@@ -131,7 +131,22 @@ bool MenuWidget::event(QEvent *e)
     // presses of the view beneath; the menu works with mouse events.
     if (e->type() == QEvent::TouchBegin)
         return true;
+    // A hidden panel that still holds the keyboard focus passes keys on to
+    // the view beneath (Escape must reach the game, not a panel off screen).
+    if ((e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease) && !isVisible()) {
+        e->ignore();
+        return false;
+    }
     return QWidget::event(e);
+}
+
+void MenuWidget::hideEvent(QHideEvent *e)
+{
+    // The focus goes back to the view when a panel goes away, so that the
+    // ride's keys and Escape reach the game.
+    if (hasFocus() && parentWidget())
+        parentWidget()->setFocus(Qt::OtherFocusReason);
+    QWidget::hideEvent(e);
 }
 
 void MenuWidget::mousePressEvent(QMouseEvent *e)
@@ -333,6 +348,9 @@ bool MenuWidget::stepFocusItem(const FocusItem &, int)
 
 bool MenuWidget::focusNextPrevChild(bool next)
 {
+    // Qt asks a panel being hidden to pass its focus on: that is not Tab.
+    if (!isVisible())
+        return QWidget::focusNextPrevChild(next);
     // Tab stays on the panel: it walks the panel's own items.
     const QVector<FocusItem> items = focusItems();
     QVector<QRectF> rects;

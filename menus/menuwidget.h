@@ -80,6 +80,7 @@ public:
 
 protected:
     bool event(QEvent *e) override;
+    void hideEvent(QHideEvent *e) override;
     bool focusNextPrevChild(bool next) override;
     void keyPressEvent(QKeyEvent *e) override;
     void keyReleaseEvent(QKeyEvent *e) override;

@@ -189,13 +189,14 @@ while [ "$SECONDS" -lt "$deadline" ] && [ -z "$(best_time)" ]; do
   # Nothing dark enough in the corner (an empty box) says nothing about
   # where the button stands.
   case "$box" in "" | 0x0* | 1x1*) continue ;; esac
-  # The controls slide in as the ride starts; from their arrival on the
-  # button must stay in its place.
+  # The controls slide in as the ride starts, overshooting a little; once
+  # two frames in a row show the button in its place it must stay there.
   if [ -z "$first_box" ]; then
-    if same_box "$PAUSE_BOX" "$box"; then
+    if same_box "$PAUSE_BOX" "$box" && [ "$box" = "${last_box:-}" ]; then
       first_box=$box
       watch_until=$(awk -v t="$EPOCHREALTIME" -v w="$HUD_WATCH_S" 'BEGIN { printf "%.3f", t + w }')
     fi
+    last_box=$box
     continue
   fi
   # Near the finish the controls slide away: only the stretch before counts.
