@@ -1,11 +1,9 @@
 #include "mygame.h"
 
-#include "app/gamewindow.h"
 #include "game/gamecamera.h"
 #include "game/gamepadinput.h"
 #include "game/gameview.h"
 #include "game/myscene.h"
-#include "game/runoutcome.h"
 #include "game/zoomlimits.h"
 #include "levels/level.h"
 #include "levels/levelmanager.h"
@@ -15,11 +13,12 @@
 #include "menus/levelcompletedmenu.h"
 #include "menus/levelstartcard.h"
 #include "menus/mainmenu.h"
-#include "physics/physics.h"
 #include "physics/physicsconventions.h"
 #include "physics/sensorreader.h"
 #include "sound/soundmanagergeaudio.h"
 #include "vehicle/bikeitem.h"
+#include "world/levelworld.h"
+#include "world/runoutcome.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -28,10 +27,6 @@
 #include <cstdlib>
 
 namespace {
-// Bike frame size in scene units.
-constexpr qreal kBikeWidth = 75.0;
-constexpr qreal kBikeHeight = 5.0;
-
 constexpr int kTicksPerSecond = 49;
 constexpr int kMsPerSecond = 1000;
 constexpr int kFpsReportTicks = 50;
@@ -53,21 +48,20 @@ constexpr int kZoomDigits = 17;
 
 } // namespace
 
-MyGame::MyGame(Physics *physics, MyScene *scene, GameView *view)
-    : MyGame(physics, scene, view, new SoundManagerGEAudio)
+MyGame::MyGame(MyScene *scene, GameView *view, const QSize &windowSize)
+    : MyGame(scene, view, windowSize, new SoundManagerGEAudio)
 { }
 
-MyGame::MyGame(Physics *physics, MyScene *scene, GameView *view, SoundManager *soundManager)
-    : m_physics(physics)
-    , m_scene(scene)
-    , m_view(view)
+MyGame::MyGame(MyScene *scene, GameView *view, const QSize &windowSize, SoundManager *soundManager)
+    : m_view(view)
 {
     m_fpsTime.start();
     m_sensorReader = new SensorReader;
 
-    m_camera = std::make_unique<GameCamera>(this, view);
+    m_camera = std::make_unique<GameCamera>(this, view, windowSize.width());
 
-    m_levelManager = new LevelManager(physics, scene);
+    m_world = std::make_unique<LevelWorld>(scene, soundManager);
+    m_levelManager = m_world->openLevels();
     m_resultsPending = false;
 
     m_soundManager = soundManager;
@@ -75,8 +69,6 @@ MyGame::MyGame(Physics *physics, MyScene *scene, GameView *view, SoundManager *s
     if (m_soundManager)
         m_soundManager->setSoundsEnabled(soundsOn);
 
-    m_bike = new BikeItem(physics, scene, m_soundManager, kBikeWidth, kBikeHeight);
-    m_step = std::make_unique<SimulationStep>(physics, scene, m_bike);
     m_afterPhysics = [this] {
         if (m_view)
             m_view->setTime(runTime());
@@ -84,12 +76,16 @@ MyGame::MyGame(Physics *physics, MyScene *scene, GameView *view, SoundManager *s
     };
     m_activeCheck = [this] { return m_view && m_view->isActiveWindow(); };
 
-    connect(m_bike, &BikeItem::permanentlyGroundHitted, this, &MyGame::levelFailedWithoutFinishing);
-    connect(m_bike, &BikeItem::hardCollisionDetected, this, &MyGame::hardCollisionHandler);
+    // Every level gets a new bike.
+    m_world->setBikeWiring([this](BikeItem *bike) {
+        m_bike = bike;
+        connect(bike, &BikeItem::permanentlyGroundHitted, this, &MyGame::levelFailedWithoutFinishing);
+        connect(bike, &BikeItem::hardCollisionDetected, this, &MyGame::hardCollisionHandler);
+    });
 
-    m_mainMenu = new MainMenu(m_levelManager, soundsOn, view);
-    m_inGameMenu = new InGameMenu(view);
-    m_levelCompletedMenu = new LevelCompletedMenu(view);
+    m_mainMenu = new MainMenu(m_levelManager, soundsOn, windowSize, view);
+    m_inGameMenu = new InGameMenu(windowSize, view);
+    m_levelCompletedMenu = new LevelCompletedMenu(windowSize, view);
     m_startCard = view ? new LevelStartCard(view) : nullptr;
     connectMenus();
     connectGamepad();
@@ -144,13 +140,24 @@ void MyGame::connectGamepad()
 MyGame::~MyGame()
 {
     m_tickTimer.stop();
-    // The bike keeps a pointer to the sound manager; it dies with the scene
-    // later, so it must not make sounds from here on.
+    // The bike keeps a pointer to the sound manager: it goes first.
+    m_world.reset();
+    m_bike = nullptr;
+    m_levelManager = nullptr;
     delete m_soundManager;
     m_soundManager = nullptr;
     delete m_sensorReader;
-    delete m_levelManager;
     m_camera.reset();
+}
+
+qreal MyGame::runTime() const
+{
+    return m_world->step().runTime();
+}
+
+int MyGame::stepCount() const
+{
+    return m_world->step().stepCount();
 }
 
 // --- Flow between menus and the run -----------------------------------------
@@ -159,7 +166,7 @@ void MyGame::loadLevel(int levelPackNumber, int levelNumber)
 {
     processLevelResults();
     Level *previous = m_currentLevel;
-    m_currentLevel = m_levelManager->LoadLevel(levelPackNumber, levelNumber);
+    m_currentLevel = m_world->loadLevel(levelPackNumber, levelNumber);
     // A missing or refused level is not ridden: its stand-in has no ground
     // and a finish at 0. The menu stays with nothing to go back to.
     if (!m_currentLevel->isPlayable()) {
@@ -207,8 +214,7 @@ void MyGame::reset(bool animateControls)
         m_mainMenu->hideAndResetCurrentLevel();
         return;
     }
-    Level *level = m_currentLevel;
-    m_step->restart(level->bikeStartPos(), [level] { level->resetPhysicsItems(); });
+    m_world->restart();
     if (m_view) {
         m_view->setButtonsOff();
         m_view->setTime(runTime());
@@ -441,7 +447,7 @@ void MyGame::advance()
     for (int i = 0; i < physicsStepsPerTick; ++i) {
         if (m_paused)
             return;
-        m_step->step(m_afterPhysics);
+        m_world->step().step(m_afterPhysics);
     }
     checkCrowdAwe();
     reportFrameRate();
@@ -460,7 +466,7 @@ void MyGame::reportFrameRate()
 void MyGame::checkLevelFinished()
 {
     if (m_paused || !m_currentLevel || !m_currentLevel->isPlayable()
-        || !m_step->reached(m_currentLevel->finishLineX()))
+        || !m_world->step().reached(m_currentLevel->finishLineX()))
         return;
     pause(true);
     Level *level = m_currentLevel;
@@ -549,8 +555,7 @@ void MyGame::updateSceneRect()
 {
     if (!m_currentLevel)
         return;
-    m_scene->setSceneRect(0.0, m_currentLevel->sceneMinY(), m_currentLevel->groundMaxX(),
-        m_currentLevel->sceneMaxY() - m_currentLevel->sceneMinY());
+    m_world->fitSceneToLevel();
 }
 
 // --- Camera and zoom --------------------------------------------------------

@@ -3,11 +3,11 @@
 
 #include "game/crowdreactions.h"
 #include "game/gamecamera.h"
-#include "game/simulationstep.h"
 
 #include <QElapsedTimer>
 #include <QObject>
 #include <QPointF>
+#include <QSize>
 #include <QTimer>
 #include <functional>
 #include <memory>
@@ -20,9 +20,9 @@ class Level;
 class LevelCompletedMenu;
 class LevelManager;
 class LevelStartCard;
+class LevelWorld;
 class MainMenu;
 class MyScene;
-class Physics;
 class QPropertyAnimation;
 struct RunOutcome;
 class SensorReader;
@@ -49,10 +49,13 @@ public:
     // Rider lean speed per key press, a single-precision constant by design.
     static constexpr qreal kTiltStep = qreal(0.033f);
 
-    MyGame(Physics *physics, MyScene *scene, GameView *view);
+    // The game in the caller's scene (it outlives the game; the game's
+    // LevelWorld builds the physics). windowSize: the window the menus and
+    // the default zoom are laid out for.
+    MyGame(MyScene *scene, GameView *view, const QSize &windowSize);
     // As above with a sound manager of the caller's choice (owned from now
     // on); null plays no sound at all.
-    MyGame(Physics *physics, MyScene *scene, GameView *view, SoundManager *soundManager);
+    MyGame(MyScene *scene, GameView *view, const QSize &windowSize, SoundManager *soundManager);
     ~MyGame() override;
 
     qreal zoom() const;
@@ -63,8 +66,8 @@ public:
     void setCameraOffAngle(qreal angle);
 
     // Run clock in seconds: 55 steps make a second, cut to tenths.
-    qreal runTime() const { return m_step->runTime(); }
-    int stepCount() const { return m_step->stepCount(); }
+    qreal runTime() const;
+    int stepCount() const;
     bool isPaused() const { return m_paused; }
     bool isApplicationActive() const { return m_applicationActive; }
     // True once the exit path has asked the event loop to quit.
@@ -72,7 +75,7 @@ public:
     bool resultsPending() const { return m_resultsPending; }
     qreal zoomTarget() const { return m_camera->zoomTarget(); }
     // The zoom the first level start glides to on this screen.
-    static qreal defaultZoom() { return GameCamera::defaultZoom(); }
+    qreal defaultZoom() const { return m_camera->defaultZoom(); }
     static qreal defaultZoomForWidth(int windowWidth) { return GameCamera::defaultZoomForWidth(windowWidth); }
 
     Level *currentLevel() const { return m_currentLevel; }
@@ -80,6 +83,7 @@ public:
     SoundManager *soundManager() const { return m_soundManager; }
     GamepadInput *gamepadInput() const { return m_gamepad; }
     BikeItem *bike() const { return m_bike; }
+    LevelWorld *world() const { return m_world.get(); }
     MainMenu *mainMenu() const { return m_mainMenu; }
     InGameMenu *inGameMenu() const { return m_inGameMenu; }
     LevelCompletedMenu *levelCompletedMenu() const { return m_levelCompletedMenu; }
@@ -166,8 +170,6 @@ private:
     int m_tickIntervalMs = 0;
     int m_fpsFrames = -1;
     int m_ticksPerSecond = 0;
-    Physics *m_physics;
-    MyScene *m_scene;
     GameView *m_view;
     MainMenu *m_mainMenu = nullptr;
     InGameMenu *m_inGameMenu = nullptr;
@@ -179,7 +181,7 @@ private:
     SoundManager *m_soundManager = nullptr;
     bool m_applicationActive = true;
     bool m_exiting = false;
-    std::unique_ptr<SimulationStep> m_step;
+    std::unique_ptr<LevelWorld> m_world;
     std::function<void()> m_afterPhysics;
     std::function<bool()> m_activeCheck;
 };

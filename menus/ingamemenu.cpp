@@ -1,6 +1,5 @@
 #include "ingamemenu.h"
 
-#include "app/gamewindow.h"
 #include "buttonpixmap.h"
 
 #include <QKeyEvent>
@@ -25,13 +24,13 @@ constexpr qreal kMenuX = 214.4;
 constexpr qreal kExitX = 307.2;
 } // namespace
 
-InGameMenu::InGameMenu(QWidget *parent)
+InGameMenu::InGameMenu(const QSize &windowSize, QWidget *parent)
     : MenuWidget(parent)
 {
     setMenuSize(kMenuWidth, kMenuHeight);
     setBackground(QStringLiteral(":images/ingamemenu.png"));
 
-    const QRect screen = gameWindowRect();
+    const QRect screen(QPoint(), windowSize);
     const int freeHeight = screen.height() - kMenuHeight;
     m_hiddenY = kHiddenY;
     m_visibleY = int(freeHeight * kVisibleShare);

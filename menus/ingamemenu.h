@@ -11,7 +11,9 @@ public:
     // What the slide-out ends in.
     enum Action { NoAction = 0, ResetAction = 1, MainMenuAction = 2, BackInGameAction = 3, ExitAction = 4 };
 
-    explicit InGameMenu(QWidget *parent = nullptr);
+    // windowSize: the window the layout is made for (the game's window at
+    // start; updateScreenPosition() follows later resizes).
+    explicit InGameMenu(const QSize &windowSize, QWidget *parent = nullptr);
 
 signals:
     void backInGame();

@@ -6,15 +6,16 @@
 
 #include "testsupport.h"
 
-#include "game/myscene.h"
 #include "levels/level.h"
 #include "levels/levelmanager.h"
 #include "physics/physics.h"
 #include "physics/physicsconventions.h"
 #include "physics/physicsitem.h"
+#include "world/levelworld.h"
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QGraphicsScene>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
@@ -26,7 +27,6 @@ namespace {
 constexpr int kPacks[] = {1, 2};
 constexpr int kLevelsPerPack = 24;
 constexpr int kTerrainKind = 4;
-constexpr int kGravity = 450;
 // The bike's wheels hang about 45 units below its start position: the
 // terrain must be below that, and not too far (the bike drops onto it).
 constexpr double kMinStartClearance = 30.0;
@@ -126,8 +126,8 @@ struct GameFolder
 // Teardown order: manager, scene (frees the items), world.
 struct Game
 {
-    Physics physics {kGravity};
-    MyScene scene;
+    Physics physics {LevelWorld::kGravity};
+    QGraphicsScene scene;
     std::unique_ptr<LevelManager> manager {new LevelManager(&physics, &scene)};
 };
 

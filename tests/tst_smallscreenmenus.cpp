@@ -34,7 +34,7 @@ private slots:
             qPrintable(fixture.errorString()));
         LevelManager levels(nullptr, nullptr);
         QWidget view;
-        MainMenu menu(&levels, true, &view);
+        MainMenu menu(&levels, true, gameWindowRect().size(), &view);
         QCOMPARE(menu.panelScale(), 406.0 / 479.0);
         QCOMPARE(menu.geometry(), QRect(8, 12, 406, 292));
         QCOMPARE(animation(&menu, "showAnimation")->startValue().toInt(), -421);
@@ -53,8 +53,8 @@ private slots:
     void infoAndHelpScaledAndCentred()
     {
         QWidget view;
-        InfoMenu info(&view);
-        HelpMenu help(&view);
+        InfoMenu info(gameWindowRect().size(), &view);
+        HelpMenu help(gameWindowRect().size(), &view);
         QCOMPARE(info.geometry(), QRect(8, 12, 406, 292));
         QCOMPARE(help.geometry(), QRect(8, 12, 406, 292));
         info.updateScreenPosition(gameWindowRect());
@@ -66,7 +66,7 @@ private slots:
     void inGameMenu()
     {
         QWidget view;
-        InGameMenu menu(&view);
+        InGameMenu menu(gameWindowRect().size(), &view);
         QCOMPARE(menu.geometry(), QRect(11, 51, 400, 180));
     }
 };

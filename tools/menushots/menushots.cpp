@@ -97,7 +97,7 @@ void pressAt(QWidget *menu, QPointF pos)
 
 void shootInGameMenu(QWidget *view, Shooter &shooter)
 {
-    InGameMenu menu(view);
+    InGameMenu menu(gameWindowRect().size(), view);
     menu.showMenu();
     shooter.shoot(view, &menu, QStringLiteral("ingame"));
     pressAt(&menu, menu.buttons().at(1)->hitRect().center());
@@ -106,19 +106,19 @@ void shootInGameMenu(QWidget *view, Shooter &shooter)
 
 void shootSubMenus(QWidget *view, Shooter &shooter)
 {
-    InfoMenu info(view);
+    InfoMenu info(gameWindowRect().size(), view);
     info.showMenu();
     shooter.shoot(view, &info, QStringLiteral("info"));
     info.hide();
 
-    HelpMenu help(view);
+    HelpMenu help(gameWindowRect().size(), view);
     help.showMenu();
     shooter.shoot(view, &help, QStringLiteral("help"));
 }
 
 void shootLevelCompletedMenu(QWidget *view, Shooter &shooter)
 {
-    LevelCompletedMenu menu(view);
+    LevelCompletedMenu menu(gameWindowRect().size(), view);
     menu.showMenu(7, 75.3, 1, -1.4, true, 1, true);
     shooter.shoot(view, &menu, QStringLiteral("levelcompleted-record-gold"));
     menu.showMenu(12, 48.2, 1, 2.6, false, 3, true);
@@ -153,7 +153,7 @@ bool shootMainMenu(QWidget *view, Shooter &shooter)
         return false;
     }
     LevelManager levels(nullptr, nullptr);
-    MainMenu menu(&levels, true, view);
+    MainMenu menu(&levels, true, gameWindowRect().size(), view);
     menu.showMenu();
     shooter.shoot(view, &menu, QStringLiteral("mainmenu-packs"));
 

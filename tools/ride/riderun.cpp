@@ -1,17 +1,18 @@
 #include "riderun.h"
 
-#include "game/myscene.h"
-#include "game/simulationstep.h"
 #include "levels/level.h"
-#include "levels/levelmanager.h"
 #include "physics/ballitem.h"
 #include "physics/physics.h"
 #include "vehicle/bikeitem.h"
+#include "world/bikestate.h"
+#include "world/levelworld.h"
+#include "world/simulationstep.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QGraphicsScene>
 #include <QImage>
 #include <QPainter>
 #include <QTemporaryDir>
@@ -20,9 +21,6 @@
 #include <memory>
 
 namespace {
-constexpr int kGravity = 450;
-constexpr qreal kBikeWidth = 75.0;
-constexpr qreal kBikeHeight = 5.0;
 const QColor kSnapshotSky(178, 208, 230);
 
 QString number(double v)
@@ -81,8 +79,8 @@ void drawShapes(QPainter *painter, cpSpace *space)
         painter);
 }
 
-bool writeSnapshot(MyScene &scene, cpSpace *space, const BikeItem &bike, const RideRun::Options &options,
-    const QString &path, QString *error)
+bool writeSnapshot(QGraphicsScene &scene, cpSpace *space, const BikeItem &bike,
+    const RideRun::Options &options, const QString &path, QString *error)
 {
     QImage image(options.snapshotSize, QImage::Format_ARGB32_Premultiplied);
     image.fill(kSnapshotSky);
@@ -130,23 +128,20 @@ bool RideRun::run(const Options &options, Result *result, QString *error)
             return false;
         }
         traceOut = std::make_unique<QTextStream>(trace.get());
-        *traceOut << "step,x,y,angle,vx,vy,w,rear_w,front_w,throttle,tilt,active,ragdoll\n";
+        *traceOut << BikeState::header() << '\n';
     }
     QMap<int, QString> snapshots;
     for (auto it = options.snapshots.cbegin(); it != options.snapshots.cend(); ++it)
         snapshots.insert(it.key(), QFileInfo(it.value()).absoluteFilePath());
 
     WorkingFolder inFolder(folder.path());
-    // Teardown order matters: the bike and the level's items leave the
-    // space before the world goes.
-    Physics physics(kGravity);
-    MyScene scene;
+    // The level manager opens the level database of the working folder.
+    LevelWorld world;
+    QGraphicsScene &scene = *world.scene();
     // Every item moves every step: a spatial index of the scene would cost
     // more to keep up than it saves.
     scene.setItemIndexMethod(QGraphicsScene::NoIndex);
-    // The manager opens the level database itself.
-    auto levels = std::make_unique<LevelManager>(&physics, &scene);
-    Level *level = levels->LoadLevel(options.pack, options.level);
+    Level *level = world.loadLevel(options.pack, options.level);
     if (level->levelPackNumber() != options.pack || level->levelNumber() != options.level) {
         *error = QStringLiteral("no level %1 in pack %2 of %3")
                      .arg(options.level)
@@ -154,15 +149,13 @@ bool RideRun::run(const Options &options, Result *result, QString *error)
                      .arg(options.levelsDb);
         return false;
     }
-    scene.setSceneRect(0, level->sceneMinY(), level->groundMaxX(), level->sceneMaxY() - level->sceneMinY());
-    auto *bike = new BikeItem(&physics, &scene, nullptr, kBikeWidth, kBikeHeight);
-    const std::unique_ptr<BikeItem> bikeOwner(bike);
+    BikeItem *bike = world.bike();
     bike->random().setSeed(options.seed);
     bool groundHitted = false;
     QObject::connect(bike, &BikeItem::permanentlyGroundHitted, [&groundHitted] { groundHitted = true; });
 
-    SimulationStep sim(&physics, &scene, bike);
-    sim.restart(level->bikeStartPos(), [level] { level->resetPhysicsItems(); });
+    SimulationStep &sim = world.step();
+    world.restart();
     result->finishLineX = level->finishLineX();
 
     int cursor = 0;
@@ -171,7 +164,7 @@ bool RideRun::run(const Options &options, Result *result, QString *error)
     for (;;) {
         const int taken = sim.stepCount();
         if (snapshots.contains(taken)
-            && !writeSnapshot(scene, physics.space(), *bike, options, snapshots.value(taken), error))
+            && !writeSnapshot(scene, world.physics()->space(), *bike, options, snapshots.value(taken), error))
             return false;
         if (taken >= options.maxSteps || (!options.keepRiding && (result->finished || groundHitted)))
             break;
@@ -187,15 +180,8 @@ bool RideRun::run(const Options &options, Result *result, QString *error)
             result->crashed = true;
             result->crashStep = sim.stepCount();
         }
-        if (traceOut) {
-            *traceOut << sim.stepCount() << ',' << number(bike->bodyX()) << ',' << number(bike->bodyY())
-                      << ',' << number(bike->bodyAngle()) << ',' << number(bike->velocityX()) << ','
-                      << number(bike->velocityY()) << ',' << number(bike->angularVelocity()) << ','
-                      << number(bike->rearWheel()->angularVelocity()) << ','
-                      << number(bike->frontWheel()->angularVelocity()) << ',' << number(bike->throttle())
-                      << ',' << number(bike->tilt()) << ',' << int(bike->isActive()) << ','
-                      << int(bike->hasRagdoll()) << '\n';
-        }
+        if (traceOut)
+            *traceOut << BikeState::row(sim.stepCount(), *bike) << '\n';
     }
     result->wallNs = clock.nsecsElapsed();
     result->failed = groundHitted;

@@ -1,7 +1,7 @@
 #ifndef RIDERUN_H
 #define RIDERUN_H
 
-#include "game/inputtimeline.h"
+#include "world/inputtimeline.h"
 
 #include <QMap>
 #include <QSize>
