@@ -4,6 +4,7 @@
 // at exactly the step and in exactly the final state the ride records
 // (its golden line, written by tools/autopilot/golden-rides.sh).
 
+#include "goldenride.h"
 #include "testsupport.h"
 
 #include "levels/level.h"
@@ -43,14 +44,6 @@ QString levelsDb()
     return TestSupport::binaryDir() + QStringLiteral("/levels.db");
 }
 
-QString solutionPath(int pack, int level)
-{
-    return QStringLiteral("%1/levels/solutions/pack%2/%3.txt")
-        .arg(TestSupport::sourceDir())
-        .arg(pack)
-        .arg(level, 2, 10, QLatin1Char('0'));
-}
-
 // Rides a level with the ride tool; with a trace path, the tool writes its
 // per-step trace there.
 QJsonObject ride(int pack, int level, const QString &timeline, TestSupport::ProcessResult *raw,
@@ -62,31 +55,6 @@ QJsonObject ride(int pack, int level, const QString &timeline, TestSupport::Proc
         args << QStringLiteral("--trace") << trace;
     *raw = TestSupport::runProcess(TestSupport::binaryDir() + QStringLiteral("/tools/ride/ride"), args);
     return QJsonDocument::fromJson(raw->standardOutput.toUtf8()).object();
-}
-
-// A solution's recorded outcome: the step the ride finishes at and the
-// first 16 hex digits of the SHA-256 of the trace's last row.
-struct GoldenRide
-{
-    int steps = -1;
-    QString state;
-};
-
-GoldenRide goldenRide(const QString &solution)
-{
-    QFile file(solution);
-    GoldenRide golden;
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return golden;
-    static const QRegularExpression line(
-        QStringLiteral("^# Golden ride: finishes at step (\\d+), final state ([0-9a-f]{16})$"),
-        QRegularExpression::MultilineOption);
-    const auto match = line.match(QString::fromUtf8(file.readAll()));
-    if (match.hasMatch()) {
-        golden.steps = match.captured(1).toInt();
-        golden.state = match.captured(2);
-    }
-    return golden;
 }
 
 // The hash of the last row of a ride trace, as the golden line records it.

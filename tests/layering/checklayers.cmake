@@ -4,7 +4,7 @@
 # A folder may include its own headers and those of folders with a lower
 # rank only (the layers of the top-level CMakeLists.txt, with the order
 # inside the simulation layer: physics below levels and vehicle, both below
-# world; menus below the game's controller and view).
+# world, replays on top; menus below the game's controller and view).
 set(layer_ranks
   ge 1
   sound 2
@@ -12,9 +12,10 @@ set(layer_ranks
   levels 4
   vehicle 4
   world 5
-  menus 6
-  game 7
-  app 8)
+  replays 6
+  menus 7
+  game 8
+  app 9)
 
 if(NOT ROOT)
   message(FATAL_ERROR "checklayers: ROOT (the source tree) is not set")

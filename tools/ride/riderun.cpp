@@ -3,6 +3,9 @@
 #include "levels/level.h"
 #include "physics/ballitem.h"
 #include "physics/physics.h"
+#include "replays/replayplayer.h"
+#include "replays/replayrecorder.h"
+#include "replays/worldchecksum.h"
 #include "vehicle/bikeitem.h"
 #include "world/bikestate.h"
 #include "world/levelworld.h"
@@ -134,6 +137,9 @@ bool RideRun::run(const Options &options, Result *result, QString *error)
     for (auto it = options.snapshots.cbegin(); it != options.snapshots.cend(); ++it)
         snapshots.insert(it.key(), QFileInfo(it.value()).absoluteFilePath());
 
+    // Relative to the caller's folder, not the ride's.
+    const QString recordPath
+        = options.recordPath.isEmpty() ? QString() : QFileInfo(options.recordPath).absoluteFilePath();
     WorkingFolder inFolder(folder.path());
     // The level manager opens the level database of the working folder.
     LevelWorld world;
@@ -150,12 +156,25 @@ bool RideRun::run(const Options &options, Result *result, QString *error)
         return false;
     }
     BikeItem *bike = world.bike();
-    bike->random().setSeed(options.seed);
     bool groundHitted = false;
     QObject::connect(bike, &BikeItem::permanentlyGroundHitted, [&groundHitted] { groundHitted = true; });
 
     SimulationStep &sim = world.step();
-    world.restart();
+    std::optional<ReplayPlayer> player;
+    int maxSteps = options.maxSteps;
+    if (options.replay) {
+        player.emplace(*options.replay);
+        player->restart(&world);
+        maxSteps = std::min(maxSteps, options.replay->steps);
+    } else {
+        bike->random().setSeed(options.seed);
+        world.restart();
+    }
+    result->levelChecksum = WorldChecksum::of(world.physics()->space());
+    ReplayRecorder recorder;
+    const bool recording = options.record || !recordPath.isEmpty();
+    if (recording)
+        recorder.start(world);
     result->finishLineX = level->finishLineX();
 
     int cursor = 0;
@@ -166,9 +185,18 @@ bool RideRun::run(const Options &options, Result *result, QString *error)
         if (snapshots.contains(taken)
             && !writeSnapshot(scene, world.physics()->space(), *bike, options, snapshots.value(taken), error))
             return false;
-        if (taken >= options.maxSteps || (!options.keepRiding && (result->finished || groundHitted)))
+        if (taken >= maxSteps || (!options.keepRiding && (result->finished || groundHitted)))
             break;
-        options.timeline.applyDue(taken, bike, &cursor);
+        if (player)
+            player->applyStep(taken, bike);
+        else
+            options.timeline.applyDue(taken, bike, &cursor);
+        if (recording) {
+            const qint64 start = options.timeSteps ? clock.nsecsElapsed() : 0;
+            recorder.beforeStep(*bike);
+            if (options.timeSteps)
+                result->recordNs += clock.nsecsElapsed() - start;
+        }
         const qint64 before = options.timeSteps ? clock.nsecsElapsed() : 0;
         sim.step([&] {
             if (sim.reached(level->finishLineX()))
@@ -176,6 +204,12 @@ bool RideRun::run(const Options &options, Result *result, QString *error)
         });
         if (options.timeSteps)
             result->stepNs.append(clock.nsecsElapsed() - before);
+        if (recording) {
+            const qint64 start = options.timeSteps ? clock.nsecsElapsed() : 0;
+            recorder.afterStep(*bike, sim.stepCount());
+            if (options.timeSteps)
+                result->recordNs += clock.nsecsElapsed() - start;
+        }
         if (!bike->isActive() && !result->crashed) {
             result->crashed = true;
             result->crashStep = sim.stepCount();
@@ -188,7 +222,34 @@ bool RideRun::run(const Options &options, Result *result, QString *error)
     result->steps = sim.stepCount();
     result->runTime = sim.runTime();
     result->frontmostX = bike->frontmostX();
+    result->stateHash = BikeState::hash(sim.stepCount(), *bike);
+    result->outcome = result->finished ? ReplayFile::Outcome::Finished
+        : groundHitted                 ? ReplayFile::Outcome::Failed
+                                       : ReplayFile::Outcome::Unfinished;
+    if (recording) {
+        result->recording = recorder.finish(*bike, sim.stepCount(), result->outcome);
+        if (!recordPath.isEmpty() && !result->recording.save(recordPath, error))
+            return false;
+    }
     return true;
+}
+
+QString RideRun::replayDifference(const ReplayFile &replay, const Result &result)
+{
+    QStringList differences;
+    if (result.levelChecksum != replay.levelChecksum)
+        differences << QStringLiteral("the level changed since the recording");
+    if (result.outcome != replay.outcome)
+        differences << QStringLiteral("outcome %1, recorded %2")
+                           .arg(ReplayFile::outcomeName(result.outcome),
+                               ReplayFile::outcomeName(replay.outcome));
+    if (result.steps != replay.steps)
+        differences << QStringLiteral("%1 steps, recorded %2").arg(result.steps).arg(replay.steps);
+    if (result.stateHash != replay.finalStateHash)
+        differences << QStringLiteral("final state %1, recorded %2")
+                           .arg(BikeState::hashText(result.stateHash),
+                               BikeState::hashText(replay.finalStateHash));
+    return differences.join(QStringLiteral("; "));
 }
 
 QString RideRun::toJson(const Options &options, const Result &result)
