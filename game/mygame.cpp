@@ -5,6 +5,7 @@
 #include "game/gameview.h"
 #include "game/myscene.h"
 #include "game/zoomlimits.h"
+#include "levels/datapaths.h"
 #include "levels/level.h"
 #include "levels/levelmanager.h"
 #include "menus/helpmenu.h"
@@ -22,7 +23,9 @@
 
 #include <QCoreApplication>
 #include <QDebug>
+#include <QDir>
 #include <QEvent>
+#include <QFileInfo>
 #include <QPropertyAnimation>
 #include <cstdlib>
 
@@ -160,11 +163,36 @@ int MyGame::stepCount() const
     return m_world->step().stepCount();
 }
 
+// --- Recording ---------------------------------------------------------------
+
+QString MyGame::bestReplayPath(int pack, int level)
+{
+    return DataPaths::current().replaysDir()
+        + QStringLiteral("/pack%1-level%2.vcreplay").arg(pack).arg(level, 2, 10, QLatin1Char('0'));
+}
+
+void MyGame::endRecording(ReplayFile::Outcome outcome)
+{
+    const bool best = m_runIsBest && outcome == ReplayFile::Outcome::Finished;
+    m_runEnd.reset();
+    m_runIsBest = false;
+    if (!m_recorder.isRecording() || stepCount() == 0)
+        return;
+    m_lastRun = m_recorder.finish(*m_bike, stepCount(), outcome);
+    if (!best)
+        return;
+    const QString path = bestReplayPath(m_lastRun->pack, m_lastRun->level);
+    QString error;
+    if (!QDir().mkpath(QFileInfo(path).absolutePath()) || !m_lastRun->save(path, &error))
+        qWarning().noquote() << "The best run was not kept:" << (error.isEmpty() ? path : error);
+}
+
 // --- Flow between menus and the run -----------------------------------------
 
 void MyGame::loadLevel(int levelPackNumber, int levelNumber)
 {
     processLevelResults();
+    endRecording(ReplayFile::Outcome::Unfinished);
     Level *previous = m_currentLevel;
     m_currentLevel = m_world->loadLevel(levelPackNumber, levelNumber);
     // A missing or refused level is not ridden: its stand-in has no ground
@@ -214,7 +242,13 @@ void MyGame::reset(bool animateControls)
         m_mainMenu->hideAndResetCurrentLevel();
         return;
     }
-    m_world->restart();
+    endRecording(ReplayFile::Outcome::Unfinished);
+    // A lean held through the restart goes on with the new run's bike.
+    const qreal lean = m_bike->tiltSpeed();
+    m_currentLevel = m_world->restart();
+    if (lean != 0.0)
+        m_bike->setTiltSpeed(lean);
+    m_recorder.start(*m_world);
     if (m_view) {
         m_view->setButtonsOff();
         m_view->setTime(runTime());
@@ -447,7 +481,11 @@ void MyGame::advance()
     for (int i = 0; i < physicsStepsPerTick; ++i) {
         if (m_paused)
             return;
+        m_recorder.beforeStep(*m_bike);
         m_world->step().step(m_afterPhysics);
+        m_recorder.afterStep(*m_bike, stepCount());
+        if (m_runEnd)
+            endRecording(*m_runEnd);
     }
     checkCrowdAwe();
     reportFrameRate();
@@ -479,6 +517,9 @@ void MyGame::checkLevelFinished()
     }
     const RunOutcome outcome = RunOutcome::finished(time, oldBest, oldStatus, level->status(),
         level->medalForTime(time), m_levelManager->nextLevelNumber());
+    // The recording ends once this step is complete.
+    m_runEnd = ReplayFile::Outcome::Finished;
+    m_runIsBest = outcome.newRecord;
     CrowdReactions::play(m_soundManager, CrowdReactions::atFinish(outcome.newRecord, outcome.medal));
     showRunOutcome(outcome);
 }
@@ -488,6 +529,7 @@ void MyGame::levelFailedWithoutFinishing()
     if (!m_currentLevel)
         return;
     pause(false);
+    m_runEnd = ReplayFile::Outcome::Failed;
     showRunOutcome(RunOutcome::failed(m_currentLevel->status(), m_levelManager->nextLevelNumber()));
 }
 

@@ -3,6 +3,8 @@
 
 #include "game/crowdreactions.h"
 #include "game/gamecamera.h"
+#include "replays/replayfile.h"
+#include "replays/replayrecorder.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -11,6 +13,7 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class BikeItem;
 class GameView;
@@ -84,6 +87,12 @@ public:
     GamepadInput *gamepadInput() const { return m_gamepad; }
     BikeItem *bike() const { return m_bike; }
     LevelWorld *world() const { return m_world.get(); }
+    // The recording of the last run that took a step (finished, failed or
+    // left), kept until the game quits.
+    const std::optional<ReplayFile> &lastRun() const { return m_lastRun; }
+    // Where the best run of a level is kept: replays/ in the player's data
+    // folder, one file per level.
+    static QString bestReplayPath(int pack, int level);
     MainMenu *mainMenu() const { return m_mainMenu; }
     InGameMenu *inGameMenu() const { return m_inGameMenu; }
     LevelCompletedMenu *levelCompletedMenu() const { return m_levelCompletedMenu; }
@@ -145,6 +154,9 @@ private slots:
     void startCurrentLevel();
 
 private:
+    // Ends the run's recording with outcome: it becomes the last run, and a
+    // finish that set a record is saved as the level's best.
+    void endRecording(ReplayFile::Outcome outcome);
     void connectMenus();
     void connectGamepad();
     void restorePlayerZoom();
@@ -160,6 +172,12 @@ private:
     LevelManager *m_levelManager = nullptr;
     Level *m_currentLevel = nullptr;
     bool m_resultsPending = false;
+    // Every run is recorded; a finish or a failure ends the recording after
+    // its step, a restart or another level ends it as unfinished.
+    ReplayRecorder m_recorder;
+    std::optional<ReplayFile> m_lastRun;
+    std::optional<ReplayFile::Outcome> m_runEnd;
+    bool m_runIsBest = false;
     bool m_paused = false;
     BikeItem *m_bike = nullptr;
     QPointF m_cameraOffCenter;

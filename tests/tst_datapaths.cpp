@@ -88,6 +88,8 @@ private slots:
         QCOMPARE(paths.levelsDbCandidates(),
             QStringList({"/opt/some prefix/share/velocrag/levels.db", "/opt/some prefix/games/levels.db"}));
         QCOMPARE(paths.resultsDbPath(), QString("/home/p/.local/share/velocrag/results.db"));
+        // The player's replays live beside the results.
+        QCOMPARE(paths.replaysDir(), QString("/home/p/.local/share/velocrag/replays"));
     }
 
     // The build tree keeps levels.db beside the executable: found there when

@@ -61,6 +61,7 @@ Level *LevelWorld::loadLevel(int pack, int level)
     m_physics = std::make_unique<Physics>(kGravity);
     m_levels->setPhysics(m_physics.get());
     m_level = m_levels->LoadLevel(pack, level);
+    m_used = false;
     buildBike();
     if (m_level->isPlayable())
         fitSceneToLevel();
@@ -78,10 +79,14 @@ void LevelWorld::fitSceneToLevel()
         m_scene->setSceneRect(sceneRectFor(*m_level));
 }
 
-void LevelWorld::restart()
+Level *LevelWorld::restart()
 {
+    if (!m_level)
+        return nullptr;
+    if (m_used)
+        loadLevel(m_level->levelPackNumber(), m_level->levelNumber());
     Level *level = m_level;
-    if (!level)
-        return;
     m_step->restart(level->bikeStartPos(), [level] { level->resetPhysicsItems(); });
+    m_used = true;
+    return level;
 }

@@ -60,9 +60,12 @@ public:
     // the ground, between the level's lowest and highest scene y.
     void fitSceneToLevel();
     static QRectF sceneRectFor(const Level &level);
-    // A new run of the current level (nothing without one): the bike's
-    // reset, the level's items reset, the bike at the level's start, clock 0.
-    void restart();
+    // A new run of the current level (nothing without one) in a world as
+    // fresh as the first run's: a world that has run since it was built is
+    // built again (new level object, new bike). Then the bike's reset, the
+    // level's items reset, the bike at the level's start, clock 0. Returns
+    // the level, which may be a new object.
+    Level *restart();
 
     Physics *physics() const { return m_physics.get(); }
     QGraphicsScene *scene() const { return m_scene; }
@@ -87,6 +90,8 @@ private:
     std::unique_ptr<BikeItem> m_bike;
     std::unique_ptr<SimulationStep> m_step;
     Level *m_level = nullptr;
+    // A run was started in this world since it was built.
+    bool m_used = false;
 };
 
 #endif
