@@ -92,7 +92,9 @@ levels-db: $(BUILD)/CMakeCache.txt
 
 # --- Sound developer targets ------------------------------------------------
 # `make fuzz` fuzzes the wave loaders (clang, libFuzzer, ASan + UBSan) for
-# FUZZ_SECONDS; `make test` includes a bounded run of FUZZ_SMOKE_SECONDS.
+# FUZZ_SECONDS, `make replay-fuzz` the replay reader; `make test` includes a
+# bounded run of FUZZ_SMOKE_SECONDS of each. Replay seeds are in
+# tests/fuzz/replay-corpus.
 # Seeds are read from tests/fuzz/corpus; new inputs go to build-fuzz/corpus,
 # crashing inputs to build-fuzz/crash-*.
 # `make sound-bench` measures the mixer's CPU share for eight looping sounds.
@@ -101,7 +103,7 @@ FUZZ_SECONDS       ?= 600
 FUZZ_SMOKE_SECONDS ?= 60
 FUZZ_FLAGS          = -rss_limit_mb=2048 -max_len=65536 -artifact_prefix=$(FUZZ_BUILD)/ -print_final_stats=1
 
-.PHONY: fuzz fuzz-build fuzz-smoke sound-bench
+.PHONY: fuzz fuzz-build fuzz-smoke replay-fuzz sound-bench
 
 test: fuzz-smoke
 
@@ -116,8 +118,13 @@ fuzz: fuzz-build
 	$(FUZZ_BUILD)/wavefuzz -max_total_time=$(FUZZ_SECONDS) $(FUZZ_FLAGS) $(FUZZ_BUILD)/corpus tests/fuzz/corpus
 
 fuzz-smoke: fuzz-build
-	mkdir -p $(FUZZ_BUILD)/corpus
+	mkdir -p $(FUZZ_BUILD)/corpus $(FUZZ_BUILD)/replay-corpus
 	$(FUZZ_BUILD)/wavefuzz -max_total_time=$(FUZZ_SMOKE_SECONDS) $(FUZZ_FLAGS) $(FUZZ_BUILD)/corpus tests/fuzz/corpus
+	$(FUZZ_BUILD)/replayfuzz -max_total_time=$(FUZZ_SMOKE_SECONDS) $(FUZZ_FLAGS) $(FUZZ_BUILD)/replay-corpus tests/fuzz/replay-corpus
+
+replay-fuzz: fuzz-build
+	mkdir -p $(FUZZ_BUILD)/replay-corpus
+	$(FUZZ_BUILD)/replayfuzz -max_total_time=$(FUZZ_SECONDS) $(FUZZ_FLAGS) $(FUZZ_BUILD)/replay-corpus tests/fuzz/replay-corpus
 
 sound-bench: deps build
 	$(BUILD)/tools/mixbench/mixbench

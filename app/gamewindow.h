@@ -12,9 +12,6 @@ class QWidget;
 // gameWindowRect() rather than the window, so every menu built during a run
 // agrees on the same size.
 QRect gameWindowRect();
-// The smallest the window may become: the HUD and every menu (scaled down
-// where needed) stay whole at this size.
-inline constexpr QSize kGameWindowMinimumSize(400, 300);
 void placeGameWindow(QWidget *window);
 
 // The arithmetic behind both, as a function of the screen size.

@@ -8,7 +8,6 @@
 #include "game/myscene.h"
 #include "levels/datapaths.h"
 #include "physics/fatalerror.h"
-#include "physics/physics.h"
 
 #include <QApplication>
 #include <QDir>
@@ -19,7 +18,6 @@
 #include <cstdlib>
 
 namespace {
-constexpr int kGravity = 450;
 const QRectF kInitialSceneRect(0, -500, 3800, 880);
 
 // The shipped levels are found from the executable's own folder, whatever the
@@ -58,11 +56,10 @@ int main(int argc, char **argv)
 
     GameView view;
     chooseViewport(&view);
-    Physics physics(kGravity);
     MyScene scene(kInitialSceneRect);
     view.setScene(&scene);
 
-    MyGame game(&physics, &scene, &view);
+    MyGame game(&scene, &view, gameWindowRect().size());
     view.setGame(&game);
     placeGameWindow(&view);
     view.applyFullScreenSetting();

@@ -1,6 +1,5 @@
 #include "gamecamera.h"
 
-#include "app/gamewindow.h"
 #include "game/gameview.h"
 #include "game/zoomlimits.h"
 
@@ -34,8 +33,9 @@ constexpr int kShakeAngleMsSpread = 100;
 constexpr int kShakeMinMs = 50;
 } // namespace
 
-GameCamera::GameCamera(QObject *controller, GameView *view)
+GameCamera::GameCamera(QObject *controller, GameView *view, int windowWidth)
     : m_view(view)
+    , m_windowWidth(windowWidth)
     , m_zoomAnimation(new QPropertyAnimation(controller, "zoom", controller))
     , m_offCenterAnimation(new QPropertyAnimation(controller, "cameraOffCenter", controller))
     , m_offAngleAnimation(new QPropertyAnimation(controller, "cameraOffAngle", controller))
@@ -48,9 +48,9 @@ GameCamera::~GameCamera()
     delete m_offAngleAnimation;
 }
 
-qreal GameCamera::defaultZoom()
+qreal GameCamera::defaultZoom() const
 {
-    return defaultZoomForWidth(gameWindowRect().width());
+    return defaultZoomForWidth(m_windowWidth);
 }
 
 qreal GameCamera::defaultZoomForWidth(int windowWidth)

@@ -19,8 +19,9 @@ public:
     // Zoom of a level's first frames, before the glide in.
     static constexpr qreal kLevelStartZoom = 0.4;
 
-    // controller: the object with the three properties; view may be null.
-    GameCamera(QObject *controller, GameView *view);
+    // controller: the object with the three properties; view may be null;
+    // windowWidth: the width (pixels) of the window the game starts in.
+    GameCamera(QObject *controller, GameView *view, int windowWidth);
     ~GameCamera();
     GameCamera(const GameCamera &) = delete;
     GameCamera &operator=(const GameCamera &) = delete;
@@ -32,7 +33,7 @@ public:
     qreal zoomTarget() const { return m_zoomTarget; }
 
     // The zoom a first level start glides to: wide windows see less.
-    static qreal defaultZoom();
+    qreal defaultZoom() const;
     static qreal defaultZoomForWidth(int windowWidth);
 
     // Between ticks: a pinch request stops a running glide and is applied;
@@ -57,6 +58,7 @@ private:
     bool zoomBlocked();
 
     GameView *m_view;
+    int m_windowWidth;
     QPropertyAnimation *m_zoomAnimation;
     QPropertyAnimation *m_offCenterAnimation;
     QPropertyAnimation *m_offAngleAnimation;

@@ -1,13 +1,12 @@
 #include "gameview.h"
 
-#include "app/gamewindow.h"
 #include "game/mygame.h"
 #include "game/onscreencontrols.h"
 #include "game/openglsupport.h"
 #include "game/zoomlimits.h"
+#include "levels/levelmanager.h"
 #include "menus/buttonpixmap.h"
 #include "menus/numberdisplay.h"
-#include "levels/levelmanager.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -55,7 +54,7 @@ GameView::GameView(QWidget *parent)
     });
     m_pinchBaseZoom = m_requestedZoom = m_zoom;
     setFocusPolicy(Qt::StrongFocus);
-    setMinimumSize(kGameWindowMinimumSize);
+    setMinimumSize(kMinimumSize);
 
     // Whichever panel has the keyboard, these keys switch fullscreen; the
     // game has a single window, so they belong to the application.

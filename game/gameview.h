@@ -26,6 +26,10 @@ class GameView : public QGraphicsView
 {
     Q_OBJECT
 public:
+    // The smallest the window may become: the HUD and every menu (scaled
+    // down where needed) stay whole at this size.
+    static constexpr QSize kMinimumSize {400, 300};
+
     explicit GameView(QWidget *parent = nullptr);
     ~GameView() override;
 

@@ -1,12 +1,11 @@
 #include "mygame.h"
 
-#include "app/gamewindow.h"
 #include "game/gamecamera.h"
 #include "game/gamepadinput.h"
 #include "game/gameview.h"
 #include "game/myscene.h"
-#include "game/runoutcome.h"
 #include "game/zoomlimits.h"
+#include "levels/datapaths.h"
 #include "levels/level.h"
 #include "levels/levelmanager.h"
 #include "menus/helpmenu.h"
@@ -16,24 +15,23 @@
 #include "menus/levelstartcard.h"
 #include "menus/mainmenu.h"
 #include "menus/settingsmenu.h"
-#include "physics/physics.h"
 #include "physics/physicsconventions.h"
 #include "physics/sensorreader.h"
 #include "sound/soundmanagergeaudio.h"
 #include "vehicle/bikeitem.h"
+#include "world/levelworld.h"
+#include "world/runoutcome.h"
 
 #include <QCoreApplication>
 #include <QDebug>
+#include <QDir>
 #include <QEvent>
+#include <QFileInfo>
 #include <QPropertyAnimation>
 #include <algorithm>
 #include <cstdlib>
 
 namespace {
-// Bike frame size in scene units.
-constexpr qreal kBikeWidth = 75.0;
-constexpr qreal kBikeHeight = 5.0;
-
 constexpr int kTicksPerSecond = 49;
 constexpr int kMsPerSecond = 1000;
 constexpr int kFpsReportTicks = 50;
@@ -59,21 +57,20 @@ constexpr int kMaxVolume = 100;
 
 } // namespace
 
-MyGame::MyGame(Physics *physics, MyScene *scene, GameView *view)
-    : MyGame(physics, scene, view, new SoundManagerGEAudio)
+MyGame::MyGame(MyScene *scene, GameView *view, const QSize &windowSize)
+    : MyGame(scene, view, windowSize, new SoundManagerGEAudio)
 { }
 
-MyGame::MyGame(Physics *physics, MyScene *scene, GameView *view, SoundManager *soundManager)
-    : m_physics(physics)
-    , m_scene(scene)
-    , m_view(view)
+MyGame::MyGame(MyScene *scene, GameView *view, const QSize &windowSize, SoundManager *soundManager)
+    : m_view(view)
 {
     m_fpsTime.start();
     m_sensorReader = new SensorReader;
 
-    m_camera = std::make_unique<GameCamera>(this, view);
+    m_camera = std::make_unique<GameCamera>(this, view, windowSize.width());
 
-    m_levelManager = new LevelManager(physics, scene);
+    m_world = std::make_unique<LevelWorld>(scene, soundManager);
+    m_levelManager = m_world->openLevels();
     m_resultsPending = false;
 
     m_soundManager = soundManager;
@@ -81,8 +78,6 @@ MyGame::MyGame(Physics *physics, MyScene *scene, GameView *view, SoundManager *s
     if (m_soundManager)
         m_soundManager->setSoundsEnabled(soundsOn);
 
-    m_bike = new BikeItem(physics, scene, m_soundManager, kBikeWidth, kBikeHeight);
-    m_step = std::make_unique<SimulationStep>(physics, scene, m_bike);
     m_afterPhysics = [this] {
         if (m_view)
             m_view->setTime(runTime());
@@ -90,14 +85,18 @@ MyGame::MyGame(Physics *physics, MyScene *scene, GameView *view, SoundManager *s
     };
     m_activeCheck = [this] { return m_view && m_view->isActiveWindow(); };
 
-    connect(m_bike, &BikeItem::permanentlyGroundHitted, this, &MyGame::levelFailedWithoutFinishing);
-    connect(m_bike, &BikeItem::hardCollisionDetected, this, &MyGame::hardCollisionHandler);
+    // Every level gets a new bike.
+    m_world->setBikeWiring([this](BikeItem *bike) {
+        m_bike = bike;
+        connect(bike, &BikeItem::permanentlyGroundHitted, this, &MyGame::levelFailedWithoutFinishing);
+        connect(bike, &BikeItem::hardCollisionDetected, this, &MyGame::hardCollisionHandler);
+    });
 
-    m_mainMenu = new MainMenu(m_levelManager, soundsOn, view);
-    m_inGameMenu = new InGameMenu(view);
-    m_levelCompletedMenu = new LevelCompletedMenu(view);
+    m_mainMenu = new MainMenu(m_levelManager, soundsOn, windowSize, view);
+    m_inGameMenu = new InGameMenu(windowSize, view);
+    m_levelCompletedMenu = new LevelCompletedMenu(windowSize, view);
     m_startCard = view ? new LevelStartCard(view) : nullptr;
-    m_settingsMenu = new SettingsMenu(view);
+    m_settingsMenu = new SettingsMenu(windowSize, view);
     connectMenus();
     connectGamepad();
     restorePlayerZoom();
@@ -181,13 +180,48 @@ void MyGame::padMenuKey(int key, bool pressed)
 MyGame::~MyGame()
 {
     m_tickTimer.stop();
-    // The bike keeps a pointer to the sound manager; it dies with the scene
-    // later, so it must not make sounds from here on.
+    // The bike keeps a pointer to the sound manager: it goes first.
+    m_world.reset();
+    m_bike = nullptr;
+    m_levelManager = nullptr;
     delete m_soundManager;
     m_soundManager = nullptr;
     delete m_sensorReader;
-    delete m_levelManager;
     m_camera.reset();
+}
+
+qreal MyGame::runTime() const
+{
+    return m_world->step().runTime();
+}
+
+int MyGame::stepCount() const
+{
+    return m_world->step().stepCount();
+}
+
+// --- Recording ---------------------------------------------------------------
+
+QString MyGame::bestReplayPath(int pack, int level)
+{
+    return DataPaths::current().replaysDir()
+        + QStringLiteral("/pack%1-level%2.vcreplay").arg(pack).arg(level, 2, 10, QLatin1Char('0'));
+}
+
+void MyGame::endRecording(ReplayFile::Outcome outcome)
+{
+    const bool best = m_runIsBest && outcome == ReplayFile::Outcome::Finished;
+    m_runEnd.reset();
+    m_runIsBest = false;
+    if (!m_recorder.isRecording() || stepCount() == 0)
+        return;
+    m_lastRun = m_recorder.finish(*m_bike, stepCount(), outcome);
+    if (!best)
+        return;
+    const QString path = bestReplayPath(m_lastRun->pack, m_lastRun->level);
+    QString error;
+    if (!QDir().mkpath(QFileInfo(path).absolutePath()) || !m_lastRun->save(path, &error))
+        qWarning().noquote() << "The best run was not kept:" << (error.isEmpty() ? path : error);
 }
 
 // --- Flow between menus and the run -----------------------------------------
@@ -195,8 +229,9 @@ MyGame::~MyGame()
 void MyGame::loadLevel(int levelPackNumber, int levelNumber)
 {
     processLevelResults();
+    endRecording(ReplayFile::Outcome::Unfinished);
     Level *previous = m_currentLevel;
-    m_currentLevel = m_levelManager->LoadLevel(levelPackNumber, levelNumber);
+    m_currentLevel = m_world->loadLevel(levelPackNumber, levelNumber);
     // A missing or refused level is not ridden: its stand-in has no ground
     // and a finish at 0. The menu stays with nothing to go back to.
     if (!m_currentLevel->isPlayable()) {
@@ -244,8 +279,13 @@ void MyGame::reset(bool animateControls)
         m_mainMenu->hideAndResetCurrentLevel();
         return;
     }
-    Level *level = m_currentLevel;
-    m_step->restart(level->bikeStartPos(), [level] { level->resetPhysicsItems(); });
+    endRecording(ReplayFile::Outcome::Unfinished);
+    // A lean held through the restart goes on with the new run's bike.
+    const qreal lean = m_bike->tiltSpeed();
+    m_currentLevel = m_world->restart();
+    if (lean != 0.0)
+        m_bike->setTiltSpeed(lean);
+    m_recorder.start(*m_world);
     if (m_view) {
         m_view->setButtonsOff();
         m_view->setTime(runTime());
@@ -522,7 +562,11 @@ void MyGame::advance()
     for (int i = 0; i < physicsStepsPerTick; ++i) {
         if (m_paused)
             return;
-        m_step->step(m_afterPhysics);
+        m_recorder.beforeStep(*m_bike);
+        m_world->step().step(m_afterPhysics);
+        m_recorder.afterStep(*m_bike, stepCount());
+        if (m_runEnd)
+            endRecording(*m_runEnd);
     }
     checkCrowdAwe();
     reportFrameRate();
@@ -541,7 +585,7 @@ void MyGame::reportFrameRate()
 void MyGame::checkLevelFinished()
 {
     if (m_paused || !m_currentLevel || !m_currentLevel->isPlayable()
-        || !m_step->reached(m_currentLevel->finishLineX()))
+        || !m_world->step().reached(m_currentLevel->finishLineX()))
         return;
     pause(true);
     Level *level = m_currentLevel;
@@ -554,6 +598,9 @@ void MyGame::checkLevelFinished()
     }
     const RunOutcome outcome = RunOutcome::finished(time, oldBest, oldStatus, level->status(),
         level->medalForTime(time), m_levelManager->nextLevelNumber());
+    // The recording ends once this step is complete.
+    m_runEnd = ReplayFile::Outcome::Finished;
+    m_runIsBest = outcome.newRecord;
     CrowdReactions::play(m_soundManager, CrowdReactions::atFinish(outcome.newRecord, outcome.medal));
     showRunOutcome(outcome);
 }
@@ -563,6 +610,7 @@ void MyGame::levelFailedWithoutFinishing()
     if (!m_currentLevel)
         return;
     pause(false);
+    m_runEnd = ReplayFile::Outcome::Failed;
     showRunOutcome(RunOutcome::failed(m_currentLevel->status(), m_levelManager->nextLevelNumber()));
 }
 
@@ -630,8 +678,7 @@ void MyGame::updateSceneRect()
 {
     if (!m_currentLevel)
         return;
-    m_scene->setSceneRect(0.0, m_currentLevel->sceneMinY(), m_currentLevel->groundMaxX(),
-        m_currentLevel->sceneMaxY() - m_currentLevel->sceneMinY());
+    m_world->fitSceneToLevel();
 }
 
 // --- Camera and zoom --------------------------------------------------------

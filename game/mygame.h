@@ -3,15 +3,18 @@
 
 #include "game/crowdreactions.h"
 #include "game/gamecamera.h"
-#include "game/keybindings.h"
-#include "game/simulationstep.h"
+#include "menus/keybindings.h"
+#include "replays/replayfile.h"
+#include "replays/replayrecorder.h"
 
 #include <QElapsedTimer>
 #include <QObject>
 #include <QPointF>
+#include <QSize>
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class BikeItem;
 class GameView;
@@ -21,10 +24,10 @@ class Level;
 class LevelCompletedMenu;
 class LevelManager;
 class LevelStartCard;
+class LevelWorld;
 class MainMenu;
 class MenuWidget;
 class MyScene;
-class Physics;
 class QPropertyAnimation;
 struct RunOutcome;
 class SensorReader;
@@ -53,10 +56,13 @@ public:
     static constexpr qreal kTiltStep = qreal(0.033f);
     static constexpr int kDefaultVolume = 60;
 
-    MyGame(Physics *physics, MyScene *scene, GameView *view);
+    // The game in the caller's scene (it outlives the game; the game's
+    // LevelWorld builds the physics). windowSize: the window the menus and
+    // the default zoom are laid out for.
+    MyGame(MyScene *scene, GameView *view, const QSize &windowSize);
     // As above with a sound manager of the caller's choice (owned from now
     // on); null plays no sound at all.
-    MyGame(Physics *physics, MyScene *scene, GameView *view, SoundManager *soundManager);
+    MyGame(MyScene *scene, GameView *view, const QSize &windowSize, SoundManager *soundManager);
     ~MyGame() override;
 
     qreal zoom() const;
@@ -67,8 +73,8 @@ public:
     void setCameraOffAngle(qreal angle);
 
     // Run clock in seconds: 55 steps make a second, cut to tenths.
-    qreal runTime() const { return m_step->runTime(); }
-    int stepCount() const { return m_step->stepCount(); }
+    qreal runTime() const;
+    int stepCount() const;
     bool isPaused() const { return m_paused; }
     bool isApplicationActive() const { return m_applicationActive; }
     // True once the exit path has asked the event loop to quit.
@@ -76,7 +82,7 @@ public:
     bool resultsPending() const { return m_resultsPending; }
     qreal zoomTarget() const { return m_camera->zoomTarget(); }
     // The zoom the first level start glides to on this screen.
-    static qreal defaultZoom() { return GameCamera::defaultZoom(); }
+    qreal defaultZoom() const { return m_camera->defaultZoom(); }
     static qreal defaultZoomForWidth(int windowWidth) { return GameCamera::defaultZoomForWidth(windowWidth); }
 
     Level *currentLevel() const { return m_currentLevel; }
@@ -84,6 +90,13 @@ public:
     SoundManager *soundManager() const { return m_soundManager; }
     GamepadInput *gamepadInput() const { return m_gamepad; }
     BikeItem *bike() const { return m_bike; }
+    LevelWorld *world() const { return m_world.get(); }
+    // The recording of the last run that took a step (finished, failed or
+    // left), kept until the game quits.
+    const std::optional<ReplayFile> &lastRun() const { return m_lastRun; }
+    // Where the best run of a level is kept: replays/ in the player's data
+    // folder, one file per level.
+    static QString bestReplayPath(int pack, int level);
     MainMenu *mainMenu() const { return m_mainMenu; }
     InGameMenu *inGameMenu() const { return m_inGameMenu; }
     LevelCompletedMenu *levelCompletedMenu() const { return m_levelCompletedMenu; }
@@ -164,6 +177,9 @@ private slots:
     void padMenuKey(int key, bool pressed);
 
 private:
+    // Ends the run's recording with outcome: it becomes the last run, and a
+    // finish that set a record is saved as the level's best.
+    void endRecording(ReplayFile::Outcome outcome);
     void connectMenus();
     void connectGamepad();
     void restorePlayerZoom();
@@ -182,6 +198,12 @@ private:
     LevelManager *m_levelManager = nullptr;
     Level *m_currentLevel = nullptr;
     bool m_resultsPending = false;
+    // Every run is recorded; a finish or a failure ends the recording after
+    // its step, a restart or another level ends it as unfinished.
+    ReplayRecorder m_recorder;
+    std::optional<ReplayFile> m_lastRun;
+    std::optional<ReplayFile::Outcome> m_runEnd;
+    bool m_runIsBest = false;
     bool m_paused = false;
     BikeItem *m_bike = nullptr;
     QPointF m_cameraOffCenter;
@@ -192,8 +214,6 @@ private:
     int m_tickIntervalMs = 0;
     int m_fpsFrames = -1;
     int m_ticksPerSecond = 0;
-    Physics *m_physics;
-    MyScene *m_scene;
     GameView *m_view;
     MainMenu *m_mainMenu = nullptr;
     InGameMenu *m_inGameMenu = nullptr;
@@ -209,7 +229,7 @@ private:
     SoundManager *m_soundManager = nullptr;
     bool m_applicationActive = true;
     bool m_exiting = false;
-    std::unique_ptr<SimulationStep> m_step;
+    std::unique_ptr<LevelWorld> m_world;
     std::function<void()> m_afterPhysics;
     std::function<bool()> m_activeCheck;
 };

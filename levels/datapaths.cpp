@@ -68,3 +68,8 @@ QString DataPaths::levelsDbMissingMessage() const
     return QStringLiteral("Database file '%1' is missing or unreadable; tried '%2'.")
         .arg(QLatin1String(kLevelsDbName), m_levelsDbCandidates.join(QLatin1String("', '")));
 }
+
+QString DataPaths::replaysDir() const
+{
+    return QFileInfo(m_resultsDbPath).absolutePath() + QStringLiteral("/replays");
+}

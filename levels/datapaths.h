@@ -25,6 +25,8 @@ public:
     // Places tried for levels.db, in order.
     QStringList levelsDbCandidates() const { return m_levelsDbCandidates; }
     QString resultsDbPath() const { return m_resultsDbPath; }
+    // The player's replays: the folder "replays" beside results.db.
+    QString replaysDir() const;
     // The first candidate that is a readable file, or an empty string.
     QString findLevelsDb() const;
     // The fatal message when no candidate is readable; names every path tried.

@@ -2,7 +2,6 @@
 
 #include "datapaths.h"
 #include "dbfailure.h"
-#include "game/myscene.h"
 #include "grounditem.h"
 #include "level.h"
 #include "leveladmission.h"
@@ -14,6 +13,7 @@
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
+#include <QGraphicsScene>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
@@ -48,7 +48,7 @@ QString readOnlyUri(const QString &fileName)
 }
 } // namespace
 
-LevelManager::LevelManager(Physics *physics, MyScene *scene)
+LevelManager::LevelManager(Physics *physics, QGraphicsScene *scene)
     : m_physics(physics)
     , m_scene(scene)
     , m_resultsDbPath(nativeAbsolute(DataPaths::current().resultsDbPath()))
@@ -195,13 +195,18 @@ void LevelManager::completeResultsDb()
         fatalError(QStringLiteral("DB error"));
 }
 
-Level *LevelManager::LoadLevel(int levelPackNumber, int levelNumber)
+void LevelManager::unloadLevel()
 {
     if (m_currentLevel) {
         m_currentLevel->clearItems();
         delete m_currentLevel;
         m_currentLevel = nullptr;
     }
+}
+
+Level *LevelManager::LoadLevel(int levelPackNumber, int levelNumber)
+{
+    unloadLevel();
     m_currentLevel = new Level(m_physics, m_scene, nullptr);
     Level *level = m_currentLevel;
 

@@ -9,8 +9,8 @@
 #include <QVector>
 
 class Level;
-class MyScene;
 class Physics;
+class QGraphicsScene;
 
 // Owner of the game's one database connection (Qt's default connection):
 // the level database opened read only as the main database, the results
@@ -22,7 +22,7 @@ class Physics;
 class LevelManager
 {
 public:
-    LevelManager(Physics *physics, MyScene *scene);
+    LevelManager(Physics *physics, QGraphicsScene *scene);
     virtual ~LevelManager();
 
     bool openDb();
@@ -34,6 +34,11 @@ public:
     // LevelAdmission), gives an empty level that is not playable and leaves
     // currentLevelPack/currentLevelNumber as they were.
     Level *LoadLevel(int levelPackNumber, int levelNumber);
+    // Deletes the current level and its items (they leave the physics space).
+    void unloadLevel();
+    // The space the next LoadLevel() builds in (unload the current level
+    // first when its space goes away).
+    void setPhysics(Physics *physics) { m_physics = physics; }
     // The playable levels of a pack in ascending number; 0 means the
     // current pack.
     QVector<LevelInfo> levelInfos(int levelPackNumber = 0);
@@ -75,7 +80,7 @@ private:
     QString surfaceStrip(int levelPackNumber) const;
 
     Physics *m_physics;
-    MyScene *m_scene;
+    QGraphicsScene *m_scene;
     int m_currentLevelPack = 1;
     Level *m_currentLevel = nullptr;
     int m_currentLevelNumber = 0;

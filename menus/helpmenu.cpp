@@ -10,8 +10,8 @@ constexpr qreal kNextX = 395;
 constexpr qreal kNextY = 264;
 } // namespace
 
-HelpMenu::HelpMenu(QWidget *parent)
-    : SubMenu(QStringLiteral(":images/helpmenu-pc.png"), 0, parent)
+HelpMenu::HelpMenu(const QSize &windowSize, QWidget *parent)
+    : SubMenu(QStringLiteral(":images/helpmenu-pc.png"), 0, windowSize, parent)
 {
     m_next = addButton(QStringLiteral(":/images/next_off.png"), QStringLiteral(":/images/next_on.png"),
         kNextX, kNextY, kButtonSize, kButtonSize);

@@ -9,7 +9,7 @@ class HelpMenu : public SubMenu
 {
     Q_OBJECT
 public:
-    explicit HelpMenu(QWidget *parent = nullptr);
+    explicit HelpMenu(const QSize &windowSize, QWidget *parent = nullptr);
 
 protected:
     // The closing keys show the next button pressed and act on release.

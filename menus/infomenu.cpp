@@ -27,8 +27,8 @@ constexpr qreal kBackY = 274;
 
 } // namespace
 
-InfoMenu::InfoMenu(QWidget *parent)
-    : SubMenu(QStringLiteral(":images/mainmenu.png"), kSmallScreenLift, parent)
+InfoMenu::InfoMenu(const QSize &windowSize, QWidget *parent)
+    : SubMenu(QStringLiteral(":images/mainmenu.png"), kSmallScreenLift, windowSize, parent)
     , m_titleFont(menuFont(kTitlePixelSize, true))
     , m_textFont(menuFont(kTextPixelSize, false))
 {

@@ -12,7 +12,7 @@ class InfoMenu : public SubMenu
 {
     Q_OBJECT
 public:
-    explicit InfoMenu(QWidget *parent = nullptr);
+    explicit InfoMenu(const QSize &windowSize, QWidget *parent = nullptr);
 
     void paint(QPainter *painter) override;
 

@@ -1,6 +1,5 @@
 #include "ingamemenu.h"
 
-#include "app/gamewindow.h"
 #include "buttonpixmap.h"
 
 #include <QKeyEvent>
@@ -28,13 +27,13 @@ constexpr qreal kSettingsX = kMenuX + kButtonSpacing;
 constexpr qreal kExitX = kSettingsX + kButtonSpacing;
 } // namespace
 
-InGameMenu::InGameMenu(QWidget *parent)
+InGameMenu::InGameMenu(const QSize &windowSize, QWidget *parent)
     : MenuWidget(parent)
 {
     setMenuSize(kMenuWidth, kMenuHeight);
     setBackground(QStringLiteral(":images/ingamemenu.png"));
 
-    const QRect screen = gameWindowRect();
+    const QRect screen(QPoint(), windowSize);
     const int freeHeight = screen.height() - kMenuHeight;
     m_hiddenY = kHiddenY;
     m_visibleY = int(freeHeight * kVisibleShare);

@@ -21,7 +21,9 @@ public:
         SettingsAction = 5
     };
 
-    explicit InGameMenu(QWidget *parent = nullptr);
+    // windowSize: the window the layout is made for (the game's window at
+    // start; updateScreenPosition() follows later resizes).
+    explicit InGameMenu(const QSize &windowSize, QWidget *parent = nullptr);
 
     ButtonPixmap *backButton() const { return m_back; }
     ButtonPixmap *settingsButton() const { return m_settings; }

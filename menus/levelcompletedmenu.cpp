@@ -1,6 +1,5 @@
 #include "levelcompletedmenu.h"
 
-#include "app/gamewindow.h"
 #include "buttonpixmap.h"
 #include "menutext.h"
 #include "numberdisplay.h"
@@ -53,7 +52,7 @@ const QColor kNextMedalColour(110, 70, 20);
 enum Status { NotFinished = 0, Gold = 1, Silver = 2, Bronze = 3, NoMedal = 4 };
 } // namespace
 
-LevelCompletedMenu::LevelCompletedMenu(QWidget *parent)
+LevelCompletedMenu::LevelCompletedMenu(const QSize &windowSize, QWidget *parent)
     : MenuWidget(parent)
     , m_star(DensePixmap::load(QStringLiteral(":/images/star.png")))
     , m_gold(DensePixmap::load(QStringLiteral(":/images/gold.png")))
@@ -64,7 +63,7 @@ LevelCompletedMenu::LevelCompletedMenu(QWidget *parent)
     setMenuSize(kMenuWidth, kMenuHeight);
     setBackground(QStringLiteral(":images/levelfinished.png"));
 
-    const QRect screen = gameWindowRect();
+    const QRect screen(QPoint(), windowSize);
     m_hiddenY = kHiddenY;
     m_visibleY = int((screen.height() - kMenuHeight) * 0.5);
     m_offsetY = kOffsetY;

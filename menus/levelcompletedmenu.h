@@ -18,7 +18,9 @@ class LevelCompletedMenu : public MenuWidget
 public:
     enum Action { NoAction = 0, ResetAction = 1, MainMenuAction = 2, NextLevelAction = 3, ExitAction = 4 };
 
-    explicit LevelCompletedMenu(QWidget *parent = nullptr);
+    // windowSize: the window the layout is made for (the game's window at
+    // start; updateScreenPosition() follows later resizes).
+    explicit LevelCompletedMenu(const QSize &windowSize, QWidget *parent = nullptr);
 
     void paint(QPainter *painter) override;
 

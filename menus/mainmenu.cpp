@@ -1,6 +1,5 @@
 #include "mainmenu.h"
 
-#include "app/gamewindow.h"
 #include "buttonpixmap.h"
 #include "helpmenu.h"
 #include "infomenu.h"
@@ -80,7 +79,7 @@ QString image(const char *name)
 }
 } // namespace
 
-MainMenu::MainMenu(LevelManager *levelManager, bool soundsEnabled, QWidget *parent)
+MainMenu::MainMenu(LevelManager *levelManager, bool soundsEnabled, const QSize &windowSize, QWidget *parent)
     : MenuWidget(parent)
     , m_digits(image("numbers.png"))
     , m_levelManager(levelManager)
@@ -88,7 +87,7 @@ MainMenu::MainMenu(LevelManager *levelManager, bool soundsEnabled, QWidget *pare
     setBackground(QStringLiteral(":images/levelpackselection.png"));
     setMenuSize(kMenuWidth, kMenuHeight);
 
-    const QRect screen = gameWindowRect();
+    const QRect screen(QPoint(), windowSize);
     const bool small = screen.height() < kSmallScreenHeight;
     m_visibleY = int((screen.height() - kMenuHeight) * 0.5);
     m_hiddenY = small ? kSmallHiddenY : kHiddenY;
@@ -116,9 +115,9 @@ MainMenu::MainMenu(LevelManager *levelManager, bool soundsEnabled, QWidget *pare
     setUpSliding(kShowMs, kHideMs);
     connect(m_hideAnimation, &QPropertyAnimation::finished, this, &MainMenu::hideMenuFinished);
 
-    m_helpMenu = new HelpMenu(parent);
+    m_helpMenu = new HelpMenu(windowSize, parent);
     connect(m_helpMenu, &HelpMenu::ok, this, &MainMenu::helpFinished);
-    m_infoMenu = new InfoMenu(parent);
+    m_infoMenu = new InfoMenu(windowSize, parent);
     if (m_levelManager)
         m_infoMenu->setProgressPath(m_levelManager->resultsDbPath());
     connect(m_infoMenu, &InfoMenu::ok, this, &MainMenu::infoFinished);

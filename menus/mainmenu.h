@@ -39,7 +39,10 @@ public:
 
     // levelManager gives the levels of a pack; not owned. The info and help
     // panels are created with the same parent as this menu.
-    MainMenu(LevelManager *levelManager, bool soundsEnabled, QWidget *parent = nullptr);
+    // windowSize: the window the layout is made for (the game's window at
+    // start; updateScreenPosition() follows later resizes).
+    MainMenu(
+        LevelManager *levelManager, bool soundsEnabled, const QSize &windowSize, QWidget *parent = nullptr);
     // Deletes the info and help panels too (they are not its children).
     ~MainMenu() override;
 

@@ -133,11 +133,18 @@ bool MenuWidget::event(QEvent *e)
         return true;
     // A hidden panel that still holds the keyboard focus passes keys on to
     // the view beneath (Escape must reach the game, not a panel off screen).
-    if ((e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease) && !isVisible()) {
+    if ((e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease) && isHiddenPanel()) {
         e->ignore();
         return false;
     }
     return QWidget::event(e);
+}
+
+bool MenuWidget::isHiddenPanel() const
+{
+    // A panel of the game sits on the view; a window of its own (as in the
+    // panel tests) takes keys whether shown or not.
+    return parentWidget() && isHidden();
 }
 
 void MenuWidget::hideEvent(QHideEvent *e)
@@ -349,7 +356,7 @@ bool MenuWidget::stepFocusItem(const FocusItem &, int)
 bool MenuWidget::focusNextPrevChild(bool next)
 {
     // Qt asks a panel being hidden to pass its focus on: that is not Tab.
-    if (!isVisible())
+    if (isHiddenPanel())
         return QWidget::focusNextPrevChild(next);
     // Tab stays on the panel: it walks the panel's own items.
     const QVector<FocusItem> items = focusItems();

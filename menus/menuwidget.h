@@ -134,6 +134,7 @@ protected:
     int m_pendingAction = 0;
 
 private:
+    bool isHiddenPanel() const;
     static int scaledLength(int length, qreal scale);
     QSize scaledSize() const;
     // Left edge centring the panel, shifted by offsetX unless scaled.

@@ -86,8 +86,8 @@ QRectF toggleRect(const QRectF &item)
 }
 } // namespace
 
-SettingsMenu::SettingsMenu(QWidget *parent)
-    : SubMenu(QStringLiteral(":images/mainmenu.png"), kSmallScreenLift, parent)
+SettingsMenu::SettingsMenu(const QSize &windowSize, QWidget *parent)
+    : SubMenu(QStringLiteral(":images/mainmenu.png"), kSmallScreenLift, windowSize, parent)
     , m_titleFont(menuFont(kTitlePixelSize, true))
     , m_labelFont(menuFont(kLabelPixelSize, true))
     , m_smallFont(menuFont(kSmallPixelSize, false))

@@ -1,7 +1,7 @@
 #ifndef SETTINGSMENU_H
 #define SETTINGSMENU_H
 
-#include "game/keybindings.h"
+#include "keybindings.h"
 #include "submenu.h"
 
 #include <QFont>
@@ -22,7 +22,8 @@ public:
     enum Item { VolumeItem = 1, SoundsItem, FullScreenItem, RestoreItem, kActionItem = 100 };
     static constexpr int kVolumeKeyStep = 5;
 
-    explicit SettingsMenu(QWidget *parent = nullptr);
+    // windowSize: the window the layout is made for (see SubMenu).
+    explicit SettingsMenu(const QSize &windowSize, QWidget *parent = nullptr);
 
     void setVolume(int volume);
     void setSoundsOn(bool on);

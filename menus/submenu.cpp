@@ -1,7 +1,5 @@
 #include "submenu.h"
 
-#include "app/gamewindow.h"
-
 #include <QPropertyAnimation>
 
 namespace {
@@ -13,13 +11,13 @@ constexpr int kShowMs = 750;
 constexpr int kHideMs = 487;
 } // namespace
 
-SubMenu::SubMenu(const QString &background, int smallScreenLift, QWidget *parent)
+SubMenu::SubMenu(const QString &background, int smallScreenLift, const QSize &windowSize, QWidget *parent)
     : MenuWidget(parent)
 {
     setMenuSize(kMenuWidth, kMenuHeight);
     setBackground(background);
 
-    const QRect screen = gameWindowRect();
+    const QRect screen(QPoint(), windowSize);
     m_hiddenY = kHiddenY;
     m_visibleY = int((screen.height() - kMenuHeight) * 0.5);
     if (screen.height() < kSmallScreenHeight) {

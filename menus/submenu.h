@@ -12,7 +12,10 @@ class SubMenu : public MenuWidget
 public:
     // smallScreenLift: pixels the panel sits higher on a screen lower than
     // 350 pixels.
-    SubMenu(const QString &background, int smallScreenLift, QWidget *parent = nullptr);
+    // windowSize: the window the layout is made for (the game's window at
+    // start; updateScreenPosition() follows later resizes).
+    SubMenu(
+        const QString &background, int smallScreenLift, const QSize &windowSize, QWidget *parent = nullptr);
 
 signals:
     void ok();

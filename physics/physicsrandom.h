@@ -12,6 +12,9 @@ public:
     explicit PhysicsRandom(std::uint32_t seed = 1) { setSeed(seed); }
 
     void setSeed(std::uint32_t seed);
+    // Where the sequence stands: setState(state()) continues it exactly.
+    std::uint64_t state() const { return m_state; }
+    void setState(std::uint64_t state) { m_state = state; }
     // A value in 0 .. 2^31 - 1, like rand() with a large RAND_MAX.
     int next();
 

@@ -1,10 +1,10 @@
 #include "velocragphysics.h"
 
 #include "ballitem.h"
+#include "collisionlistener.h"
 #include "physics.h"
 #include "physicsconventions.h"
 #include "physicsrandom.h"
-#include "vehicle/bikeitem.h"
 
 #include <QDebug>
 #include <algorithm>
@@ -50,8 +50,8 @@ constexpr double kQuarterTurnDegrees = 90.0;
 
 void VelocragPhysics::groundWheelCollisionPostCallback(cpArbiter *arbiter, cpSpace *, cpDataPointer data)
 {
-    auto *bike = static_cast<BikeItem *>(data);
-    if (!bike)
+    auto *vehicle = static_cast<CollisionListener *>(data);
+    if (!vehicle)
         return;
 
     cpShape *first = nullptr;
@@ -81,7 +81,7 @@ void VelocragPhysics::groundWheelCollisionPostCallback(cpArbiter *arbiter, cpSpa
 
     const double volume = std::min(1.0, (impulse - kHitImpulseOffset) / kHitImpulseRange);
     if (volume > kHitMinVolume)
-        bike->playGroundHitSound(volume);
+        vehicle->playGroundHitSound(volume);
 
     cpBody *wheelBody = wheel->body();
     const cpVect p = cpBodyGetPosition(wheelBody);
@@ -89,12 +89,12 @@ void VelocragPhysics::groundWheelCollisionPostCallback(cpArbiter *arbiter, cpSpa
     const double rim = wheel->rimSpeed();
     const double dir = rim >= 0.0 ? 1.0 : -1.0;
     const double slide = std::fabs(rim) - cpvlength(cpBodyGetVelocity(wheelBody));
-    bike->noteSlidingSpeed(slide);
+    vehicle->noteSlidingSpeed(slide);
 
-    if (wheel == bike->frontWheel() || slide < kMinSlideForMud)
+    if (wheel == vehicle->frontWheel() || slide < kMinSlideForMud)
         return;
 
-    PhysicsRandom &random = bike->random();
+    PhysicsRandom &random = vehicle->random();
     const double r = wheel->radius();
     for (int i = 0; i < emissions; ++i) {
         double a = kFirstEmissionsAngle;
@@ -116,7 +116,7 @@ void VelocragPhysics::groundWheelCollisionPostCallback(cpArbiter *arbiter, cpSpa
             continue;
         const double x = p.x - (r - double(kRimInset)) * std::cos(theta) + n.x * (depth + kGroundClearance);
         const double y = p.y - (r - double(kRimInset)) * std::sin(theta) + n.y * (depth + kGroundClearance);
-        bike->emitMudParticle(x, y, theta - dir * degToRad(kQuarterTurnDegrees), s);
+        vehicle->emitMudParticle(x, y, theta - dir * degToRad(kQuarterTurnDegrees), s);
     }
 }
 
@@ -140,17 +140,17 @@ cpVect VelocragPhysics::firstContactPoint(const cpArbiter *arbiter)
 
 void VelocragPhysics::groundChassisCollisionPostCallback(cpArbiter *, cpSpace *, cpDataPointer data)
 {
-    if (auto *bike = static_cast<BikeItem *>(data))
-        bike->setChassisGroundContact(true);
+    if (auto *vehicle = static_cast<CollisionListener *>(data))
+        vehicle->setChassisGroundContact(true);
 }
 
 void VelocragPhysics::groundHeadCollisionPostCallback(cpArbiter *, cpSpace *, cpDataPointer data)
 {
-    if (auto *bike = static_cast<BikeItem *>(data))
-        bike->crash();
+    if (auto *vehicle = static_cast<CollisionListener *>(data))
+        vehicle->crash();
 }
 
-void VelocragPhysics::registerHandlers(cpSpace *space, void *bike)
+void VelocragPhysics::registerHandlers(cpSpace *space, CollisionListener *listener)
 {
     struct Pair
     {
@@ -167,6 +167,6 @@ void VelocragPhysics::registerHandlers(cpSpace *space, void *bike)
     for (const Pair &pair : pairs) {
         cpCollisionHandler *handler = cpSpaceAddCollisionHandler(space, pair.a, pair.b);
         handler->postSolveFunc = pair.func;
-        handler->userData = bike;
+        handler->userData = listener;
     }
 }

@@ -3,9 +3,11 @@
 
 #include <chipmunk/chipmunk.h>
 
-// The post-solve callbacks the bike registers for its collision-type pairs.
-// They run inside the physics step; the user data is the BikeItem (nothing
-// happens when it is null). They only set flags, play sounds and queue mud
+class CollisionListener;
+
+// The post-solve callbacks a vehicle registers for its collision-type pairs.
+// They run inside the physics step; the user data is the vehicle's
+// CollisionListener (nothing happens when it is null). They only set flags, play sounds and queue mud
 // particles; a crash defers building the ragdoll to the end of the step.
 class VelocragPhysics
 {
@@ -23,8 +25,8 @@ public:
     static cpVect normalTowardWheel(const cpArbiter *arbiter, const cpShape *wheelShape);
     static cpVect firstContactPoint(const cpArbiter *arbiter);
 
-    // Registers the three callbacks for the four pairs with the bike as data.
-    static void registerHandlers(cpSpace *space, void *bike);
+    // Registers the three callbacks for the four pairs with the listener as data.
+    static void registerHandlers(cpSpace *space, CollisionListener *listener);
 };
 
 #endif

@@ -2,7 +2,7 @@
 #define GAMETESTING_H
 
 // The assembled game for in-process tests: a level database in a temporary
-// working folder, the view, the physics world, the scene and the controller,
+// working folder, the view, the scene and the controller (with its world),
 // built and torn down in the game's own order, with a sound manager that
 // counts what it is asked to do and an "active window" the test switches.
 
@@ -15,7 +15,6 @@
 #include "menus/infomenu.h"
 #include "menus/settingsmenu.h"
 #include "menutesting.h"
-#include "physics/physics.h"
 #include "sound/soundmanagerdummy.h"
 #include "testsupport.h"
 
@@ -60,13 +59,11 @@ public:
 
 struct GameRig
 {
-    static constexpr int kGravity = 450;
     static constexpr int kTemplateLevelId = 90001;
     static constexpr int kLevelIdPackFactor = 1000;
 
     LevelDbFixture fixture;
     std::unique_ptr<GameView> view;
-    std::unique_ptr<Physics> physics;
     std::unique_ptr<MyScene> scene;
     std::unique_ptr<MyGame> game;
     CountingSoundManager *sound = nullptr;
@@ -114,13 +111,12 @@ struct GameRig
     void build(QSize size, SoundManager *soundManager)
     {
         view = std::make_unique<GameView>();
-        physics = std::make_unique<Physics>(kGravity);
         scene = std::make_unique<MyScene>(QRectF(0, -500, 3800, 880));
         view->setScene(scene.get());
         sound = nullptr;
         if (!soundManager)
             soundManager = sound = new CountingSoundManager;
-        game = std::make_unique<MyGame>(physics.get(), scene.get(), view.get(), soundManager);
+        game = std::make_unique<MyGame>(scene.get(), view.get(), gameWindowRect().size(), soundManager);
         game->setActiveCheck([this] { return active; });
         view->setGame(game.get());
         view->resize(size.isValid() ? size : gameWindowRect().size());
@@ -131,7 +127,6 @@ struct GameRig
     {
         game.reset();
         scene.reset();
-        physics.reset();
         view.reset();
     }
 

@@ -2,7 +2,7 @@
 # level databases and hard kills. Tests that run it get its path as
 # LEVELPROBE_PATH; tests that read the compiled level databases wait for them.
 add_executable(velocrag_levelprobe levelprobe/levelprobe.cpp)
-target_link_libraries(velocrag_levelprobe PRIVATE velocrag_core velocrag_resources)
+target_link_libraries(velocrag_levelprobe PRIVATE velocrag_sim velocrag_resources)
 
 foreach(test_name tst_physicsobjects tst_levelcorpus)
   if(TARGET ${test_name})

@@ -96,7 +96,7 @@ void TestBikeItem::construction()
     QVERIFY(std::fabs(bounds.width() - 176.0) <= 1.0 && std::fabs(bounds.height() - 126.0) <= 1.0);
     // Frame, two wheels and the rider mass; two grooves, two springs on the
     // wheels, the rider groove and spring. The brake motor waits outside.
-    const SpaceCount n = countSpace(bed.physics.space());
+    const SpaceCount n = countSpace(bed.physics->space());
     QCOMPARE(n.bodies, 4);
     QCOMPARE(n.shapes, 7);
     QCOMPARE(n.constraints, 6);
@@ -123,7 +123,7 @@ void TestBikeItem::setBodyPosPlacesTheParts()
 void TestBikeItem::brakeMotor()
 {
     TestBed bed;
-    const int base = countSpace(bed.physics.space()).constraints;
+    const int base = countSpace(bed.physics->space()).constraints;
     bed.bike->setBrake(0.0);
     QVERIFY(!bed.bike->isMotorAdded());
     bed.bike->setBrake(0.5);
@@ -131,9 +131,9 @@ void TestBikeItem::brakeMotor()
     bed.bike->setBrake(1.0);
     bed.bike->setBrake(1.0);
     QVERIFY(bed.bike->isMotorAdded());
-    QCOMPARE(countSpace(bed.physics.space()).constraints, base + 1);
+    QCOMPARE(countSpace(bed.physics->space()).constraints, base + 1);
     bed.bike->setBrake(0.0);
-    QCOMPARE(countSpace(bed.physics.space()).constraints, base);
+    QCOMPARE(countSpace(bed.physics->space()).constraints, base);
     // After a crash the brake does nothing.
     bed.bike->releaseRagdoll();
     bed.bike->setBrake(1.0);
@@ -318,9 +318,9 @@ void TestBikeItem::resetAfterCrash()
     bed.placeOnGround(0, 500);
     bed.bike->setThrottle(1.0);
     bed.step(40);
-    const SpaceCount riding = countSpace(bed.physics.space());
+    const SpaceCount riding = countSpace(bed.physics->space());
     bed.bike->releaseRagdoll();
-    QVERIFY(countSpace(bed.physics.space()).bodies == riding.bodies + 4);
+    QVERIFY(countSpace(bed.physics->space()).bodies == riding.bodies + 4);
     bed.bike->resetToInitial();
     QVERIFY(bed.bike->isActive());
     QVERIFY(!bed.bike->hasRagdoll());
@@ -329,7 +329,7 @@ void TestBikeItem::resetAfterCrash()
     QCOMPARE(cpShapeGetCollisionType(bed.bike->headShape()), cpCollisionType(CollisionHead));
     QCOMPARE(shapeGroup(bed.bike->headShape()), cpGroup(1));
     QCOMPARE(shapeLayers(bed.bike->headShape()), cpBitmask(17));
-    const SpaceCount after = countSpace(bed.physics.space());
+    const SpaceCount after = countSpace(bed.physics->space());
     QCOMPARE(after.bodies, riding.bodies);
     QCOMPARE(after.constraints, riding.constraints);
     QCOMPARE(bed.bike->bodyX(), 0.0); // the stored start pose
@@ -387,7 +387,7 @@ void TestBikeItem::teardownInAnyOrder()
     Physics physics(450);
     const SpaceCount empty = countSpace(physics.space());
     {
-        MyScene scene;
+        QGraphicsScene scene;
         auto *bike = new BikeItem(&physics, &scene, nullptr, 75, 5);
         bike->setBodyPos(0, 0);
         bike->setBrake(1.0);

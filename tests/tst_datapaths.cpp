@@ -3,7 +3,6 @@
 // attached from the data folder, and a clear message naming every path tried
 // when the levels cannot be found.
 
-#include "game/myscene.h"
 #include "levels/datapaths.h"
 #include "levels/level.h"
 #include "levels/levelmanager.h"
@@ -11,6 +10,7 @@
 #include "testsupport.h"
 
 #include <QCryptographicHash>
+#include <QGraphicsScene>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -72,7 +72,7 @@ struct Installation
 template <typename Body> void withManager(Body body)
 {
     Physics physics(450);
-    MyScene scene;
+    QGraphicsScene scene;
     LevelManager manager(&physics, &scene);
     body(manager);
 }
@@ -88,6 +88,8 @@ private slots:
         QCOMPARE(paths.levelsDbCandidates(),
             QStringList({"/opt/some prefix/share/velocrag/levels.db", "/opt/some prefix/games/levels.db"}));
         QCOMPARE(paths.resultsDbPath(), QString("/home/p/.local/share/velocrag/results.db"));
+        // The player's replays live beside the results.
+        QCOMPARE(paths.replaysDir(), QString("/home/p/.local/share/velocrag/replays"));
     }
 
     // The build tree keeps levels.db beside the executable: found there when

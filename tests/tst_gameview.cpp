@@ -127,6 +127,8 @@ private slots:
         r.ticks(30);
         keyClick(v, Qt::Key_R);
         QCOMPARE(r.game->stepCount(), 0);
+        // A restart rides a new bike.
+        bike = r.game->bike();
         // W with the controls hidden still drives; the hidden button stays unlit.
         r.view->hideControls();
         r.settle();

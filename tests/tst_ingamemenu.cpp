@@ -32,7 +32,7 @@ private slots:
     void init()
     {
         m_view = newGameView();
-        m_menu = new InGameMenu(m_view);
+        m_menu = new InGameMenu(gameWindowRect().size(), m_view);
         m_signals = new SignalCounter(m_menu, {"backInGame", "reset", "mainmenu", "exit"});
     }
 

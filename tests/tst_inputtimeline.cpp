@@ -1,7 +1,7 @@
 // The input timeline: its text format, its errors and what it does to the bike.
 
-#include "game/inputtimeline.h"
 #include "testbed.h"
+#include "world/inputtimeline.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

@@ -1,6 +1,6 @@
 // The riding actions' keys: defaults, giving a key to an action (taken from
 // the action that held it), the stored text and damaged stored texts.
-#include "game/keybindings.h"
+#include "menus/keybindings.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

@@ -35,7 +35,7 @@ private slots:
     void init()
     {
         m_view = newGameView();
-        m_menu = new LevelCompletedMenu(m_view);
+        m_menu = new LevelCompletedMenu(gameWindowRect().size(), m_view);
         m_signals = new SignalCounter(m_menu, {"reset", "mainmenu", "nextLevel", "exit"});
     }
 

@@ -2,7 +2,6 @@
 // level into the scene and the physics world, the level lists, results and
 // the sound setting across restarts, and awkward results files.
 
-#include "game/myscene.h"
 #include "levels/grounditem.h"
 #include "levels/level.h"
 #include "levels/levelinfo.h"
@@ -11,8 +10,10 @@
 #include "physics/physics.h"
 #include "physics/physicssegment.h"
 #include "testsupport.h"
+#include "world/levelworld.h"
 
 #include <QGraphicsPixmapItem>
+#include <QGraphicsScene>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -45,8 +46,8 @@ struct GameFolder
 
 struct Game
 {
-    Physics physics {450};
-    MyScene scene;
+    Physics physics {LevelWorld::kGravity};
+    QGraphicsScene scene;
     std::unique_ptr<LevelManager> manager {new LevelManager(&physics, &scene)};
 };
 } // namespace

@@ -95,7 +95,7 @@ private slots:
     void init()
     {
         m_view = newGameView();
-        m_menu = new MainMenu(m_levels, true, m_view);
+        m_menu = new MainMenu(m_levels, true, gameWindowRect().size(), m_view);
     }
 
     void cleanup()
@@ -141,7 +141,7 @@ private slots:
     // The panels are the menu's parent's children but belong to the menu.
     void ownsItsPanels()
     {
-        auto *menu = new MainMenu(m_levels, true);
+        auto *menu = new MainMenu(m_levels, true, gameWindowRect().size());
         QPointer<InfoMenu> info = menu->infoMenu();
         QPointer<HelpMenu> help = menu->helpMenu();
         QVERIFY(info && help);
@@ -454,7 +454,7 @@ private slots:
         QVERIFY(m_menu->soundsOnButton()->isVisible());
         QVERIFY(!isHiding(m_menu)); // no slide-out for the sounds
 
-        MainMenu quiet(m_levels, false, m_view);
+        MainMenu quiet(m_levels, false, gameWindowRect().size(), m_view);
         QVERIFY(!quiet.soundsOnButton()->isVisible());
         QVERIFY(quiet.soundsOffButton()->isVisible());
     }
@@ -695,7 +695,7 @@ int main(int argc, char **argv)
 {
     if (argc > 1 && qstrcmp(argv[1], "--invalid-levelpack") == 0) {
         QApplication app(argc, argv);
-        MainMenu menu(nullptr, true);
+        MainMenu menu(nullptr, true, gameWindowRect().size());
         menu.levelPackButtonPressed(1);
         return 0;
     }

@@ -1,11 +1,11 @@
 // Mud: single particles with and without a body, and the particle ring.
 
-#include "game/myscene.h"
 #include "physics/particleitem.h"
 #include "physics/particlesystemitem.h"
 #include "physics/physics.h"
 #include "physics/physicsrandom.h"
 
+#include <QGraphicsScene>
 #include <QImage>
 #include <QPainter>
 #include <QtTest>
@@ -82,7 +82,7 @@ void TestParticleSystemItem::bodySpinIsDamped()
 void TestParticleSystemItem::ringReusesSlotsInOrder()
 {
     Physics physics(450);
-    MyScene scene;
+    QGraphicsScene scene;
     PhysicsRandom random(7);
     ParticleSystemItem system(40, &scene, &physics, &random);
     for (int i = 0; i < 40; ++i)
@@ -106,7 +106,7 @@ void TestParticleSystemItem::ringReusesSlotsInOrder()
 void TestParticleSystemItem::lifetimesAndKinds()
 {
     Physics physics(450);
-    MyScene scene;
+    QGraphicsScene scene;
     PhysicsRandom random(3);
     ParticleSystemItem system(40, &scene, &physics, &random);
     for (int i = 0; i < 40; ++i)
@@ -130,7 +130,7 @@ void TestParticleSystemItem::lifetimesAndKinds()
 void TestParticleSystemItem::killAllEndsEveryParticle()
 {
     Physics physics(450);
-    MyScene scene;
+    QGraphicsScene scene;
     PhysicsRandom random(1);
     auto *system = new ParticleSystemItem(40, &scene, &physics, &random);
     scene.addItem(system);
@@ -148,7 +148,7 @@ void TestParticleSystemItem::killAllEndsEveryParticle()
 void TestParticleSystemItem::particlesFarAwayAreDropped()
 {
     Physics physics(450);
-    MyScene scene;
+    QGraphicsScene scene;
     PhysicsRandom random(1);
     ParticleSystemItem system(40, &scene, &physics, &random);
     system.addEmission(-100, 0, 0, 0);

@@ -59,6 +59,7 @@ private slots:
     void snapshotAndTrace();
     void badInput_data();
     void badInput();
+    void recordsAndReplays();
 };
 
 void TestRide::finishesShippedLevels_data()
@@ -206,6 +207,47 @@ void TestRide::badInput()
     QVERIFY(!raw.crashed);
     QVERIFY(raw.standardOutput.isEmpty());
     QVERIFY2(raw.standardError.contains(QStringLiteral("ride: ") + message), qPrintable(raw.standardError));
+}
+
+// A ride written with --record (a path relative to the caller) re-simulates
+// with --replay to the same JSON line; a replay on another level exits with
+// status 3 naming what differs, a damaged one with status 2.
+void TestRide::recordsAndReplays()
+{
+    QTemporaryDir dir;
+    TestSupport::ProcessResult recorded;
+    runJson({QStringLiteral("--levels"), levelsDb(), QStringLiteral("--pack"), QStringLiteral("1"),
+                QStringLiteral("--level"), QStringLiteral("1"), QStringLiteral("--timeline"),
+                solution(QStringLiteral("pack1-01.txt")), QStringLiteral("--record"),
+                QStringLiteral("run.vcreplay")},
+        &recorded, dir.path());
+    QVERIFY2(recorded.exitCode == 0, qPrintable(recorded.standardError));
+    const QString replay = dir.filePath(QStringLiteral("run.vcreplay"));
+    QVERIFY(QFile::exists(replay));
+
+    TestSupport::ProcessResult replayed;
+    runJson({QStringLiteral("--levels"), levelsDb(), QStringLiteral("--replay"), replay}, &replayed);
+    QVERIFY2(replayed.exitCode == 0, qPrintable(replayed.standardError));
+    QCOMPARE(replayed.standardOutput, recorded.standardOutput);
+
+    TestSupport::ProcessResult elsewhere;
+    runJson({QStringLiteral("--levels"), levelsDb(), QStringLiteral("--replay"), replay,
+                QStringLiteral("--level"), QStringLiteral("2")},
+        &elsewhere);
+    QCOMPARE(elsewhere.exitCode, 3);
+    QVERIFY2(elsewhere.standardError.contains(
+                 QStringLiteral("the ride differs from the recording: the level changed")),
+        qPrintable(elsewhere.standardError));
+
+    QFile file(replay);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    file.seek(40);
+    file.write("XX");
+    file.close();
+    TestSupport::ProcessResult damaged;
+    runJson({QStringLiteral("--levels"), levelsDb(), QStringLiteral("--replay"), replay}, &damaged);
+    QCOMPARE(damaged.exitCode, 2);
+    QVERIFY2(damaged.standardError.contains(QStringLiteral("damaged")), qPrintable(damaged.standardError));
 }
 
 QTEST_MAIN(TestRide)

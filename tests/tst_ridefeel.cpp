@@ -4,13 +4,13 @@
 
 #include "testbed.h"
 
-#include "game/inputtimeline.h"
 #include "levels/level.h"
 #include "physics/ballitem.h"
 #include "physics/particleitem.h"
 #include "physics/particlesystemitem.h"
 #include "physics/physicsconventions.h"
 #include "vehicle/riderragdollitem.h"
+#include "world/inputtimeline.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -258,7 +258,7 @@ void TestRideFeel::noKickInTheFirstNineSteps()
             QCOMPARE(change, 0.0);
         else
             QVERIFY2(change < -0.05, qPrintable(QString::number(change)));
-        bed.physics.update();
+        bed.physics->update();
         bed.scene.advance();
     }
 }
@@ -298,7 +298,7 @@ void TestRideFeel::objectOnTheHeadCrashes()
     bed.placeOnGround(0, kGroundY);
     bed.step(kStepsPerSecond);
     QVERIFY(bed.bike->isActive());
-    BallItem rock(&bed.physics, 10.0, 5.0);
+    BallItem rock(bed.physics, 10.0, 5.0);
     rock.setCollisionType(CollisionObject);
     rock.setLayers(PhysicsLayers::Objects);
     const QPointF head = bed.bike->mapToScene(QPointF(-5, -45));

@@ -100,16 +100,16 @@ void TestRiderRagdollItem::collisionSetUp()
 void TestRiderRagdollItem::destroyingLeavesNothing()
 {
     TestBed bed;
-    const int constraints = countConstraints(bed.physics.space());
-    const int bodies = countBodies(bed.physics.space());
+    const int constraints = countConstraints(bed.physics->space());
+    const int bodies = countBodies(bed.physics->space());
     const int items = bed.scene.items().size();
     bed.bike->releaseRagdoll();
-    QCOMPARE(countConstraints(bed.physics.space()), constraints + 5);
-    QCOMPARE(countBodies(bed.physics.space()), bodies + 4);
+    QCOMPARE(countConstraints(bed.physics->space()), constraints + 5);
+    QCOMPARE(countBodies(bed.physics->space()), bodies + 4);
     QCOMPARE(bed.scene.items().size(), items + 4);
     bed.bike->resetToInitial();
-    QCOMPARE(countConstraints(bed.physics.space()), constraints);
-    QCOMPARE(countBodies(bed.physics.space()), bodies);
+    QCOMPARE(countConstraints(bed.physics->space()), constraints);
+    QCOMPARE(countBodies(bed.physics->space()), bodies);
     QCOMPARE(bed.scene.items().size(), items);
 }
 

@@ -1,7 +1,7 @@
 // What the results panel is told after a run: record rules, the time
 // difference, and when the next level is offered.
 
-#include "game/runoutcome.h"
+#include "world/runoutcome.h"
 
 #include <QtTest>
 

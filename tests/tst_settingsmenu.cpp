@@ -54,7 +54,7 @@ private slots:
     void init()
     {
         m_view = newGameView();
-        m_menu = new SettingsMenu(m_view);
+        m_menu = new SettingsMenu(m_view->size(), m_view);
     }
 
     void cleanup() { delete m_view; }

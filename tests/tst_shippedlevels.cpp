@@ -4,17 +4,19 @@
 // at exactly the step and in exactly the final state the ride records
 // (its golden line, written by tools/autopilot/golden-rides.sh).
 
+#include "goldenride.h"
 #include "testsupport.h"
 
-#include "game/myscene.h"
 #include "levels/level.h"
 #include "levels/levelmanager.h"
 #include "physics/physics.h"
 #include "physics/physicsconventions.h"
 #include "physics/physicsitem.h"
+#include "world/levelworld.h"
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QGraphicsScene>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
@@ -26,7 +28,6 @@ namespace {
 constexpr int kPacks[] = {1, 2};
 constexpr int kLevelsPerPack = 24;
 constexpr int kTerrainKind = 4;
-constexpr int kGravity = 450;
 // The bike's wheels hang about 45 units below its start position: the
 // terrain must be below that, and not too far (the bike drops onto it).
 constexpr double kMinStartClearance = 30.0;
@@ -43,14 +44,6 @@ QString levelsDb()
     return TestSupport::binaryDir() + QStringLiteral("/levels.db");
 }
 
-QString solutionPath(int pack, int level)
-{
-    return QStringLiteral("%1/levels/solutions/pack%2/%3.txt")
-        .arg(TestSupport::sourceDir())
-        .arg(pack)
-        .arg(level, 2, 10, QLatin1Char('0'));
-}
-
 // Rides a level with the ride tool; with a trace path, the tool writes its
 // per-step trace there.
 QJsonObject ride(int pack, int level, const QString &timeline, TestSupport::ProcessResult *raw,
@@ -62,31 +55,6 @@ QJsonObject ride(int pack, int level, const QString &timeline, TestSupport::Proc
         args << QStringLiteral("--trace") << trace;
     *raw = TestSupport::runProcess(TestSupport::binaryDir() + QStringLiteral("/tools/ride/ride"), args);
     return QJsonDocument::fromJson(raw->standardOutput.toUtf8()).object();
-}
-
-// A solution's recorded outcome: the step the ride finishes at and the
-// first 16 hex digits of the SHA-256 of the trace's last row.
-struct GoldenRide
-{
-    int steps = -1;
-    QString state;
-};
-
-GoldenRide goldenRide(const QString &solution)
-{
-    QFile file(solution);
-    GoldenRide golden;
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return golden;
-    static const QRegularExpression line(
-        QStringLiteral("^# Golden ride: finishes at step (\\d+), final state ([0-9a-f]{16})$"),
-        QRegularExpression::MultilineOption);
-    const auto match = line.match(QString::fromUtf8(file.readAll()));
-    if (match.hasMatch()) {
-        golden.steps = match.captured(1).toInt();
-        golden.state = match.captured(2);
-    }
-    return golden;
 }
 
 // The hash of the last row of a ride trace, as the golden line records it.
@@ -126,8 +94,8 @@ struct GameFolder
 // Teardown order: manager, scene (frees the items), world.
 struct Game
 {
-    Physics physics {kGravity};
-    MyScene scene;
+    Physics physics {LevelWorld::kGravity};
+    QGraphicsScene scene;
     std::unique_ptr<LevelManager> manager {new LevelManager(&physics, &scene)};
 };
 

@@ -3,6 +3,7 @@
 // shown scaled down to 406 x 292 (8 pixels free at the sides), centred.
 
 #include "app/gamewindow.h"
+#include "game/gameview.h"
 #include "leveldbfixture.h"
 #include "levels/levelmanager.h"
 #include "menus/buttonpixmap.h"
@@ -35,7 +36,7 @@ private slots:
             qPrintable(fixture.errorString()));
         LevelManager levels(nullptr, nullptr);
         QWidget view;
-        MainMenu menu(&levels, true, &view);
+        MainMenu menu(&levels, true, gameWindowRect().size(), &view);
         QCOMPARE(menu.panelScale(), 406.0 / 479.0);
         QCOMPARE(menu.geometry(), QRect(8, 12, 406, 292));
         QCOMPARE(animation(&menu, "showAnimation")->startValue().toInt(), -421);
@@ -54,8 +55,8 @@ private slots:
     void infoAndHelpScaledAndCentred()
     {
         QWidget view;
-        InfoMenu info(&view);
-        HelpMenu help(&view);
+        InfoMenu info(gameWindowRect().size(), &view);
+        HelpMenu help(gameWindowRect().size(), &view);
         QCOMPARE(info.geometry(), QRect(8, 12, 406, 292));
         QCOMPARE(help.geometry(), QRect(8, 12, 406, 292));
         info.updateScreenPosition(gameWindowRect());
@@ -70,7 +71,7 @@ private slots:
     {
         QWidget view;
         view.resize(gameWindowRect().size());
-        SettingsMenu settings(&view);
+        SettingsMenu settings(gameWindowRect().size(), &view);
         QCOMPARE(settings.geometry(), QRect(8, 12, 406, 292));
         settings.showMenu();
         finishShow(&settings);
@@ -84,15 +85,15 @@ private slots:
         click(&settings, QPointF(volume.right() - 1, volume.center().y()) * settings.panelScale());
         QCOMPARE(settings.volume(), 100);
         // At the smallest window the panel still fits whole.
-        settings.updateScreenPosition(QRect(QPoint(), kGameWindowMinimumSize));
-        QVERIFY(QRect(QPoint(), kGameWindowMinimumSize).contains(settings.geometry()));
+        settings.updateScreenPosition(QRect(QPoint(), GameView::kMinimumSize));
+        QVERIFY(QRect(QPoint(), GameView::kMinimumSize).contains(settings.geometry()));
         QVERIFY(settings.panelScale() < 406.0 / 479.0);
     }
 
     void inGameMenu()
     {
         QWidget view;
-        InGameMenu menu(&view);
+        InGameMenu menu(gameWindowRect().size(), &view);
         QCOMPARE(menu.geometry(), QRect(11, 51, 400, 180));
     }
 };

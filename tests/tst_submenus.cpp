@@ -20,7 +20,7 @@ private:
 
     template <typename Menu> Menu *shown()
     {
-        auto *menu = new Menu(m_view);
+        auto *menu = new Menu(gameWindowRect().size(), m_view);
         menu->showMenu();
         finishShow(menu);
         return menu;
@@ -35,8 +35,8 @@ private slots:
 
     void layout()
     {
-        InfoMenu info(m_view);
-        HelpMenu help(m_view);
+        InfoMenu info(gameWindowRect().size(), m_view);
+        HelpMenu help(gameWindowRect().size(), m_view);
         for (MenuWidget *menu : {static_cast<MenuWidget *>(&info), static_cast<MenuWidget *>(&help)}) {
             QCOMPARE(menu->geometry(), QRect(24, 92, 479, 344));
             QVERIFY(menu->isHidden());
@@ -52,7 +52,7 @@ private slots:
 
     void infoText()
     {
-        InfoMenu info(m_view);
+        InfoMenu info(gameWindowRect().size(), m_view);
         info.setProgressPath("/home/rider/.local/share/velocrag/results.db");
         const QStringList lines = info.lines();
         QCOMPARE(lines.size(), 8);

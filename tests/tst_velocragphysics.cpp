@@ -114,28 +114,26 @@ void TestVelocragPhysics::unknownCollisionTypeIsReported()
     TestBed bed;
     PhysicsSegment *ground = bed.addFlatGround(100);
     Q_UNUSED(ground);
-    BallItem ball(&bed.physics, 10.0, 1.0);
+    BallItem ball(bed.physics, 10.0, 1.0);
     ball.setCollisionType(9);
     ball.setBodyPos(0, 89.5);
-    cpCollisionHandler *handler = cpSpaceAddCollisionHandler(bed.physics.space(), CollisionTerrain, 9);
+    cpCollisionHandler *handler = cpSpaceAddCollisionHandler(bed.physics->space(), CollisionTerrain, 9);
     handler->postSolveFunc = VelocragPhysics::groundWheelCollisionPostCallback;
-    handler->userData = bed.bike;
+    handler->userData = static_cast<CollisionListener *>(bed.bike);
     QTest::ignoreMessage(
         QtDebugMsg, "VelocragPhysics::groundWheelCollisionPostCallback - unknown collisiontype 9 or 1");
-    bed.physics.update();
+    bed.physics->update();
 }
 
 void TestVelocragPhysics::hardLandingPlaysGroundHit()
 {
     HitCounter sound;
-    Physics physics(450);
     {
-        MyScene scene;
-        PhysicsSegment ground(&physics, -1000, 500, 1000, 500);
+        LevelWorld world(nullptr, &sound);
+        PhysicsSegment ground(world.physics(), -1000, 500, 1000, 500);
         ground.setCollisionType(CollisionTerrain);
         ground.setLayers(PhysicsLayers::Terrain);
-        auto *bike = new BikeItem(&physics, &scene, &sound, 75, 5);
-        SimulationStep sim(&physics, &scene, bike);
+        SimulationStep &sim = world.step();
         sim.restart(QPointF(0, 500 - kFrameAboveGround - 150.0));
         for (int i = 0; i < 60; ++i)
             sim.step();
@@ -147,7 +145,6 @@ void TestVelocragPhysics::hardLandingPlaysGroundHit()
         for (int i = 0; i < 100; ++i)
             sim.step();
         QCOMPARE(sound.volumes.size(), hits);
-        delete bike;
     }
 }
 
@@ -158,7 +155,7 @@ void TestVelocragPhysics::callbacksIgnoreMissingBike()
     PhysicsSegment ground(&physics, -1000, 100, 1000, 100);
     ground.setCollisionType(CollisionTerrain);
     {
-        MyScene scene;
+        QGraphicsScene scene;
         delete new BikeItem(&physics, &scene, nullptr, 75, 5);
     }
     BallItem wheel(&physics, 20.0, 2.1);

@@ -79,14 +79,14 @@ private slots:
     void windowHasAMinimumSize()
     {
         GameRig &r = rig(QSize(200, 150));
-        QCOMPARE(r.view->minimumSize(), kGameWindowMinimumSize);
-        QCOMPARE(r.view->size(), kGameWindowMinimumSize);
+        QCOMPARE(r.view->minimumSize(), GameView::kMinimumSize);
+        QCOMPARE(r.view->size(), GameView::kMinimumSize);
     }
 
     void panelsFitTheWindow_data()
     {
         QTest::addColumn<QSize>("size");
-        QTest::newRow("smallest") << kGameWindowMinimumSize;
+        QTest::newRow("smallest") << GameView::kMinimumSize;
         QTest::newRow("640x480 screen") << gameWindowRectForScreen(QSize(640, 480)).size();
         QTest::newRow("640x480 window") << QSize(640, 480);
     }
@@ -114,7 +114,7 @@ private slots:
     // are drawn: a click on the scaled exit button's centre presses it.
     void scaledButtonsAnswerWhereDrawn()
     {
-        GameRig &r = rig(kGameWindowMinimumSize);
+        GameRig &r = rig(GameView::kMinimumSize);
         r.ride(2, 1);
         InGameMenu *menu = r.game->inGameMenu();
         r.game->showInGameMenu();

@@ -175,7 +175,7 @@ BikeItem::BikeItem(
     cpShapeSetCollisionType(m_shape, CollisionFrame);
     buildWheels();
     buildRider();
-    VelocragPhysics::registerHandlers(m_space, this);
+    VelocragPhysics::registerHandlers(m_space, static_cast<CollisionListener *>(this));
 
     setRiderTilt(0, 0, false);
     setBikeVisible(false);
@@ -183,16 +183,18 @@ BikeItem::BikeItem(
 
 BikeItem::~BikeItem()
 {
+    // The handlers hold the bike as its CollisionListener.
+    void *listener = static_cast<CollisionListener *>(this);
     const cpCollisionType headPartners[] = {CollisionTerrain, CollisionObject};
     const cpCollisionType terrainPartners[] = {CollisionWheel, CollisionFrame};
     for (cpCollisionType b : terrainPartners) {
         cpCollisionHandler *h = cpSpaceAddCollisionHandler(m_space, CollisionTerrain, b);
-        if (h->userData == this)
+        if (h->userData == listener)
             h->userData = nullptr;
     }
     for (cpCollisionType a : headPartners) {
         cpCollisionHandler *h = cpSpaceAddCollisionHandler(m_space, a, CollisionHead);
-        if (h->userData == this)
+        if (h->userData == listener)
             h->userData = nullptr;
     }
 

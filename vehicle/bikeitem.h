@@ -1,6 +1,7 @@
 #ifndef BIKEITEM_H
 #define BIKEITEM_H
 
+#include "physics/collisionlistener.h"
 #include "physics/physicsitem.h"
 #include "physics/physicsrandom.h"
 #include "vehicle/bikepainter.h"
@@ -23,7 +24,7 @@ class SoundManager;
 // (stepUpdate), detects crashes from sudden changes of the frame's velocity
 // and hands the rider over to a ragdoll. Positions are scene units, y down;
 // angles given to PhysicsItem operations are degrees.
-class BikeItem : public QObject, public PhysicsItem
+class BikeItem : public QObject, public PhysicsItem, public CollisionListener
 {
     Q_OBJECT
 public:
@@ -55,15 +56,15 @@ public:
     virtual void setRiderTilt(qreal tilt, qreal leanAngle, bool kick);
     // Drive, brake and tilt for the coming physics step.
     virtual void stepUpdate();
-    virtual void emitMudParticle(qreal x, qreal y, qreal angle, qreal speed);
-    virtual void playGroundHitSound(qreal volume);
-    virtual void noteSlidingSpeed(qreal speed);
-    virtual void setChassisGroundContact(bool contact);
-    virtual BallItem *frontWheel() const;
+    void emitMudParticle(qreal x, qreal y, qreal angle, qreal speed) override;
+    void playGroundHitSound(qreal volume) override;
+    void noteSlidingSpeed(qreal speed) override;
+    void setChassisGroundContact(bool contact) override;
+    BallItem *frontWheel() const override;
     virtual BallItem *rearWheel() const;
     int physicsItemType() const override { return KindBike; }
     virtual bool hasRagdoll() const { return m_ragdoll != nullptr; }
-    virtual void crash();
+    void crash() override;
     // Throws the rider off. Inside a physics step the ragdoll is built at
     // the end of that same step; the head stops colliding at once.
     virtual void releaseRagdoll();
@@ -76,7 +77,7 @@ public:
     BallItem *riderMass() const;
     RiderRagdollItem *ragdoll() const;
     ParticleSystemItem *particleSystem() const;
-    PhysicsRandom &random() { return m_random; }
+    PhysicsRandom &random() override { return m_random; }
     qreal throttle() const { return m_throttle; }
     qreal tilt() const { return m_tilt; }
     qreal tiltSpeed() const { return m_tiltSpeed; }

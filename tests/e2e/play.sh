@@ -161,6 +161,8 @@ same_box() {
   }'
 }
 
+riding_again() { same_box "$PAUSE_BOX" "$(pause_button_box)"; }
+
 best_time() {
   sqlite3 "$work/velocrag/results.db" "SELECT besttime FROM levelresult WHERE level_id = 1001" 2> /dev/null || true
 }
@@ -192,7 +194,7 @@ while [ "$SECONDS" -lt "$deadline" ] && [ -z "$(best_time)" ]; do
   # The controls slide in as the ride starts, overshooting a little; once
   # two frames in a row show the button in its place it must stay there.
   if [ -z "$first_box" ]; then
-    if same_box "$PAUSE_BOX" "$box" && [ "$box" = "${last_box:-}" ]; then
+    if same_box "$PAUSE_BOX" "$box" && same_box "$box" "${last_box:-0x0+0+0}"; then
       first_box=$box
       watch_until=$(awk -v t="$EPOCHREALTIME" -v w="$HUD_WATCH_S" 'BEGIN { printf "%.3f", t + w }')
     fi
@@ -222,6 +224,9 @@ shot 05-level-completed
 
 # Escape retries the level; Escape again pauses it; quit from the pause menu.
 key_to_ride Escape || fail "Escape on the completed level did not retry it"
+# The results panel slides away before the ride starts again; the ride is
+# on once the controls are back in place.
+wait_for riding_again || fail "the level did not start again after Escape"
 shot 06-riding-again
 key Escape || fail "Escape while riding did not pause"
 shot 07-paused

@@ -11,13 +11,14 @@
 //                                 waits to be killed
 //   read-best <pack> <level>      prints "best=<seconds> status=<code> id=<n>"
 
-#include "game/myscene.h"
 #include "levels/level.h"
 #include "levels/levelmanager.h"
 #include "physics/boxitem.h"
 #include "physics/physics.h"
+#include "world/levelworld.h"
 
 #include <QApplication>
+#include <QGraphicsScene>
 #include <QThread>
 #include <cstdio>
 
@@ -48,8 +49,8 @@ int main(int argc, char **argv)
     if (args.isEmpty())
         return usage();
     const QString command = args.first();
-    Physics physics(450);
-    MyScene scene;
+    Physics physics(LevelWorld::kGravity);
+    QGraphicsScene scene;
     if (command == QLatin1String("box-zero-mass")) {
         BoxItem box(&physics, 10, 10, 0);
         return 0;

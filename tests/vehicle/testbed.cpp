@@ -1,7 +1,6 @@
 #include "testbed.h"
 
 #include "levels/level.h"
-#include "levels/levelmanager.h"
 #include "physics/physicsconventions.h"
 #include "physics/physicssegment.h"
 #include "testsupport.h"
@@ -11,18 +10,17 @@
 #include <QTemporaryDir>
 
 TestBed::TestBed()
-{
-    bike = new BikeItem(&physics, &scene, nullptr, 75, 5);
-    sim = std::make_unique<SimulationStep>(&physics, &scene, bike);
-}
+    : world(std::make_unique<LevelWorld>())
+    , physics(world->physics())
+    , scene(*world->scene())
+    , bike(world->bike())
+    , sim(&world->step())
+{ }
 
 TestBed::~TestBed()
 {
-    sim.reset();
-    delete bike;
-    levels.reset();
-    scene.clear();
     qDeleteAll(segments);
+    world.reset();
     if (folder)
         QDir::setCurrent(previousFolder);
 }
@@ -34,14 +32,16 @@ Level *TestBed::loadTestLevel(int pack, int number)
         folder->filePath(QStringLiteral("levels.db")));
     previousFolder = QDir::currentPath();
     QDir::setCurrent(folder->path());
-    levels = std::make_unique<LevelManager>(&physics, &scene);
-    levels->openDb();
-    return levels->LoadLevel(pack, number);
+    Level *level = world->loadLevel(pack, number);
+    physics = world->physics();
+    bike = world->bike();
+    sim = &world->step();
+    return level;
 }
 
 PhysicsSegment *TestBed::addGround(qreal ax, qreal ay, qreal bx, qreal by)
 {
-    auto *segment = new PhysicsSegment(&physics, ax, ay, bx, by);
+    auto *segment = new PhysicsSegment(physics, ax, ay, bx, by);
     segment->setCollisionType(CollisionTerrain);
     segment->setGroup(PhysicsGroup::Terrain);
     segment->setLayers(PhysicsLayers::Terrain);

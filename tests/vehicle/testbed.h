@@ -1,21 +1,23 @@
 #ifndef TESTBED_H
 #define TESTBED_H
 
-#include "game/myscene.h"
-#include "game/simulationstep.h"
 #include "physics/physics.h"
 #include "vehicle/bikeitem.h"
+#include "world/levelworld.h"
+#include "world/simulationstep.h"
+
+#include <QGraphicsScene>
 
 #include <QVector>
 #include <memory>
 
 class Level;
-class LevelManager;
 class PhysicsSegment;
 class QTemporaryDir;
 
-// A physics world, a scene, terrain built from straight segments and one
-// bike, torn down in the game's order (scene items before the world).
+// The game's world (LevelWorld: physics, scene, bike) with terrain built
+// from straight segments or a test level, torn down in the game's order
+// (scene items before the world).
 class TestBed
 {
 public:
@@ -41,11 +43,12 @@ public:
 
     std::unique_ptr<QTemporaryDir> folder;
     QString previousFolder;
-    Physics physics {450};
-    MyScene scene;
-    std::unique_ptr<LevelManager> levels;
-    BikeItem *bike = nullptr;
-    std::unique_ptr<SimulationStep> sim;
+    // Loading a level builds a new world: physics, bike and sim change then.
+    std::unique_ptr<LevelWorld> world;
+    Physics *physics;
+    QGraphicsScene &scene;
+    BikeItem *bike;
+    SimulationStep *sim;
     QVector<PhysicsSegment *> segments;
 };
 

@@ -1,7 +1,7 @@
 #ifndef PILOTSEARCH_H
 #define PILOTSEARCH_H
 
-#include "game/inputtimeline.h"
+#include "world/inputtimeline.h"
 
 #include <QString>
 #include <QVector>

@@ -23,7 +23,6 @@
 #include "menus/helpmenu.h"
 #include "menus/infomenu.h"
 #include "menus/mainmenu.h"
-#include "physics/physics.h"
 #include "sound/soundmanagerdummy.h"
 #include "sound/soundmanagergeaudio.h"
 #include "vehicle/bikeitem.h"
@@ -47,7 +46,6 @@
 #include <vector>
 
 namespace {
-constexpr int kGravity = 450;
 constexpr int kWindowWidth = 1267;
 constexpr int kWindowHeight = 712;
 constexpr int kDefaultFrames = 600;
@@ -173,7 +171,6 @@ struct BenchGame
 {
     QTemporaryDir dir;
     GameView view;
-    Physics physics {kGravity};
     MyScene scene {QRectF(0, -500, 3800, 880)};
     std::unique_ptr<MyGame> game;
 
@@ -189,7 +186,7 @@ struct BenchGame
     void start(SoundManager *sound)
     {
         view.setScene(&scene);
-        game = std::make_unique<MyGame>(&physics, &scene, &view, sound);
+        game = std::make_unique<MyGame>(&scene, &view, QSize(kWindowWidth, kWindowHeight), sound);
         game->setActiveCheck([] { return true; });
         view.setGame(game.get());
         view.setGeometry(0, 0, kWindowWidth, kWindowHeight);
@@ -278,10 +275,9 @@ int startup(int argc, char **argv)
     GameView view;
     if (qEnvironmentVariable("VELOCRAG_RENDERER") != QLatin1String("raster"))
         view.useOpenGLViewport(qEnvironmentVariable("VELOCRAG_RENDERER") != QLatin1String("opengl"));
-    Physics physics(kGravity);
     MyScene scene(QRectF(0, -500, 3800, 880));
     view.setScene(&scene);
-    MyGame game(&physics, &scene, &view);
+    MyGame game(&scene, &view, QSize(kWindowWidth, kWindowHeight));
     view.setGame(&game);
     view.setGeometry(0, 0, kWindowWidth, kWindowHeight);
     view.show();

@@ -4,15 +4,16 @@
 // and the median CPU time of the loading thread.
 // Usage: levelbench <testlevels.db> [pack level [loads]]
 
-#include "game/myscene.h"
 #include "levels/level.h"
 #include "levels/levelmanager.h"
 #include "physics/physics.h"
+#include "world/levelworld.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGraphicsScene>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
@@ -56,8 +57,8 @@ int main(int argc, char **argv)
     }
     QDir::setCurrent(dir.path());
 
-    Physics physics(450);
-    MyScene scene;
+    Physics physics(LevelWorld::kGravity);
+    QGraphicsScene scene;
     LevelManager manager(&physics, &scene);
     std::vector<double> ms;
     std::vector<double> cpuMs;

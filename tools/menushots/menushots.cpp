@@ -110,7 +110,7 @@ void keyAt(QWidget *menu, int key)
 
 void shootInGameMenu(QWidget *view, Shooter &shooter)
 {
-    InGameMenu menu(view);
+    InGameMenu menu(gameWindowRect().size(), view);
     menu.showMenu();
     shooter.shoot(view, &menu, QStringLiteral("ingame"));
     pressAt(&menu, menu.buttons().at(1)->hitRect().center());
@@ -118,7 +118,7 @@ void shootInGameMenu(QWidget *view, Shooter &shooter)
     menu.buttons().at(1)->setPressed(false);
     menu.hide();
 
-    InGameMenu focused(view);
+    InGameMenu focused(gameWindowRect().size(), view);
     focused.showMenu();
     keyAt(&focused, Qt::Key_Right);
     keyAt(&focused, Qt::Key_Right);
@@ -129,7 +129,7 @@ void shootInGameMenu(QWidget *view, Shooter &shooter)
 
 void shootSettingsMenu(QWidget *view, Shooter &shooter)
 {
-    SettingsMenu menu(view);
+    SettingsMenu menu(gameWindowRect().size(), view);
     menu.setVolume(60);
     menu.showMenu();
     shooter.shoot(view, &menu, QStringLiteral("settings"));
@@ -150,19 +150,19 @@ void shootSettingsMenu(QWidget *view, Shooter &shooter)
 
 void shootSubMenus(QWidget *view, Shooter &shooter)
 {
-    InfoMenu info(view);
+    InfoMenu info(gameWindowRect().size(), view);
     info.showMenu();
     shooter.shoot(view, &info, QStringLiteral("info"));
     info.hide();
 
-    HelpMenu help(view);
+    HelpMenu help(gameWindowRect().size(), view);
     help.showMenu();
     shooter.shoot(view, &help, QStringLiteral("help"));
 }
 
 void shootLevelCompletedMenu(QWidget *view, Shooter &shooter)
 {
-    LevelCompletedMenu menu(view);
+    LevelCompletedMenu menu(gameWindowRect().size(), view);
     menu.showMenu(7, 75.3, 1, -1.4, true, 1, true);
     shooter.shoot(view, &menu, QStringLiteral("levelcompleted-record-gold"));
     menu.showMenu(12, 48.2, 1, 2.6, false, 3, true);
@@ -197,7 +197,7 @@ bool shootMainMenu(QWidget *view, Shooter &shooter)
         return false;
     }
     LevelManager levels(nullptr, nullptr);
-    MainMenu menu(&levels, true, view);
+    MainMenu menu(&levels, true, gameWindowRect().size(), view);
     menu.showMenu();
     shooter.shoot(view, &menu, QStringLiteral("mainmenu-packs"));
 

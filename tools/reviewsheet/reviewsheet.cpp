@@ -4,15 +4,16 @@
 //
 //   reviewsheet --levels build/levels.db --sources levels/sources --pack 1 --output pack1.png
 
-#include "game/myscene.h"
 #include "levels/level.h"
 #include "levels/levelmanager.h"
 #include "physics/physics.h"
+#include "world/levelworld.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
+#include <QGraphicsScene>
 #include <QImage>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -29,7 +30,6 @@ constexpr int kCellWidth = 640; // pixels
 constexpr int kCellHeight = 250;
 constexpr int kLabelHeight = 34;
 constexpr int kMargin = 8;
-constexpr int kGravity = 450;
 constexpr double kStartMarkRadius = 40.0; // scene units
 const QColor kSky(178, 208, 230);
 const QColor kPaper(40, 40, 48);
@@ -57,8 +57,8 @@ QMap<int, QString> levelNames(const QString &sourcesDir, int pack)
 
 void drawLevel(QPainter *p, const QRect &cell, int pack, int number, const QString &name)
 {
-    Physics physics(kGravity);
-    MyScene scene;
+    Physics physics(LevelWorld::kGravity);
+    QGraphicsScene scene;
     auto manager = std::make_unique<LevelManager>(&physics, &scene);
     Level *level = manager->LoadLevel(pack, number);
     const QRect picture = cell.adjusted(kMargin, kLabelHeight, -kMargin, -kMargin);

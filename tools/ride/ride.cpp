@@ -7,8 +7,12 @@
 #include <QCommandLineParser>
 #include <QRegularExpression>
 #include <cstdio>
+#include <optional>
 
 namespace {
+// Exit status of a re-simulated replay that does not end as recorded.
+constexpr int kReplayDiffers = 3;
+
 int fail(const QString &message)
 {
     std::fprintf(stderr, "ride: %s\n", qPrintable(message));
@@ -60,20 +64,40 @@ int main(int argc, char **argv)
         QStringLiteral("snapshot-shapes"), QStringLiteral("Outline the collision shapes in snapshots."));
     const QCommandLineOption timingOpt(
         QStringLiteral("timing"), QStringLiteral("Report the real-time factor on standard error."));
+    const QCommandLineOption replayOpt(QStringLiteral("replay"),
+        QStringLiteral(
+            "Re-simulate a replay file (its level unless --pack/--level say otherwise); exit 3 when "
+            "the ride differs from the recording."),
+        QStringLiteral("file"));
+    const QCommandLineOption recordOpt(
+        QStringLiteral("record"), QStringLiteral("Write a replay file of the ride."), QStringLiteral("file"));
     parser.addOptions({levelsOpt, packOpt, levelOpt, timelineOpt, seedOpt, stepsOpt, traceOpt, snapshotOpt,
-        sizeOpt, zoomOpt, shapesOpt, timingOpt});
+        sizeOpt, zoomOpt, shapesOpt, timingOpt, replayOpt, recordOpt});
     parser.process(app);
     if (!parser.positionalArguments().isEmpty())
         return fail(QStringLiteral("unexpected argument \"%1\"").arg(parser.positionalArguments().first()));
 
     RideRun::Options options;
-    if (!parser.isSet(levelsOpt) || !parser.isSet(packOpt) || !parser.isSet(levelOpt))
+    std::optional<ReplayFile> replay;
+    if (parser.isSet(replayOpt)) {
+        if (parser.isSet(timelineOpt))
+            return fail(QStringLiteral("--replay and --timeline exclude each other"));
+        QString error;
+        replay = ReplayFile::load(parser.value(replayOpt), &error);
+        if (!replay)
+            return fail(error);
+        options.replay = &*replay;
+        options.pack = replay->pack;
+        options.level = replay->level;
+    }
+    if (!parser.isSet(levelsOpt) || (!replay && (!parser.isSet(packOpt) || !parser.isSet(levelOpt))))
         return fail(QStringLiteral("--levels, --pack and --level are required (see --help)"));
     options.levelsDb = parser.value(levelsOpt);
-    if (!parseInt(parser.value(packOpt), 1, &options.pack))
+    if (parser.isSet(packOpt) && !parseInt(parser.value(packOpt), 1, &options.pack))
         return fail(QStringLiteral("--pack must be a positive whole number"));
-    if (!parseInt(parser.value(levelOpt), 1, &options.level))
+    if (parser.isSet(levelOpt) && !parseInt(parser.value(levelOpt), 1, &options.level))
         return fail(QStringLiteral("--level must be a positive whole number"));
+    options.recordPath = parser.value(recordOpt);
     bool ok = false;
     const qulonglong seed = parser.value(seedOpt).toULongLong(&ok);
     if (!ok || seed > 0xFFFFFFFFull)
@@ -117,6 +141,7 @@ int main(int argc, char **argv)
         return fail(error);
     std::printf("%s\n", qPrintable(RideRun::toJson(options, result)));
     std::fflush(stdout);
+
     if (parser.isSet(timingOpt)) {
         const double simulated = result.steps * (1.0 / 52.0);
         const double wall = result.wallNs / 1e9;
@@ -124,6 +149,13 @@ int main(int argc, char **argv)
             "ride: %d steps, %.3f s simulated in %.3f s: %.0fx real time, %.1f us per step\n", result.steps,
             simulated, wall, wall > 0 ? simulated / wall : 0.0,
             result.steps ? result.wallNs / 1000.0 / result.steps : 0.0);
+    }
+    if (replay) {
+        const QString difference = RideRun::replayDifference(*replay, result);
+        if (!difference.isEmpty()) {
+            std::fprintf(stderr, "ride: the ride differs from the recording: %s\n", qPrintable(difference));
+            return kReplayDiffers;
+        }
     }
     return 0;
 }

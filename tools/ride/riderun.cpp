@@ -1,17 +1,21 @@
 #include "riderun.h"
 
-#include "game/myscene.h"
-#include "game/simulationstep.h"
 #include "levels/level.h"
-#include "levels/levelmanager.h"
 #include "physics/ballitem.h"
 #include "physics/physics.h"
+#include "replays/replayplayer.h"
+#include "replays/replayrecorder.h"
+#include "replays/worldchecksum.h"
 #include "vehicle/bikeitem.h"
+#include "world/bikestate.h"
+#include "world/levelworld.h"
+#include "world/simulationstep.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QGraphicsScene>
 #include <QImage>
 #include <QPainter>
 #include <QTemporaryDir>
@@ -20,9 +24,6 @@
 #include <memory>
 
 namespace {
-constexpr int kGravity = 450;
-constexpr qreal kBikeWidth = 75.0;
-constexpr qreal kBikeHeight = 5.0;
 const QColor kSnapshotSky(178, 208, 230);
 
 QString number(double v)
@@ -81,8 +82,8 @@ void drawShapes(QPainter *painter, cpSpace *space)
         painter);
 }
 
-bool writeSnapshot(MyScene &scene, cpSpace *space, const BikeItem &bike, const RideRun::Options &options,
-    const QString &path, QString *error)
+bool writeSnapshot(QGraphicsScene &scene, cpSpace *space, const BikeItem &bike,
+    const RideRun::Options &options, const QString &path, QString *error)
 {
     QImage image(options.snapshotSize, QImage::Format_ARGB32_Premultiplied);
     image.fill(kSnapshotSky);
@@ -130,23 +131,23 @@ bool RideRun::run(const Options &options, Result *result, QString *error)
             return false;
         }
         traceOut = std::make_unique<QTextStream>(trace.get());
-        *traceOut << "step,x,y,angle,vx,vy,w,rear_w,front_w,throttle,tilt,active,ragdoll\n";
+        *traceOut << BikeState::header() << '\n';
     }
     QMap<int, QString> snapshots;
     for (auto it = options.snapshots.cbegin(); it != options.snapshots.cend(); ++it)
         snapshots.insert(it.key(), QFileInfo(it.value()).absoluteFilePath());
 
+    // Relative to the caller's folder, not the ride's.
+    const QString recordPath
+        = options.recordPath.isEmpty() ? QString() : QFileInfo(options.recordPath).absoluteFilePath();
     WorkingFolder inFolder(folder.path());
-    // Teardown order matters: the bike and the level's items leave the
-    // space before the world goes.
-    Physics physics(kGravity);
-    MyScene scene;
+    // The level manager opens the level database of the working folder.
+    LevelWorld world;
+    QGraphicsScene &scene = *world.scene();
     // Every item moves every step: a spatial index of the scene would cost
     // more to keep up than it saves.
     scene.setItemIndexMethod(QGraphicsScene::NoIndex);
-    // The manager opens the level database itself.
-    auto levels = std::make_unique<LevelManager>(&physics, &scene);
-    Level *level = levels->LoadLevel(options.pack, options.level);
+    Level *level = world.loadLevel(options.pack, options.level);
     if (level->levelPackNumber() != options.pack || level->levelNumber() != options.level) {
         *error = QStringLiteral("no level %1 in pack %2 of %3")
                      .arg(options.level)
@@ -154,15 +155,26 @@ bool RideRun::run(const Options &options, Result *result, QString *error)
                      .arg(options.levelsDb);
         return false;
     }
-    scene.setSceneRect(0, level->sceneMinY(), level->groundMaxX(), level->sceneMaxY() - level->sceneMinY());
-    auto *bike = new BikeItem(&physics, &scene, nullptr, kBikeWidth, kBikeHeight);
-    const std::unique_ptr<BikeItem> bikeOwner(bike);
-    bike->random().setSeed(options.seed);
+    BikeItem *bike = world.bike();
     bool groundHitted = false;
     QObject::connect(bike, &BikeItem::permanentlyGroundHitted, [&groundHitted] { groundHitted = true; });
 
-    SimulationStep sim(&physics, &scene, bike);
-    sim.restart(level->bikeStartPos(), [level] { level->resetPhysicsItems(); });
+    SimulationStep &sim = world.step();
+    std::optional<ReplayPlayer> player;
+    int maxSteps = options.maxSteps;
+    if (options.replay) {
+        player.emplace(*options.replay);
+        player->restart(&world);
+        maxSteps = std::min(maxSteps, options.replay->steps);
+    } else {
+        bike->random().setSeed(options.seed);
+        world.restart();
+    }
+    result->levelChecksum = WorldChecksum::of(world.physics()->space());
+    ReplayRecorder recorder;
+    const bool recording = options.record || !recordPath.isEmpty();
+    if (recording)
+        recorder.start(world);
     result->finishLineX = level->finishLineX();
 
     int cursor = 0;
@@ -171,11 +183,20 @@ bool RideRun::run(const Options &options, Result *result, QString *error)
     for (;;) {
         const int taken = sim.stepCount();
         if (snapshots.contains(taken)
-            && !writeSnapshot(scene, physics.space(), *bike, options, snapshots.value(taken), error))
+            && !writeSnapshot(scene, world.physics()->space(), *bike, options, snapshots.value(taken), error))
             return false;
-        if (taken >= options.maxSteps || (!options.keepRiding && (result->finished || groundHitted)))
+        if (taken >= maxSteps || (!options.keepRiding && (result->finished || groundHitted)))
             break;
-        options.timeline.applyDue(taken, bike, &cursor);
+        if (player)
+            player->applyStep(taken, bike);
+        else
+            options.timeline.applyDue(taken, bike, &cursor);
+        if (recording) {
+            const qint64 start = options.timeSteps ? clock.nsecsElapsed() : 0;
+            recorder.beforeStep(*bike);
+            if (options.timeSteps)
+                result->recordNs += clock.nsecsElapsed() - start;
+        }
         const qint64 before = options.timeSteps ? clock.nsecsElapsed() : 0;
         sim.step([&] {
             if (sim.reached(level->finishLineX()))
@@ -183,26 +204,52 @@ bool RideRun::run(const Options &options, Result *result, QString *error)
         });
         if (options.timeSteps)
             result->stepNs.append(clock.nsecsElapsed() - before);
+        if (recording) {
+            const qint64 start = options.timeSteps ? clock.nsecsElapsed() : 0;
+            recorder.afterStep(*bike, sim.stepCount());
+            if (options.timeSteps)
+                result->recordNs += clock.nsecsElapsed() - start;
+        }
         if (!bike->isActive() && !result->crashed) {
             result->crashed = true;
             result->crashStep = sim.stepCount();
         }
-        if (traceOut) {
-            *traceOut << sim.stepCount() << ',' << number(bike->bodyX()) << ',' << number(bike->bodyY())
-                      << ',' << number(bike->bodyAngle()) << ',' << number(bike->velocityX()) << ','
-                      << number(bike->velocityY()) << ',' << number(bike->angularVelocity()) << ','
-                      << number(bike->rearWheel()->angularVelocity()) << ','
-                      << number(bike->frontWheel()->angularVelocity()) << ',' << number(bike->throttle())
-                      << ',' << number(bike->tilt()) << ',' << int(bike->isActive()) << ','
-                      << int(bike->hasRagdoll()) << '\n';
-        }
+        if (traceOut)
+            *traceOut << BikeState::row(sim.stepCount(), *bike) << '\n';
     }
     result->wallNs = clock.nsecsElapsed();
     result->failed = groundHitted;
     result->steps = sim.stepCount();
     result->runTime = sim.runTime();
     result->frontmostX = bike->frontmostX();
+    result->stateHash = BikeState::hash(sim.stepCount(), *bike);
+    result->outcome = result->finished ? ReplayFile::Outcome::Finished
+        : groundHitted                 ? ReplayFile::Outcome::Failed
+                                       : ReplayFile::Outcome::Unfinished;
+    if (recording) {
+        result->recording = recorder.finish(*bike, sim.stepCount(), result->outcome);
+        if (!recordPath.isEmpty() && !result->recording.save(recordPath, error))
+            return false;
+    }
     return true;
+}
+
+QString RideRun::replayDifference(const ReplayFile &replay, const Result &result)
+{
+    QStringList differences;
+    if (result.levelChecksum != replay.levelChecksum)
+        differences << QStringLiteral("the level changed since the recording");
+    if (result.outcome != replay.outcome)
+        differences << QStringLiteral("outcome %1, recorded %2")
+                           .arg(ReplayFile::outcomeName(result.outcome),
+                               ReplayFile::outcomeName(replay.outcome));
+    if (result.steps != replay.steps)
+        differences << QStringLiteral("%1 steps, recorded %2").arg(result.steps).arg(replay.steps);
+    if (result.stateHash != replay.finalStateHash)
+        differences << QStringLiteral("final state %1, recorded %2")
+                           .arg(BikeState::hashText(result.stateHash),
+                               BikeState::hashText(replay.finalStateHash));
+    return differences.join(QStringLiteral("; "));
 }
 
 QString RideRun::toJson(const Options &options, const Result &result)

@@ -1,7 +1,8 @@
 #ifndef RIDERUN_H
 #define RIDERUN_H
 
-#include "game/inputtimeline.h"
+#include "replays/replayfile.h"
+#include "world/inputtimeline.h"
 
 #include <QMap>
 #include <QSize>
@@ -32,6 +33,11 @@ public:
         bool snapshotShapes = false; // outline every collision shape over the picture
         bool keepRiding = false; // ride to the step limit past a finish or a failed run
         bool timeSteps = false; // record the wall time of every step (benchmarks)
+        // Inputs and random state from a recorded run instead of timeline and
+        // seed; the ride ends where the recording ended at the latest.
+        const ReplayFile *replay = nullptr;
+        bool record = false; // record the ride (Result::recording)
+        QString recordPath; // and write the recording there
     };
 
     struct Result
@@ -46,12 +52,20 @@ public:
         double finishLineX = 0.0;
         qint64 wallNs = 0; // time spent stepping (not part of the JSON line)
         QVector<qint64> stepNs; // per step, with Options::timeSteps
+        qint64 recordNs = 0; // time spent recording, with Options::timeSteps
+        quint64 stateHash = 0; // BikeState::hash after the last step
+        quint64 levelChecksum = 0; // WorldChecksum when the run started
+        ReplayFile::Outcome outcome = ReplayFile::Outcome::Unfinished;
+        ReplayFile recording; // with Options::record or recordPath
     };
 
     // Rides; on a setup failure returns false with one line in *error.
     static bool run(const Options &options, Result *result, QString *error);
     // The one JSON line the tool prints.
     static QString toJson(const Options &options, const Result &result);
+    // What differs between a replay and its re-simulation (empty: nothing):
+    // the level, the outcome, the step count or the final state.
+    static QString replayDifference(const ReplayFile &replay, const Result &result);
 };
 
 #endif

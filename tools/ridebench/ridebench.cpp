@@ -2,7 +2,8 @@
 // step and reports microseconds per step and the ride tool's real-time
 // factor. Usage: ridebench [testlevels.db] [steps]
 // Per-step times are given both as wall time and as the thread's CPU time
-// (the latter is what the step costs when the machine is shared).
+// (the latter is what the step costs when the machine is shared), then the
+// cost of recording the same ride as a replay.
 
 #include "riderun.h"
 
@@ -53,13 +54,20 @@ int main(int argc, char **argv)
         &error);
     options.timeline = *timeline;
 
+    // The thread's CPU time of one ride in microseconds, or a negative
+    // number when the ride cannot be set up.
+    auto ride = [&options, &error](RideRun::Result *result) {
+        const qint64 cpuStart = threadCpuNs();
+        if (!RideRun::run(options, result, &error)) {
+            std::fprintf(stderr, "ridebench: %s\n", qPrintable(error));
+            return -1.0;
+        }
+        return (threadCpuNs() - cpuStart) / 1000.0;
+    };
     RideRun::Result result;
-    const qint64 cpuStart = threadCpuNs();
-    if (!RideRun::run(options, &result, &error)) {
-        std::fprintf(stderr, "ridebench: %s\n", qPrintable(error));
+    const double cpuUs = ride(&result);
+    if (cpuUs < 0)
         return 2;
-    }
-    const double cpuUs = (threadCpuNs() - cpuStart) / 1000.0;
     const double wallS = result.wallNs / 1e9;
     const double simulatedS = result.steps * kStepSeconds;
     std::printf("ridebench: %d steps of pack %d level %d (%s)\n", result.steps, kBenchPack, kBenchLevel,
@@ -73,5 +81,18 @@ int main(int argc, char **argv)
                 "CPU time\n",
         wallS > 0 ? simulatedS / wallS : 0.0, simulatedS, wallS,
         cpuUs > 0 ? simulatedS / (cpuUs / 1e6) : 0.0);
+
+    // The same ride recorded as the game records every run.
+    options.record = true;
+    RideRun::Result recorded;
+    const double recordCpuUs = ride(&recorded);
+    if (recordCpuUs < 0)
+        return 2;
+    const int steps = std::max(1, recorded.steps);
+    std::printf("  recording: %.3f us per step in the recorder (%d pose samples, %lld bytes of replay)\n",
+        recorded.recordNs / 1000.0 / steps, recorded.recording.poseCount,
+        qlonglong(recorded.recording.toBytes().size()));
+    std::printf("  thread CPU per step with recording: mean %.1f us (without: %.1f us)\n",
+        recordCpuUs / steps, cpuUs / std::max(1, result.steps));
     return 0;
 }

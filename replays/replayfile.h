@@ -1,0 +1,95 @@
+#ifndef REPLAYFILE_H
+#define REPLAYFILE_H
+
+#include "replays/posetrack.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QVector>
+#include <QtGlobal>
+#include <optional>
+
+// One recorded run of a level: what identifies the level and the game that
+// made it, the bike's inputs per simulation step (run-length encoded) and
+// the pose track. The byte format is described in replays/README.md;
+// reading checks everything and refuses a damaged, cut, foreign or newer
+// file with one line saying why.
+class ReplayFile
+{
+public:
+    static constexpr char kMagic[] = "VCRGRPLY";
+    static constexpr int kMagicSize = 8;
+    // Files of a higher version are refused (made by a newer game).
+    static constexpr quint16 kFormatVersion = 1;
+    // Limits a file must keep (a run of one hour, 60 MB of file).
+    static constexpr int kMaxSteps = 55 * 60 * 60;
+    static constexpr qint64 kMaxFileBytes = 64 * 1024 * 1024;
+    static constexpr int kMaxGameVersionBytes = 64;
+    static constexpr int kMaxControls = 65535;
+
+    enum class Outcome : quint8 { Finished = 0, Failed = 1, Unfinished = 2 };
+
+    // What the bike is told before a step: throttle (1 full, 0 none,
+    // negative brakes the front wheel), the rear brake, and the lean speed
+    // (tilt change per step, 0 when no lean is held).
+    struct Controls
+    {
+        double throttle = 0.0;
+        bool brake = false;
+        double lean = 0.0;
+        bool operator==(const Controls &o) const
+        {
+            return throttle == o.throttle && brake == o.brake && lean == o.lean;
+        }
+        bool operator!=(const Controls &o) const { return !(*this == o); }
+    };
+    // steps consecutive steps with controls[controls].
+    struct InputRun
+    {
+        int controls = 0;
+        int steps = 0;
+    };
+
+    QString gameVersion;
+    int pack = 0;
+    int level = 0;
+    int levelId = 0;
+    // WorldChecksum of the level's world at the start of the run.
+    quint64 levelChecksum = 0;
+    // The bike's random sequence (mud) where the run started.
+    quint64 randomState = 1;
+    // Simulation steps of the run.
+    int steps = 0;
+    Outcome outcome = Outcome::Unfinished;
+    // BikeState::hash after the last step.
+    quint64 finalStateHash = 0;
+    // Steps between pose samples; samples are taken after 0, stride,
+    // 2 stride ... steps and after the last one.
+    int poseStride = 1;
+    // The distinct controls of the run and the runs that use them.
+    QVector<Controls> controls;
+    QVector<InputRun> inputs;
+    QByteArray poseBytes;
+    int poseCount = 0;
+
+    // Pose samples a run of steps steps holds with stride.
+    static int poseSamplesFor(int steps, int stride);
+
+    QByteArray toBytes() const;
+    // The file in bytes; nothing (with *error) when they are not a replay
+    // this game can read.
+    static std::optional<ReplayFile> fromBytes(const QByteArray &bytes, QString *error);
+
+    // Writes to a temporary file beside path and renames it over path: a
+    // crash leaves the old file or the new one, never a mix.
+    bool save(const QString &path, QString *error) const;
+    static std::optional<ReplayFile> load(const QString &path, QString *error);
+
+    std::optional<QVector<PoseTrack::Sample>> poses(QString *error) const;
+    // The controls of every step, expanded (steps entries).
+    QVector<Controls> controlsPerStep() const;
+
+    static QString outcomeName(Outcome outcome);
+};
+
+#endif

@@ -1,0 +1,7 @@
+# The replay kill test runs a child that rewrites one replay until killed.
+add_executable(velocrag_replaywriter replaywriter/replaywriter.cpp)
+target_link_libraries(velocrag_replaywriter PRIVATE velocrag_sim)
+if(TARGET tst_replaykill)
+  target_compile_definitions(tst_replaykill PRIVATE REPLAYWRITER_PATH="$<TARGET_FILE:velocrag_replaywriter>")
+  add_dependencies(tst_replaykill velocrag_replaywriter)
+endif()
