@@ -5,15 +5,6 @@
 #include <QPainter>
 #include <cmath>
 
-namespace {
-// A rectangle of the picture in logical pixels, in the pixmap's own pixels
-// (which drawPixmap's source rectangle counts in).
-QRectF devicePixels(const QRectF &logical, qreal ratio)
-{
-    return QRectF(logical.topLeft() * ratio, logical.size() * ratio);
-}
-} // namespace
-
 void ParallaxBackground::setImage(const QString &path)
 {
     m_pixmap = DensePixmap::load(path);
@@ -99,16 +90,17 @@ void ParallaxBackground::draw(
         return;
     const Placement p = placement(viewport, scene, visible, zoom);
     const qreal ratio = m_pixmap.devicePixelRatio();
-    painter->drawPixmap(p.target, m_pixmap, devicePixels(p.source, ratio));
+    painter->drawPixmap(p.target, m_pixmap, DensePixmap::sourceRect(m_pixmap, p.source));
     // Above and below the picture: its first and last row of pixels, stretched.
     const qreal rowHeight = 1.0 / ratio;
     if (p.target.top() > 0.0)
         painter->drawPixmap(QRectF(p.target.left(), 0.0, p.target.width(), p.target.top()), m_pixmap,
-            devicePixels(QRectF(p.source.left(), p.source.top(), p.source.width(), rowHeight), ratio));
+            DensePixmap::sourceRect(
+                m_pixmap, QRectF(p.source.left(), p.source.top(), p.source.width(), rowHeight)));
     if (p.target.bottom() < viewport.height())
         painter->drawPixmap(QRectF(p.target.left(), p.target.bottom(), p.target.width(),
                                 viewport.height() - p.target.bottom()),
             m_pixmap,
-            devicePixels(
-                QRectF(p.source.left(), p.source.bottom() - rowHeight, p.source.width(), rowHeight), ratio));
+            DensePixmap::sourceRect(m_pixmap,
+                QRectF(p.source.left(), p.source.bottom() - rowHeight, p.source.width(), rowHeight)));
 }

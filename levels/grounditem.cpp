@@ -128,7 +128,7 @@ QRectF GroundItem::boundingRect() const
         rect.adjust(-reach, -reach, reach, reach);
     }
     if (!m_picture.isNull()) {
-        const QSizeF size = m_picture.deviceIndependentSize();
+        const QSize size = DensePixmap::logicalSize(m_picture);
         const QRectF pictureRect(-size.width() / 2.0, -size.height() / 2.0, size.width(), size.height());
         rect = rect.width() == 0 ? pictureRect : rect | pictureRect.adjusted(-1, -1, 1, 1);
     }
@@ -142,8 +142,8 @@ void GroundItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *option
         m_surface.paint(painter);
         return;
     }
-    const int w = qRound(m_picture.deviceIndependentSize().width());
-    const int h = qRound(m_picture.deviceIndependentSize().height());
+    const int w = DensePixmap::logicalSize(m_picture).width();
+    const int h = DensePixmap::logicalSize(m_picture).height();
     painter->drawPixmap(QRect(qRound(-w * 0.5), qRound(-h * 0.5), w, h), m_picture);
 }
 

@@ -155,7 +155,7 @@ void SurfaceBand::set(const QString &path, int surfaceRow, const QVector<QPointF
     if (m_strip.isNull())
         return;
     m_above = surfaceRow;
-    m_pieces = build(outline, surfaceRow, qRound(m_strip.deviceIndependentSize().height()) - surfaceRow);
+    m_pieces = build(outline, surfaceRow, DensePixmap::logicalSize(m_strip).height() - surfaceRow);
     for (const Piece &piece : std::as_const(m_pieces)) {
         m_brushes.append(DensePixmap::textureBrush(m_strip, piece.stripToItem));
     }

@@ -202,14 +202,12 @@ QVector<NumberDisplay::Glyph> NumberDisplay::setGlyphs(const QVector<int> &index
 
 void NumberDisplay::paint(QPainter *painter) const
 {
-    // Glyph rectangles count the strip's logical pixels; a dense strip has
-    // ratio times as many.
-    const qreal ratio = m_digits.devicePixelRatio();
+    // Glyph rectangles count the strip's logical pixels.
     for (const Glyph &glyph : layout()) {
         const QRect source = glyphSourceRect(glyph.index);
         if (!source.isNull())
             painter->drawPixmap(QRectF(glyph.pos, QSizeF(source.size())), m_digits,
-                QRectF(QPointF(source.topLeft()) * ratio, QSizeF(source.size()) * ratio));
+                DensePixmap::sourceRect(m_digits, source));
     }
 }
 

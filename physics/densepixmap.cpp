@@ -59,3 +59,9 @@ QBrush DensePixmap::textureBrush(const QPixmap &pixmap, const QTransform &logica
     brush.setTransform(QTransform::fromScale(1.0 / ratio, 1.0 / ratio) * logicalToItem);
     return brush;
 }
+
+QRectF DensePixmap::sourceRect(const QPixmap &pixmap, const QRectF &logical)
+{
+    const qreal ratio = pixmap.devicePixelRatio();
+    return QRectF(logical.topLeft() * ratio, logical.size() * ratio);
+}

@@ -20,6 +20,9 @@ public:
     static QString variantPath(const QString &path, int ratio);
     // A picture's size in logical pixels, rounded to whole pixels.
     static QSize logicalSize(const QPixmap &pixmap);
+    // A rectangle of the picture in logical pixels as the picture's own
+    // pixels, which drawPixmap's source rectangle counts in.
+    static QRectF sourceRect(const QPixmap &pixmap, const QRectF &logical);
     // A brush tiling the picture's pixels, `logicalToItem` mapping the
     // picture's logical pixels to the painter's coordinates. The density is
     // folded into the brush's own transform, so every paint engine tiles

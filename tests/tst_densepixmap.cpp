@@ -43,18 +43,26 @@ constexpr double kSamePicture = 12.0;
 // Least share of a drawing's pixels that must be drawn on.
 constexpr double kLeastCover = 0.1;
 
-// What `paint` draws into a picture of `logical` size at ratio 2.
+// What `paint` draws into a picture of `logical` size at `ratio` pixels per
+// logical pixel, as an image of ratio 1 (one image pixel per pixel).
 template <typename Paint>
-QImage paintDense(QSize logical, Paint paint, QImage::Format format = QImage::Format_ARGB32_Premultiplied)
+QImage paintAt(
+    qreal ratio, QSize logical, Paint paint, QImage::Format format = QImage::Format_ARGB32_Premultiplied)
 {
-    QImage image(logical * 2, format);
-    image.setDevicePixelRatio(2.0);
+    QImage image((QSizeF(logical) * ratio).toSize(), format);
+    image.setDevicePixelRatio(ratio);
     image.fill(Qt::transparent);
     QPainter p(&image);
     paint(p);
     p.end();
     image.setDevicePixelRatio(1.0);
     return image;
+}
+
+template <typename Paint>
+QImage paintDense(QSize logical, Paint paint, QImage::Format format = QImage::Format_ARGB32_Premultiplied)
+{
+    return paintAt(2.0, logical, paint, format);
 }
 
 // Share of the pixels that are not fully transparent.
@@ -277,12 +285,7 @@ private slots:
         };
         // Into an opaque picture, as the window's backing store is.
         const QImage dense = paintDense(logical, paint, QImage::Format_RGB32);
-        QImage plain(logical, QImage::Format_RGB32);
-        plain.fill(Qt::black);
-        {
-            QPainter p(&plain);
-            paint(p);
-        }
+        const QImage plain = paintAt(1.0, logical, paint, QImage::Format_RGB32);
         const QImage smooth = plain.scaled(logical * 2, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         const double difference = meanDifference(dense, smooth);
         QVERIFY2(difference < kSamePicture / 2, qPrintable(QString::number(difference)));
@@ -301,12 +304,7 @@ private slots:
         clock.setValue(qreal(83.4));
         const QSize logical(120, 24);
         const QImage dense = paintDense(logical, [&](QPainter &p) { clock.paint(&p); });
-        QImage plain(logical, QImage::Format_ARGB32_Premultiplied);
-        plain.fill(Qt::transparent);
-        {
-            QPainter p(&plain);
-            clock.paint(&p);
-        }
+        const QImage plain = paintAt(1.0, logical, [&](QPainter &p) { clock.paint(&p); });
         const QImage smooth = plain.scaled(logical * 2, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         const double difference = meanDifference(dense, smooth);
         QVERIFY2(difference < kSamePicture, qPrintable(QString::number(difference)));
