@@ -131,19 +131,13 @@ bool MenuWidget::event(QEvent *e)
     // presses of the view beneath; the menu works with mouse events.
     if (e->type() == QEvent::TouchBegin)
         return true;
-    // A hidden panel that still holds the keyboard focus passes keys on to
-    // the view beneath (Escape must reach the game, not a panel off screen).
-    if ((e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease) && isHiddenPanel()) {
-        e->ignore();
-        return false;
-    }
     return QWidget::event(e);
 }
 
 bool MenuWidget::isHiddenPanel() const
 {
     // A panel of the game sits on the view; a window of its own (as in the
-    // panel tests) takes keys whether shown or not.
+    // panel tests) walks its items with Tab whether shown or not.
     return parentWidget() && isHidden();
 }
 
