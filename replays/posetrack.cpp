@@ -4,6 +4,7 @@
 #include "bytewriter.h"
 
 #include <QtMath>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -134,4 +135,40 @@ std::optional<QVector<PoseTrack::Sample>> PoseTrack::decode(
         return std::nullopt;
     }
     return samples;
+}
+
+PoseTrack::Sample PoseTrack::poseAt(const QVector<Sample> &samples, int stride, int totalSteps, double step)
+{
+    if (samples.isEmpty() || stride < 1)
+        return {};
+    const int last = int(samples.size()) - 1;
+    const auto stepOf = [&](int i) { return std::min(qint64(i) * stride, qint64(totalSteps)); };
+    if (!(step > 0.0))
+        return samples.first();
+    if (step >= double(stepOf(last)))
+        return samples.at(last);
+    const int i = std::min(int(step / stride), last - 1);
+    const Sample &a = samples.at(i);
+    const Sample &b = samples.at(i + 1);
+    const double span = double(stepOf(i + 1) - stepOf(i));
+    const double t = span > 0.0 ? std::clamp((step - double(stepOf(i))) / span, 0.0, 1.0) : 1.0;
+
+    Sample pose;
+    pose.parts = t < 0.5 ? a.parts : b.parts;
+    for (int part = 0; part < PartCount; ++part) {
+        const quint8 bit = quint8(1u << part);
+        const bool inA = a.parts & bit;
+        const bool inB = b.parts & bit;
+        if (inA && inB) {
+            const BodyPose &p = a.bodies[part];
+            const BodyPose &q = b.bodies[part];
+            const double turn = std::remainder(q.angle - p.angle, kTurn);
+            pose.bodies[part] = {p.x + (q.x - p.x) * t, p.y + (q.y - p.y) * t, p.angle + turn * t};
+        } else if (inA) {
+            pose.bodies[part] = a.bodies[part];
+        } else if (inB) {
+            pose.bodies[part] = b.bodies[part];
+        }
+    }
+    return pose;
 }

@@ -50,6 +50,15 @@ public:
     // bytes are not exactly that.
     static std::optional<QVector<Sample>> decode(const QByteArray &bytes, int count, QString *error);
 
+    // The pose after `step` steps (fractions in between) of a run of
+    // `totalSteps` steps whose samples were taken after 0, stride,
+    // 2 x stride ... steps and after the last step. Positions move on a
+    // straight line and angles the short way round between the samples on
+    // either side; a part held by only one of them keeps that one's pose,
+    // and the parts shown switch halfway. Steps outside the run give its
+    // first or last pose; no samples give an empty pose.
+    static Sample poseAt(const QVector<Sample> &samples, int stride, int totalSteps, double step);
+
 private:
     QByteArray m_bytes;
     int m_count = 0;

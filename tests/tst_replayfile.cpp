@@ -146,6 +146,46 @@ private slots:
         }
     }
 
+    // Between samples the pose moves on a line and turns the short way;
+    // the run's last sample stands at its last step, not at a stride.
+    void poseAtInterpolatesBetweenSamples()
+    {
+        QVector<PoseTrack::Sample> samples(3);
+        for (PoseTrack::Sample &s : samples)
+            s.parts = 1 << PoseTrack::Frame;
+        samples[0].bodies[PoseTrack::Frame] = {0.0, 10.0, 3.0};
+        samples[1].bodies[PoseTrack::Frame] = {60.0, 40.0, -3.0}; // 0.28 rad the short way
+        samples[2].bodies[PoseTrack::Frame] = {64.0, 40.0, -3.0};
+        // Stride 6, run of 8 steps: samples after steps 0, 6 and 8.
+        const auto at
+            = [&](double step) { return PoseTrack::poseAt(samples, 6, 8, step).bodies[PoseTrack::Frame]; };
+        QCOMPARE(at(3.0).x, 30.0);
+        QCOMPARE(at(3.0).y, 25.0);
+        const double shortWay = std::remainder(-6.0, 2.0 * M_PI);
+        QVERIFY(std::fabs(at(3.0).angle - (3.0 + shortWay / 2.0)) < 1e-12);
+        QCOMPARE(at(7.0).x, 62.0);
+        QCOMPARE(at(-1.0).x, 0.0);
+        QCOMPARE(at(100.0).x, 64.0);
+        QCOMPARE(PoseTrack::poseAt({}, 6, 8, 3.0).parts, quint8(0));
+    }
+
+    // A crash brings the ragdoll's parts: a part held by one side only keeps
+    // its pose, and the parts shown switch halfway.
+    void poseAtSwitchesPartsHalfway()
+    {
+        QVector<PoseTrack::Sample> samples(2);
+        samples[0].parts = (1 << PoseTrack::Frame) | (1 << PoseTrack::RiderMass);
+        samples[0].bodies[PoseTrack::RiderMass] = {5.0, 5.0, 0.0};
+        samples[1].parts = (1 << PoseTrack::Frame) | (1 << PoseTrack::Torso);
+        samples[1].bodies[PoseTrack::Torso] = {7.0, 8.0, 1.0};
+        const PoseTrack::Sample early = PoseTrack::poseAt(samples, 10, 10, 4.0);
+        QCOMPARE(early.parts, samples[0].parts);
+        QCOMPARE(early.bodies[PoseTrack::RiderMass].x, 5.0);
+        const PoseTrack::Sample late = PoseTrack::poseAt(samples, 10, 10, 6.0);
+        QCOMPARE(late.parts, samples[1].parts);
+        QCOMPARE(late.bodies[PoseTrack::Torso].y, 8.0);
+    }
+
     // A minute of riding (55 steps per second) fits in 16 KB.
     void minuteOfRidingFitsIn16K()
     {
