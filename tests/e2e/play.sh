@@ -148,8 +148,9 @@ pause_button_box() {
 
 # Antialiased edges over a changing sky may move the box's edge by a pixel.
 HUD_TOLERANCE=2
-# The pause button's box once the controls have slid in, at 1267 x 712.
-PAUSE_BOX=58x58+17+13
+# The pause button's size at 1267 x 712; where it comes to rest is taken
+# from the ride itself (at 17, 13 on the machines seen so far).
+PAUSE_SIZE=58x58
 # Seconds of riding watched once the controls have arrived: the level is
 # finished after some 6 s of holding the throttle, and the controls slide
 # away at the finish.
@@ -161,7 +162,11 @@ same_box() {
   }'
 }
 
-riding_again() { same_box "$PAUSE_BOX" "$(pause_button_box)"; }
+# A box of the pause button's size: the button alone, not the button with
+# something dark behind it or the half of it that has slid in.
+button_sized() { same_box "$PAUSE_SIZE+0+0" "${1%%+*}+0+0"; }
+
+riding_again() { same_box "$first_box" "$(pause_button_box)"; }
 
 best_time() {
   sqlite3 "$work/velocrag/results.db" "SELECT besttime FROM levelresult WHERE level_id = 1001" 2> /dev/null || true
@@ -182,19 +187,34 @@ close_help || fail "closing the help led nowhere"
 shot 04-start-zoom
 
 xdotool windowfocus "$win" 2> /dev/null || true
+echo "e2e: riding from ${SECONDS} s after the start"
 xdotool keydown w
 first_box=""
 boxes=0
+grabs=0
+empty_grabs=0
+seen=""
+ride_start=$SECONDS
 deadline=$((SECONDS + 30))
 while [ "$SECONDS" -lt "$deadline" ] && [ -z "$(best_time)" ]; do
+  # A sketch of the ride's third second, for a report of a failure.
+  if [ -z "${ride_sketch:-}" ] && [ $((SECONDS - ride_start)) -ge 2 ]; then
+    ride_sketch=$(sketch 80 24; sketch 40 20 -crop 120x120+0+0 -channel B -separate +channel -negate -threshold 60% -negate)
+  fi
   box=$(pause_button_box)
+  grabs=$((grabs + 1))
   # Nothing dark enough in the corner (an empty box) says nothing about
   # where the button stands.
-  case "$box" in "" | 0x0* | 1x1*) continue ;; esac
+  case "$box" in "" | 0x0* | 1x1*)
+    empty_grabs=$((empty_grabs + 1))
+    continue
+    ;;
+  esac
+  seen+="$box"$'\n'
   # The controls slide in as the ride starts, overshooting a little; once
-  # two frames in a row show the button in its place it must stay there.
+  # two frames in a row show the button at one place it must stay there.
   if [ -z "$first_box" ]; then
-    if same_box "$PAUSE_BOX" "$box" && same_box "$box" "${last_box:-0x0+0+0}"; then
+    if button_sized "$box" && same_box "$box" "${last_box:-0x0+0+0}"; then
       first_box=$box
       watch_until=$(awk -v t="$EPOCHREALTIME" -v w="$HUD_WATCH_S" 'BEGIN { printf "%.3f", t + w }')
     fi
@@ -213,6 +233,17 @@ done
 while [ "$SECONDS" -lt "$deadline" ] && [ -z "$(best_time)" ]; do
   sleep 0.2
 done
+ride_seconds=$((SECONDS - ride_start))
+if [ "$boxes" -lt 5 ]; then
+  # What the corner showed, for a failure on a machine nobody can look at.
+  import -window "$win" "$shots/ride-end.png" 2> /dev/null || true
+  echo "e2e: ${grabs} grabs in ${ride_seconds} s, ${empty_grabs} empty; best time '$(best_time)';" \
+    "X focus on $(xdotool getwindowfocus 2> /dev/null || echo none), game window $win" >&2
+  echo "e2e: boxes seen (count, box):" >&2
+  printf '%s' "$seen" | sort | uniq -c | sort -rn | head -8 | sed 's/^/e2e:   /' >&2
+  echo "e2e: the window 2 s into the ride, and its top-left corner as the box is measured ('@' counts):" >&2
+  printf '%s\n' "${ride_sketch:-(none taken)}" >&2
+fi
 xdotool keyup w
 [ "$boxes" -ge 5 ] || fail "the pause button was seen in only $boxes frames of the ride"
 echo "e2e: the pause button stood at $first_box in $boxes riding frames"

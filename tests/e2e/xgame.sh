@@ -115,3 +115,22 @@ key_to_ride() {
   xdotool key "$1"
   wait_change "$before"
 }
+
+# sketch <columns> <rows> [convert options...]: prints the game window as
+# text, one character per cell from dark '@' to light ' ', after the given
+# options (e.g. a crop): a failure on a machine nobody can look at still
+# shows what the window held.
+sketch() {
+  local columns=$1 rows=$2
+  shift 2
+  timeout "$GRAB_TIMEOUT" import -window "$win" ppm:- 2> /dev/null \
+    | convert - "$@" +repage -resize "${columns}x${rows}!" -colorspace gray -depth 8 txt:- 2> /dev/null \
+    | awk -v ramp='@%#*+=-:. ' '
+        /^[0-9]/ {
+          split($1, at, /[,:]/)
+          hex = toupper(substr($0, index($0, "#") + 1, 2))
+          level = (index("0123456789ABCDEF", substr(hex, 1, 1)) - 1) * 16 + index("0123456789ABCDEF", substr(hex, 2, 1)) - 1
+          row[at[2]] = row[at[2]] substr(ramp, 1 + int(level * 10 / 256), 1)
+        }
+        END { for (r = 0; r in row; r++) print "|" row[r] "|" }'
+}
