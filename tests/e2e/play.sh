@@ -151,6 +151,9 @@ HUD_TOLERANCE=2
 # The pause button's size at 1267 x 712; where it comes to rest is taken
 # from the ride itself (at 17, 13 on the machines seen so far).
 PAUSE_SIZE=58x58
+# Seconds the button must stand still before its place counts: longer than
+# the controls' slide-in (0.4 s), so the top of its overshoot never counts.
+HUD_REST_S=0.6
 # Seconds of riding watched once the controls have arrived: the level is
 # finished after some 6 s of holding the throttle, and the controls slide
 # away at the finish.
@@ -212,13 +215,18 @@ while [ "$SECONDS" -lt "$deadline" ] && [ -z "$(best_time)" ]; do
   esac
   seen+="$box"$'\n'
   # The controls slide in as the ride starts, overshooting a little; once
-  # two frames in a row show the button at one place it must stay there.
+  # the button has stood at one place for longer than the slide takes, it
+  # must stay there.
   if [ -z "$first_box" ]; then
-    if button_sized "$box" && same_box "$box" "${last_box:-0x0+0+0}"; then
-      first_box=$box
-      watch_until=$(awk -v t="$EPOCHREALTIME" -v w="$HUD_WATCH_S" 'BEGIN { printf "%.3f", t + w }')
+    if button_sized "$box" && [ -n "${rest_box:-}" ] && same_box "$box" "$rest_box"; then
+      if awk -v t="$EPOCHREALTIME" -v s="$rest_since" -v r="$HUD_REST_S" 'BEGIN { exit !(t - s >= r) }'; then
+        first_box=$rest_box
+        watch_until=$(awk -v t="$EPOCHREALTIME" -v w="$HUD_WATCH_S" 'BEGIN { printf "%.3f", t + w }')
+      fi
+    else
+      rest_box=$box
+      rest_since=$EPOCHREALTIME
     fi
-    last_box=$box
     continue
   fi
   # Near the finish the controls slide away: only the stretch before counts.
