@@ -274,11 +274,13 @@ private slots:
         puller.join();
         QCOMPARE(oddPulls.load(), 0);
         QVERIFY(!instance->isDone());
-        // A restart requested now is seen by the next pull.
+        // A restart requested now is seen by the next pull. The instance is
+        // pulled itself: the mixer's limiter may still be releasing after
+        // the loud loop, and how far depends on when the puller stopped.
         instance->playBuffer(buffer.get(), 1.0f, 1.0f, -1);
         QCOMPARE(instance->readPos(), 0);
         qint16 frame[2];
-        QCOMPARE(mixer.fillSamples(frame, 2), 2);
+        QCOMPARE(instance->fillSamples(frame, 2), 2);
         QCOMPARE(frame[0], qint16(100));
     }
 
