@@ -9,9 +9,12 @@
 #include <algorithm>
 
 namespace {
-// Room around the frame for the wheels and the seated rider, as the bike
-// item has (scene units), and around each part of the thrown-off rider.
-const QRectF kBikeBounds(-87.5, -62.5, 175.0, 125.0);
+// What the bike with wheels and seated rider covers around the frame
+// (scene units; rides paint within x -60..61, y -61..50, the rider's lean
+// moves the top), and each part of the thrown-off rider around its centre
+// (its largest picture's half diagonal is 36). The item's picture is cut at
+// these bounds.
+const QRectF kBikeBounds(-66.0, -72.0, 132.0, 128.0);
 constexpr qreal kPartReach = 40.0;
 
 constexpr PoseTrack::Part kRagdollParts[] = {

@@ -40,7 +40,7 @@ signals:
     void mainmenu();
     // The settings button's slide-out has ended.
     void settingsRequested();
-    // The ghost button was pressed: the ghost is to be turned over.
+    // The ghost button was pressed: the ghost goes on or off.
     void ghostToggled();
 
 public slots:

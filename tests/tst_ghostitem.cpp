@@ -222,6 +222,57 @@ private slots:
         QVERIFY(qAlpha(image.pixel(260, 80)) > 0); // the torso at scene (60, -120)
     }
 
+    // Whatever the ghost draws lies inside its bounding rectangle (its
+    // picture is cut there), in every pose of a real ride, a crash too.
+    void drawsInsideItsBounds_data()
+    {
+        QTest::addColumn<int>("pack");
+        QTest::addColumn<int>("level");
+        QTest::addColumn<QString>("timeline");
+        QTest::newRow("ride") << 1 << 2 << QString();
+        QTest::newRow("crash") << 1 << 3 << QString("0 throttle 1\n0 lean -1\n");
+    }
+
+    void drawsInsideItsBounds()
+    {
+        QFETCH(int, pack);
+        QFETCH(int, level);
+        QFETCH(QString, timeline);
+        LevelsFolder folder;
+        QString error;
+        const std::optional<InputTimeline> inputs = timeline.isEmpty()
+            ? InputTimeline::load(solutionPath(pack, level), &error)
+            : InputTimeline::parse(timeline, &error);
+        QVERIFY2(inputs, qPrintable(error));
+        LevelWorld world;
+        AuthorRide ride(&world, *inputs);
+        QVERIFY2(ride.start(pack, level, &error), qPrintable(error));
+        ride.rideToEnd();
+        QVERIFY(ride.samples().size() > 10);
+        GhostItem item;
+        QImage image(400, 400, QImage::Format_ARGB32_Premultiplied);
+        bool crashed = false;
+        for (const PoseTrack::Sample &pose : ride.samples()) {
+            item.showPose(pose);
+            crashed = crashed || item.holds(PoseTrack::Torso);
+            image.fill(Qt::transparent);
+            QPainter p(&image);
+            p.translate(200, 200);
+            item.paint(&p, nullptr, nullptr);
+            p.end();
+            const QRectF bounds = item.boundingRect().translated(200, 200);
+            for (int y = 0; y < image.height(); ++y) {
+                for (int x = 0; x < image.width(); ++x) {
+                    if (qAlpha(image.pixel(x, y)) == 0)
+                        continue;
+                    QVERIFY2(bounds.contains(QPointF(x + 0.5, y + 0.5)),
+                        qPrintable(QStringLiteral("pixel (%1, %2) outside the bounds").arg(x - 200).arg(y - 200)));
+                }
+            }
+        }
+        QCOMPARE(crashed, !timeline.isEmpty());
+    }
+
     // Without a best the author's ride is the ghost: simulated from the
     // built-in solution a few steps ahead of the player, to the golden
     // finish.

@@ -224,7 +224,8 @@ private slots:
         QCOMPARE(m_menu->ghostButton()->currentPixmap().toImage(), on);
     }
 
-    // Tab walks in reading order and wraps; Shift+Tab walks back.
+    // Tab walks in reading order and wraps; Shift+Tab walks back. The
+    // ghost button, highest on the panel, leads the order.
     void tabWalks()
     {
         m_menu->showMenu();
@@ -233,7 +234,10 @@ private slots:
         QCOMPARE(m_menu->focusedButton(), m_menu->buttons().at(1));
         QTest::keyClick(m_menu, Qt::Key_Tab, Qt::ShiftModifier);
         QTest::keyClick(m_menu, Qt::Key_Backtab);
+        QCOMPARE(m_menu->focusedButton(), m_menu->ghostButton());
+        QTest::keyClick(m_menu, Qt::Key_Backtab);
         QCOMPARE(m_menu->focusedButton(), m_menu->buttons().at(4));
+        QTest::keyClick(m_menu, Qt::Key_Tab);
         QTest::keyClick(m_menu, Qt::Key_Tab);
         QCOMPARE(m_menu->focusedButton(), m_menu->backButton());
         QVERIFY(MenuWidget::focusRingShown());

@@ -6,14 +6,16 @@ class MyGame;
 
 // What the ghost costs a riding frame: the view's repaint with the ghost
 // shown and hidden at the same scene state (one of each per tick, so that
-// the scene's own changes cancel out), and the ghost item's own paint into
-// a window-sized picture through the view's transform. Milliseconds, medians.
+// the scene's own changes cancel out; CPU time of the game's thread), their
+// difference per tick, and the ghost item's own paint into a window-sized
+// picture through the view's transform. Milliseconds, medians.
 struct GhostDrawFigures
 {
     int frames = 0;
     int framesShown = 0; // ticks in which the ghost was in view
     double repaintShownMs = 0.0;
     double repaintHiddenMs = 0.0;
+    double repaintDifferenceMs = 0.0;
     double itemPaintMs = 0.0;
 };
 
