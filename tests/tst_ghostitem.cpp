@@ -506,7 +506,7 @@ private slots:
         const QDir solutions(TestSupport::sourceDir() + "/levels/solutions");
         int count = 0;
         for (const QString &pack : solutions.entryList({"pack*"}, QDir::Dirs)) {
-            for (const QString &name : QDir(solutions.filePath(pack)).entryList({"*.txt"}, QDir::Files)) {
+            for (const QString &name : QDir(solutions.filePath(pack)).entryList({"??.txt"}, QDir::Files)) {
                 QFile shipped(solutions.filePath(pack + "/" + name));
                 QFile builtIn(":/solutions/" + pack + "/" + name);
                 QVERIFY2(builtIn.open(QIODevice::ReadOnly), qPrintable(builtIn.fileName()));
