@@ -17,8 +17,8 @@ namespace {
 const QRectF kBikeBounds(-66.0, -72.0, 132.0, 128.0);
 constexpr qreal kPartReach = 40.0;
 
-constexpr PoseTrack::Part kRagdollParts[] = {
-    PoseTrack::Thigh, PoseTrack::Shin, PoseTrack::Arm, PoseTrack::Torso};
+constexpr PoseTrack::Part kRagdollParts[]
+    = {PoseTrack::Thigh, PoseTrack::Shin, PoseTrack::Arm, PoseTrack::Torso};
 } // namespace
 
 GhostItem::GhostItem()
@@ -108,8 +108,8 @@ void GhostItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWidg
         local(PoseTrack::RiderMass).pos, 0.0f, riderOn);
     if (!holds(PoseTrack::Torso))
         return;
-    const QPixmap *pictures[] = {
-        &m_painter.upperLeg(), &m_painter.lowerLeg(), &m_painter.riderHand(), &m_painter.riderBody()};
+    const QPixmap *pictures[]
+        = {&m_painter.upperLeg(), &m_painter.lowerLeg(), &m_painter.riderHand(), &m_painter.riderBody()};
     for (int i = 0; i < 4; ++i) {
         if (holds(kRagdollParts[i]))
             drawCentred(painter, local(kRagdollParts[i]), *pictures[i]);

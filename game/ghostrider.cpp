@@ -32,7 +32,8 @@ GhostRider::GhostRider(QGraphicsScene *scene, LevelManager *levels)
     if (stored == kOff) {
         m_on = false;
     } else if (!stored.isNull() && stored != kOn) {
-        qWarning().noquote() << QStringLiteral("Stored ghost setting '%1' is neither '%2' nor '%3'; the ghost is on.")
+        qWarning().noquote() << QStringLiteral(
+            "Stored ghost setting '%1' is neither '%2' nor '%3'; the ghost is on.")
                                     .arg(stored, kOn, kOff);
     }
 }
@@ -115,7 +116,8 @@ bool GhostRider::loadBest()
             error = QStringLiteral("it holds no poses");
     }
     if (!samples || samples->isEmpty()) {
-        qWarning().noquote() << QStringLiteral("The best run of level %1 of pack %2 cannot ride as a ghost (%3): %4")
+        qWarning().noquote() << QStringLiteral(
+            "The best run of level %1 of pack %2 cannot ride as a ghost (%3): %4")
                                     .arg(m_level)
                                     .arg(m_pack)
                                     .arg(m_bestPath, error);
@@ -144,7 +146,8 @@ bool GhostRider::prepareAuthor()
     QString error;
     const std::optional<InputTimeline> timeline = InputTimeline::load(path, &error);
     if (!timeline) {
-        qWarning().noquote() << QStringLiteral("The author's ride %1 cannot ride as a ghost: %2").arg(path, error);
+        qWarning().noquote()
+            << QStringLiteral("The author's ride %1 cannot ride as a ghost: %2").arg(path, error);
         return false;
     }
     if (!m_authorWorld)
@@ -152,7 +155,8 @@ bool GhostRider::prepareAuthor()
     m_authorRide = std::make_unique<AuthorRide>(m_authorWorld.get(), *timeline);
     m_authorLevel = key;
     if (!m_authorRide->start(m_pack, m_level, &error)) {
-        qWarning().noquote() << QStringLiteral("The author's ride %1 cannot ride as a ghost: %2").arg(path, error);
+        qWarning().noquote()
+            << QStringLiteral("The author's ride %1 cannot ride as a ghost: %2").arg(path, error);
         m_authorRide.reset();
         return false;
     }

@@ -36,7 +36,7 @@ public:
     // Steps of the author's ride simulated per shown step at most, and how
     // far ahead of the player it keeps.
     static constexpr int kAuthorStepsPerTick = 40;
-    static constexpr int kAuthorLead = 3 * 6;
+    static constexpr int kAuthorLead = 3 * 6; // three pose samples
     // Steps (one second) the ghost takes to fade out after its run ended.
     static constexpr int kFadeSteps = 55;
 

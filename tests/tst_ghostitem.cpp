@@ -3,9 +3,9 @@
 // best), switched with G and the pause panel's button and remembered in
 // results.db; it never touches the player's run.
 
-#include "gametesting.h"
 #include "game/ghostitem.h"
 #include "game/ghostrider.h"
+#include "gametesting.h"
 #include "goldenride.h"
 #include "levels/level.h"
 #include "levels/levelmanager.h"
@@ -150,11 +150,12 @@ private slots:
                 const PoseTrack::BodyPose &body = expected.bodies[part];
                 QVERIFY2(near(item->partScenePos(part), QPointF(body.x, body.y)),
                     qPrintable(QStringLiteral("step %1 part %2: %3, expected %4")
-                            .arg(step)
-                            .arg(part)
-                            .arg(text(item->partScenePos(part)), text(QPointF(body.x, body.y)))));
+                                   .arg(step)
+                                   .arg(part)
+                                   .arg(text(item->partScenePos(part)), text(QPointF(body.x, body.y)))));
             }
-            QVERIFY2(near(item->pos(), QPointF(expected.bodies[PoseTrack::Frame].x, -40.0)), qPrintable(text(item->pos())));
+            QVERIFY2(near(item->pos(), QPointF(expected.bodies[PoseTrack::Frame].x, -40.0)),
+                qPrintable(text(item->pos())));
             QVERIFY(std::abs(item->rotation() - 0.004 * step * 180.0 / M_PI) < 0.01);
             QCOMPARE(item->opacity(), GhostItem::kOpacity);
         }
@@ -205,7 +206,8 @@ private slots:
         // A thrown-off rider: torso and limbs where the track has them.
         PoseTrack::Sample down = pose;
         down.parts &= quint8(~(1u << PoseTrack::RiderMass));
-        const PoseTrack::Part ragdoll[] = {PoseTrack::Torso, PoseTrack::Thigh, PoseTrack::Shin, PoseTrack::Arm};
+        const PoseTrack::Part ragdoll[]
+            = {PoseTrack::Torso, PoseTrack::Thigh, PoseTrack::Shin, PoseTrack::Arm};
         for (int i = 0; i < 4; ++i) {
             down.parts |= quint8(1u << ragdoll[i]);
             down.bodies[ragdoll[i]] = PoseTrack::BodyPose {60.0 + 10 * i, -120.0, 0.3 * i};
@@ -266,7 +268,8 @@ private slots:
                     if (qAlpha(image.pixel(x, y)) == 0)
                         continue;
                     QVERIFY2(bounds.contains(QPointF(x + 0.5, y + 0.5)),
-                        qPrintable(QStringLiteral("pixel (%1, %2) outside the bounds").arg(x - 200).arg(y - 200)));
+                        qPrintable(
+                            QStringLiteral("pixel (%1, %2) outside the bounds").arg(x - 200).arg(y - 200)));
                 }
             }
         }
@@ -289,7 +292,8 @@ private slots:
         int step = 0;
         for (; step < 2 * golden.steps && !r.ghost->trackComplete(); ++step) {
             r.ghost->showStep(step);
-            QVERIFY(r.ghost->trackSteps() <= step + GhostRider::kAuthorLead + GhostRider::kAuthorStepsPerTick);
+            QVERIFY(
+                r.ghost->trackSteps() <= step + GhostRider::kAuthorLead + GhostRider::kAuthorStepsPerTick);
         }
         QVERIFY(r.ghost->trackComplete());
         QCOMPARE(r.ghost->trackSteps(), golden.steps);
@@ -321,9 +325,10 @@ private slots:
             QVERIFY(item->isVisible());
             QVERIFY2(near(item->pos(), r.game->bike()->pos(), 1e-9),
                 qPrintable(QStringLiteral("step %1: ghost %2, bike %3")
-                        .arg(r.game->stepCount())
-                        .arg(text(item->pos()), text(r.game->bike()->pos()))));
-            QVERIFY(near(item->partScenePos(PoseTrack::FrontWheel), r.game->bike()->frontWheel()->pos(), 1e-9));
+                               .arg(r.game->stepCount())
+                               .arg(text(item->pos()), text(r.game->bike()->pos()))));
+            QVERIFY(
+                near(item->partScenePos(PoseTrack::FrontWheel), r.game->bike()->frontWheel()->pos(), 1e-9));
             ++compared;
         }
         QVERIFY(compared > 20);
@@ -396,7 +401,8 @@ private slots:
                      {"CREATE TABLE levelresult (id INTEGER PRIMARY KEY, level_id INTEGER, status INTEGER, "
                       "besttime REAL)",
                          "CREATE TABLE gamesettings (id INTEGER PRIMARY KEY, sounds_enabled INTEGER)",
-                         "INSERT INTO gamesettings VALUES (1, 1)", "INSERT INTO levelresult VALUES (3, 1002, 4, 19.5)"}),
+                         "INSERT INTO gamesettings VALUES (1, 1)",
+                         "INSERT INTO levelresult VALUES (3, 1002, 4, 19.5)"}),
             QString());
         GameRig r;
         r.build(QSize(), nullptr);
@@ -451,7 +457,8 @@ private slots:
         Rider first;
         first.world.levelManager()->setPlayerSetting("ghost", "sometimes");
         QTest::ignoreMessage(QtWarningMsg,
-            QRegularExpression("Stored ghost setting 'sometimes' is neither 'on' nor 'off'; the ghost is on"));
+            QRegularExpression(
+                "Stored ghost setting 'sometimes' is neither 'on' nor 'off'; the ghost is on"));
         Rider r;
         QVERIFY(r.ghost->isOn());
     }
@@ -475,7 +482,8 @@ private slots:
         file.write("VCRGRPLY but then nothing a replay holds");
         file.close();
         QTest::ignoreMessage(QtWarningMsg,
-            QRegularExpression("^The best run of level 1 of pack 1 cannot ride as a ghost \\(.*best\\.vcreplay\\): .+"));
+            QRegularExpression(
+                "^The best run of level 1 of pack 1 cannot ride as a ghost \\(.*best\\.vcreplay\\): .+"));
         r.ghost->startRun(kPack, kLevel, best);
         QCOMPARE(r.ghost->source(), GhostRider::Source::None);
         r.ghost->showStep(10);
@@ -483,8 +491,8 @@ private slots:
 
         QString error;
         QVERIFY(madeUpRun(kPack, 2, 100).save(best, &error));
-        QTest::ignoreMessage(QtWarningMsg,
-            QRegularExpression("cannot ride as a ghost .*: it is a run of level 2 of pack 1$"));
+        QTest::ignoreMessage(
+            QtWarningMsg, QRegularExpression("cannot ride as a ghost .*: it is a run of level 2 of pack 1$"));
         r.ghost->startRun(kPack, kLevel, best);
         QCOMPARE(r.ghost->source(), GhostRider::Source::None);
 
@@ -495,7 +503,8 @@ private slots:
         ride.write("0 throttle lots\n");
         ride.close();
         QFile::remove(best);
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^The author's ride .*01\\.txt cannot ride as a ghost: .+"));
+        QTest::ignoreMessage(
+            QtWarningMsg, QRegularExpression("^The author's ride .*01\\.txt cannot ride as a ghost: .+"));
         r.ghost->startRun(kPack, kLevel, best);
         QCOMPARE(r.ghost->source(), GhostRider::Source::None);
     }

@@ -27,13 +27,13 @@
 #include "game/mygame.h"
 #include "game/myscene.h"
 #include "ge/audiomixer.h"
+#include "ghostfigures.h"
 #include "menus/helpmenu.h"
 #include "menus/infomenu.h"
 #include "menus/mainmenu.h"
 #include "sound/soundmanagerdummy.h"
 #include "sound/soundmanagergeaudio.h"
 #include "vehicle/bikeitem.h"
-#include "ghostfigures.h"
 
 #include <QApplication>
 #include <QDir>
@@ -378,8 +378,9 @@ int frame(int argc, char **argv)
     if (!game.ghost()->isOn() || !startRiding(game))
         return 0;
     const GhostDrawFigures ghost = measureGhostDraw(game, view, frames);
-    std::printf("ghost (%s, %d of %d riding frames in view): repaint CPU median %.3f ms shown, %.3f ms hidden, "
-                "difference per frame median %.3f ms; the ghost's paint alone median %.3f ms\n",
+    std::printf(
+        "ghost (%s, %d of %d riding frames in view): repaint CPU median %.3f ms shown, %.3f ms hidden, "
+        "difference per frame median %.3f ms; the ghost's paint alone median %.3f ms\n",
         glWidget ? "OpenGL" : "raster", ghost.framesShown, ghost.frames, ghost.repaintShownMs,
         ghost.repaintHiddenMs, ghost.repaintDifferenceMs, ghost.itemPaintMs);
     return 0;

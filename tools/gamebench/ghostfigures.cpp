@@ -64,7 +64,9 @@ GhostDrawFigures measureGhostDraw(MyGame &game, GameView &view, int frames)
         game.advance();
         ++figures.frames;
         const bool inView = ghost->isVisible()
-            && view.mapFromScene(ghost->sceneBoundingRect()).boundingRect().intersects(view.viewport()->rect());
+            && view.mapFromScene(ghost->sceneBoundingRect())
+                   .boundingRect()
+                   .intersects(view.viewport()->rect());
         if (!inView)
             continue;
         ++figures.framesShown;
@@ -153,8 +155,9 @@ int authorGhostBench(int argc, char **argv)
     std::printf("author's ghost (%d levels): level world built in median %.2f ms, max %.2f ms; whole ride "
                 "median %.1f ms, max %.1f ms; longest ride %d steps in %.1f ms; %.3f ms per step (median), "
                 "so %d steps per tick cost about %.2f ms\n",
-        int(starts.size()), medianOf(starts), *std::max_element(starts.begin(), starts.end()), medianOf(rides),
-        *std::max_element(rides.begin(), rides.end()), longestSteps, longestRideMs, medianOf(perStep),
-        GhostRider::kAuthorStepsPerTick, medianOf(perStep) * GhostRider::kAuthorStepsPerTick);
+        int(starts.size()), medianOf(starts), *std::max_element(starts.begin(), starts.end()),
+        medianOf(rides), *std::max_element(rides.begin(), rides.end()), longestSteps, longestRideMs,
+        medianOf(perStep), GhostRider::kAuthorStepsPerTick,
+        medianOf(perStep) * GhostRider::kAuthorStepsPerTick);
     return 0;
 }
