@@ -11,7 +11,6 @@
 #include <QDebug>
 #include <QFileInfo>
 #include <QGraphicsScene>
-#include <algorithm>
 
 const QString GhostRider::kSetting = QStringLiteral("ghost");
 const QString GhostRider::kOn = QStringLiteral("on");
@@ -22,12 +21,11 @@ const QString kBuiltInSolutions = QStringLiteral(":/solutions");
 } // namespace
 
 GhostRider::GhostRider(QGraphicsScene *scene, LevelManager *levels)
-    : m_scene(scene)
-    , m_levels(levels)
+    : m_levels(levels)
     , m_item(new GhostItem)
     , m_solutionsFolder(kBuiltInSolutions)
 {
-    m_scene->addItem(m_item);
+    scene->addItem(m_item);
     const QString stored = m_levels->playerSetting(kSetting);
     if (stored == kOff) {
         m_on = false;
@@ -116,13 +114,18 @@ bool GhostRider::loadBest()
             error = QStringLiteral("it holds no poses");
     }
     if (!samples || samples->isEmpty()) {
-        qWarning().noquote() << QStringLiteral(
-            "The best run of level %1 of pack %2 cannot ride as a ghost (%3): %4")
-                                    .arg(m_level)
-                                    .arg(m_pack)
-                                    .arg(m_bestPath, error);
+        const QString report
+            = QStringLiteral("The best run of level %1 of pack %2 cannot ride as a ghost (%3): %4")
+                  .arg(m_level)
+                  .arg(m_pack)
+                  .arg(m_bestPath, error);
+        // Once, not at every restart of the level.
+        if (report != m_lastReport)
+            qWarning().noquote() << report;
+        m_lastReport = report;
         return false;
     }
+    m_lastReport.clear();
     m_best.samples = *samples;
     m_best.stride = file->poseStride;
     m_best.steps = file->steps;

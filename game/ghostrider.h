@@ -59,7 +59,8 @@ public:
 
     // A new run of a level starts: the ghost is the best run kept at
     // bestReplayPath, or the author's ride without one. A best file that
-    // cannot be read is reported once in the log and passed over.
+    // cannot be read is reported in the log (once, not at every restart) and
+    // passed over.
     void startRun(int pack, int level, const QString &bestReplayPath);
     // The player's run has taken `steps` steps: the ghost shows its pose
     // after as many steps of its own run.
@@ -83,7 +84,6 @@ private:
     bool prepareAuthor();
     void forget();
 
-    QGraphicsScene *m_scene;
     LevelManager *m_levels;
     GhostItem *m_item;
     bool m_on = true;
@@ -91,6 +91,8 @@ private:
     int m_pack = 0;
     int m_level = 0;
     QString m_bestPath;
+    // The last damaged best file reported, so that restarts do not repeat it.
+    QString m_lastReport;
     int m_lastStep = 0;
     Source m_source = Source::None;
     Track m_best;
