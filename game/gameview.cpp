@@ -249,6 +249,9 @@ void GameView::keyPressEvent(QKeyEvent *e)
         case Qt::Key_PageDown:
             m_game->volumeDown();
             break;
+        case Qt::Key_G:
+            m_game->toggleGhost();
+            break;
         case Qt::Key_Escape:
             m_game->showInGameMenu();
             break;

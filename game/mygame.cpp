@@ -3,6 +3,7 @@
 #include "game/gamecamera.h"
 #include "game/gamepadinput.h"
 #include "game/gameview.h"
+#include "game/ghostrider.h"
 #include "game/myscene.h"
 #include "game/zoomlimits.h"
 #include "levels/datapaths.h"
@@ -99,6 +100,9 @@ MyGame::MyGame(MyScene *scene, GameView *view, const QSize &windowSize, SoundMan
     m_settingsMenu = new SettingsMenu(windowSize, view);
     connectMenus();
     connectGamepad();
+    m_ghost = std::make_unique<GhostRider>(m_world->scene(), m_levelManager);
+    m_inGameMenu->setGhostOn(m_ghost->isOn());
+    connect(m_inGameMenu, &InGameMenu::ghostToggled, this, &MyGame::toggleGhost);
     restorePlayerZoom();
     restorePlayerSettings();
 
@@ -180,6 +184,7 @@ void MyGame::padMenuKey(int key, bool pressed)
 MyGame::~MyGame()
 {
     m_tickTimer.stop();
+    m_ghost.reset();
     // The bike keeps a pointer to the sound manager: it goes first.
     m_world.reset();
     m_bike = nullptr;
@@ -286,6 +291,8 @@ void MyGame::reset(bool animateControls)
     if (lean != 0.0)
         m_bike->setTiltSpeed(lean);
     m_recorder.start(*m_world);
+    m_ghost->startRun(m_currentLevel->levelPackNumber(), m_currentLevel->levelNumber(),
+        bestReplayPath(m_currentLevel->levelPackNumber(), m_currentLevel->levelNumber()));
     if (m_view) {
         m_view->setButtonsOff();
         m_view->setTime(runTime());
@@ -519,6 +526,12 @@ void MyGame::addRiderTilt(qreal value)
         m_bike->setTiltSpeed(value);
 }
 
+void MyGame::toggleGhost()
+{
+    m_ghost->toggle();
+    m_inGameMenu->setGhostOn(m_ghost->isOn());
+}
+
 void MyGame::releaseRagdoll()
 {
     if (m_bike)
@@ -568,6 +581,7 @@ void MyGame::advance()
         if (m_runEnd)
             endRecording(*m_runEnd);
     }
+    m_ghost->showStep(stepCount());
     checkCrowdAwe();
     reportFrameRate();
 }

@@ -19,6 +19,7 @@
 class BikeItem;
 class GameView;
 class GamepadInput;
+class GhostRider;
 class InGameMenu;
 class Level;
 class LevelCompletedMenu;
@@ -97,6 +98,8 @@ public:
     // Where the best run of a level is kept: replays/ in the player's data
     // folder, one file per level.
     static QString bestReplayPath(int pack, int level);
+    // The ghost that rides along (the best run or the author's ride).
+    GhostRider *ghost() const { return m_ghost.get(); }
     MainMenu *mainMenu() const { return m_mainMenu; }
     InGameMenu *inGameMenu() const { return m_inGameMenu; }
     LevelCompletedMenu *levelCompletedMenu() const { return m_levelCompletedMenu; }
@@ -162,6 +165,9 @@ public slots:
     void resizeWindow();
     void pauseGame();
     void releaseRagdoll();
+    // The ghost on or off (G, the pause panel's ghost button), kept for the
+    // next start.
+    void toggleGhost();
 
 private slots:
     void pause(bool useFadingSounds);
@@ -230,6 +236,7 @@ private:
     bool m_applicationActive = true;
     bool m_exiting = false;
     std::unique_ptr<LevelWorld> m_world;
+    std::unique_ptr<GhostRider> m_ghost;
     std::function<void()> m_afterPhysics;
     std::function<bool()> m_activeCheck;
 };

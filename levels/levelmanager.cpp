@@ -71,7 +71,14 @@ bool LevelManager::openDb()
     if (!QFileInfo::exists(m_resultsDbPath) && !createResultsDb())
         fatalError(QStringLiteral("Could not create results db."));
 
-    m_database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"));
+    // The first manager takes the default connection. Another one open at
+    // the same time (a world of its own that rides the author's ghost) gets
+    // a connection of its own instead of replacing the first one's.
+    static int otherConnections = 0;
+    const QString connection = QSqlDatabase::contains(QLatin1String(QSqlDatabase::defaultConnection))
+        ? QStringLiteral("velocrag-levels-%1").arg(++otherConnections)
+        : QLatin1String(QSqlDatabase::defaultConnection);
+    m_database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
     const DataPaths &paths = DataPaths::current();
     const QString levelsPath = paths.findLevelsDb();
     if (levelsPath.isEmpty())

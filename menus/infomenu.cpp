@@ -54,7 +54,7 @@ QStringList InfoMenu::lines() const
     if (!m_progressPath.isEmpty())
         text.append(tr("Progress is kept in %1").arg(m_progressPath));
     text.append(tr("Keys: W / Up throttle, S / Down brake, A D / Left Right lean"));
-    text.append(tr("R retry, Esc menu, + - zoom, Page Up / Down volume (see Settings)"));
+    text.append(tr("R retry, Esc menu, G ghost, + - zoom, Page Up / Down volume (see Settings)"));
     return text;
 }
 

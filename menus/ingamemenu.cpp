@@ -25,6 +25,12 @@ constexpr qreal kResetX = kBackX + kButtonSpacing;
 constexpr qreal kMenuX = kResetX + kButtonSpacing;
 constexpr qreal kSettingsX = kMenuX + kButtonSpacing;
 constexpr qreal kExitX = kSettingsX + kButtonSpacing;
+// The ghost on / off button in the top-right corner, beside the title.
+constexpr qreal kGhostButtonSize = 44;
+constexpr qreal kGhostX = 336;
+constexpr qreal kGhostY = 10;
+const QString kGhostOnImage = QStringLiteral(":/images/ghoston");
+const QString kGhostOffImage = QStringLiteral(":/images/ghostoff");
 } // namespace
 
 InGameMenu::InGameMenu(const QSize &windowSize, QWidget *parent)
@@ -52,9 +58,21 @@ InGameMenu::InGameMenu(const QSize &windowSize, QWidget *parent)
     m_settings = add("settings", kSettingsX);
     connect(m_settings, &ButtonPixmap::released, this, &InGameMenu::settingsAction);
     connect(add("exit", kExitX), &ButtonPixmap::released, this, &InGameMenu::exitAction);
+    m_ghost = addButton(kGhostOnImage + QStringLiteral("_off.png"), kGhostOnImage + QStringLiteral("_on.png"),
+        kGhostX, kGhostY, kGhostButtonSize, kGhostButtonSize);
+    connect(m_ghost, &ButtonPixmap::released, this, &InGameMenu::ghostToggled);
 
     setUpSliding(kShowMs, kHideMs);
     connect(m_hideAnimation, &QPropertyAnimation::finished, this, &InGameMenu::hideMenuFinished);
+}
+
+void InGameMenu::setGhostOn(bool on)
+{
+    m_ghostOn = on;
+    const QString base = on ? kGhostOnImage : kGhostOffImage;
+    m_ghost->setOffPixmap(base + QStringLiteral("_off.png"));
+    m_ghost->setOnPixmap(base + QStringLiteral("_on.png"));
+    update();
 }
 
 void InGameMenu::showMenu()

@@ -6,7 +6,8 @@
 class ButtonPixmap;
 
 // Pause panel of a run: back to the game, restart, main menu, settings or
-// exit.
+// exit; a small button in the corner turns the ghost on and off (and shows
+// which it is) without leaving the panel.
 class InGameMenu : public MenuWidget
 {
     Q_OBJECT
@@ -27,6 +28,10 @@ public:
 
     ButtonPixmap *backButton() const { return m_back; }
     ButtonPixmap *settingsButton() const { return m_settings; }
+    ButtonPixmap *ghostButton() const { return m_ghost; }
+    // The ghost button's picture: on or off.
+    void setGhostOn(bool on);
+    bool ghostShownOn() const { return m_ghostOn; }
 
 signals:
     void backInGame();
@@ -35,6 +40,8 @@ signals:
     void mainmenu();
     // The settings button's slide-out has ended.
     void settingsRequested();
+    // The ghost button was pressed: the ghost goes on or off.
+    void ghostToggled();
 
 public slots:
     // Opens with the focus on the resume button.
@@ -57,6 +64,8 @@ private slots:
 private:
     ButtonPixmap *m_back = nullptr;
     ButtonPixmap *m_settings = nullptr;
+    ButtonPixmap *m_ghost = nullptr;
+    bool m_ghostOn = true;
 };
 
 #endif

@@ -77,7 +77,12 @@ void BallItem::updateFromBody()
         return;
     const cpVect p = cpBodyGetPosition(m_body);
     setPos(p.x, p.y);
-    setRotation(cpBodyGetAngle(m_body) / kSpritePi * kSpriteHalfTurnDegrees);
+    setRotation(spriteRotation(cpBodyGetAngle(m_body)));
+}
+
+qreal BallItem::spriteRotation(qreal bodyAngle)
+{
+    return bodyAngle / kSpritePi * kSpriteHalfTurnDegrees;
 }
 
 void BallItem::advance(int phase)

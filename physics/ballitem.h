@@ -31,6 +31,9 @@ public:
     void setBrush(const QBrush &brush) { m_brush = brush; }
     void setDrawSpoke(bool draw) { m_drawSpoke = draw; }
     QString spriteName() const { return m_spriteName; }
+    // The rotation (degrees) the sprite is drawn at for a body angle in
+    // radians: a wheel's picture turns a little slower than its body.
+    static qreal spriteRotation(qreal bodyAngle);
 
     PhysicsItem *clone() const override;
     void updateFromBody() override;

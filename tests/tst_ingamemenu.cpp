@@ -48,10 +48,13 @@ private slots:
         QCOMPARE(m_menu->geometry(), QRect(64, 130, 400, 180));
         QVERIFY(m_menu->isHidden());
         QCOMPARE(m_menu->focusPolicy(), Qt::StrongFocus);
-        QCOMPARE(m_menu->buttons().size(), 5);
+        QCOMPARE(m_menu->buttons().size(), 6);
         const qreal xs[] = {20, 94, 168, 242, 316};
         for (int i = 0; i < 5; ++i)
             QCOMPARE(m_menu->buttons()[i]->hitRect(), QRectF(xs[i], 58, 64, 64));
+        // The ghost's small button in the top-right corner.
+        QCOMPARE(m_menu->ghostButton(), m_menu->buttons()[5]);
+        QCOMPARE(m_menu->ghostButton()->hitRect(), QRectF(336, 10, 44, 44));
 
         QPropertyAnimation *show = animation(m_menu, "showAnimation");
         QPropertyAnimation *hide = animation(m_menu, "hideAnimation");
@@ -199,7 +202,30 @@ private slots:
         QCOMPARE(m_menu->focusedButton(), m_menu->settingsButton());
     }
 
-    // Tab walks in reading order and wraps; Shift+Tab walks back.
+    // The ghost button asks for the ghost to be switched at once and the
+    // panel stays; its picture shows the state it is given.
+    void ghostButton()
+    {
+        QSignalSpy toggled(m_menu, &InGameMenu::ghostToggled);
+        m_menu->showMenu();
+        finishShow(m_menu);
+        QVERIFY(m_menu->ghostShownOn());
+        const QImage on = m_menu->ghostButton()->currentPixmap().toImage();
+        click(m_menu, QPointF(358, 32));
+        QCOMPARE(toggled.count(), 1);
+        QVERIFY(!isHiding(m_menu));
+        QCOMPARE(counts(), only(QString()));
+        m_menu->setGhostOn(false);
+        QVERIFY(!m_menu->ghostShownOn());
+        const QImage off = m_menu->ghostButton()->currentPixmap().toImage();
+        QVERIFY(!off.isNull());
+        QVERIFY(off != on);
+        m_menu->setGhostOn(true);
+        QCOMPARE(m_menu->ghostButton()->currentPixmap().toImage(), on);
+    }
+
+    // Tab walks in reading order and wraps; Shift+Tab walks back. The
+    // ghost button, highest on the panel, leads the order.
     void tabWalks()
     {
         m_menu->showMenu();
@@ -208,7 +234,10 @@ private slots:
         QCOMPARE(m_menu->focusedButton(), m_menu->buttons().at(1));
         QTest::keyClick(m_menu, Qt::Key_Tab, Qt::ShiftModifier);
         QTest::keyClick(m_menu, Qt::Key_Backtab);
+        QCOMPARE(m_menu->focusedButton(), m_menu->ghostButton());
+        QTest::keyClick(m_menu, Qt::Key_Backtab);
         QCOMPARE(m_menu->focusedButton(), m_menu->buttons().at(4));
+        QTest::keyClick(m_menu, Qt::Key_Tab);
         QTest::keyClick(m_menu, Qt::Key_Tab);
         QCOMPARE(m_menu->focusedButton(), m_menu->backButton());
         QVERIFY(MenuWidget::focusRingShown());

@@ -428,6 +428,27 @@ private slots:
             QVariantList {1});
     }
 
+    // A second manager open at the same time (the ghost's own world) has a
+    // connection of its own: both read and write, and the first one goes on
+    // working once the second has closed.
+    void twoManagersAtOnce()
+    {
+        GameFolder folder;
+        Game first;
+        {
+            Game second;
+            first.manager->setPlayerSetting("ghost", "off");
+            QCOMPARE(second.manager->playerSetting("ghost"), QString("off"));
+            second.manager->setPlayerSetting("ghost", "on");
+            QCOMPARE(first.manager->playerSetting("ghost"), QString("on"));
+            QVERIFY(second.manager->LoadLevel(kTestPack, 1)->isPlayable());
+        }
+        QCOMPARE(first.manager->playerSetting("ghost"), QString("on"));
+        QVERIFY(first.manager->LoadLevel(kTestPack, 1)->isPlayable());
+        Game third;
+        QCOMPARE(third.manager->playerSetting("ghost"), QString("on"));
+    }
+
     void shippedFirstLevelLoads()
     {
         GameFolder folder(QString(), "levels.db");

@@ -52,7 +52,7 @@ constexpr qreal kFrontWheelElasticity = 0.0;
 constexpr qreal kFrontWheelFriction = 0.96;
 constexpr qreal kRearWheelElasticity = 0.05;
 constexpr qreal kRearWheelFriction = 1.15;
-const char *const kWheelSprite = ":/images/wheel.png";
+const char *const kWheelSprite = BikePainter::kWheelPicture;
 
 // Suspension grooves in frame coordinates; the joint uses the groove from
 // a fraction of the way along it, and setBodyPos puts the wheel at 80 %.

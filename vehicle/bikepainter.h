@@ -22,7 +22,14 @@ public:
     void paint(
         QPainter *painter, QPointF front, QPointF rear, QPointF riderMass, float shake, bool riderOn) const;
 
+    // The wheels' picture (the wheels are items of their own).
+    static constexpr const char *kWheelPicture = ":/images/wheel.png";
+
+    // The rider's pictures, which the thrown-off rider's parts show too.
     const QPixmap &riderBody() const { return m_riderBody; }
+    const QPixmap &riderHand() const { return m_riderHand; }
+    const QPixmap &upperLeg() const { return m_upperLeg; }
+    const QPixmap &lowerLeg() const { return m_lowerLeg; }
 
     // Rotation of the rider's body (degrees) for a rider mass at m.
     static qreal leanAngle(QPointF riderMass);

@@ -10,6 +10,12 @@
 //     level the given number of times (default 1000, each after a few
 //     riding frames, as a player pressing R does), with the scene's item
 //     count and the mixer's source count at both points.
+//     With the ghost on (the default), the same riding frames also give
+//     the ghost's own cost: the repaint with the ghost shown and hidden at
+//     the same scene state, and the ghost item's paint alone.
+//   gamebench authorghost <levels.db>
+//     the author's ride of every shipped level simulated into a ghost's
+//     pose track: the level world's build and the whole ride per level.
 //   gamebench startup
 //     from process start to the first painted frame of the main menu, with
 //     the objects built exactly as the game builds them (working directory
@@ -17,9 +23,11 @@
 
 #include "app/gamefonts.h"
 #include "game/gameview.h"
+#include "game/ghostrider.h"
 #include "game/mygame.h"
 #include "game/myscene.h"
 #include "ge/audiomixer.h"
+#include "ghostfigures.h"
 #include "menus/helpmenu.h"
 #include "menus/infomenu.h"
 #include "menus/mainmenu.h"
@@ -367,6 +375,14 @@ int frame(int argc, char **argv)
                 "game thread CPU median %.2f ms; bike rode %.0f units, %d restarts\n",
         glWidget ? "OpenGL" : "raster", view.width(), view.height(), pack, level, frames, ms[ms.size() / 2],
         ms[size_t(ms.size() * kPercentile90)], median(cpu), ridden, restarts);
+    if (!game.ghost()->isOn() || !startRiding(game))
+        return 0;
+    const GhostDrawFigures ghost = measureGhostDraw(game, view, frames);
+    std::printf(
+        "ghost (%s, %d of %d riding frames in view): repaint CPU median %.3f ms shown, %.3f ms hidden, "
+        "difference per frame median %.3f ms; the ghost's paint alone median %.3f ms\n",
+        glWidget ? "OpenGL" : "raster", ghost.framesShown, ghost.frames, ghost.repaintShownMs,
+        ghost.repaintHiddenMs, ghost.repaintDifferenceMs, ghost.itemPaintMs);
     return 0;
 }
 } // namespace
@@ -380,6 +396,8 @@ int main(int argc, char **argv)
         return frame(argc, argv);
     if (mode == "restarts")
         return restarts(argc, argv);
-    std::fprintf(stderr, "usage: gamebench frame|restarts|startup ...\n");
+    if (mode == "authorghost")
+        return authorGhostBench(argc, argv);
+    std::fprintf(stderr, "usage: gamebench frame|restarts|authorghost|startup ...\n");
     return 2;
 }

@@ -1,0 +1,107 @@
+#ifndef GHOSTRIDER_H
+#define GHOSTRIDER_H
+
+#include "replays/posetrack.h"
+
+#include <QString>
+#include <QVector>
+#include <map>
+#include <memory>
+#include <utility>
+
+class AuthorRide;
+class GhostItem;
+class LevelManager;
+class LevelWorld;
+class QGraphicsScene;
+
+// The ghost of a run: the player's best run of the level, or the level
+// author's ride while the player has none, riding along the player's run
+// as a see-through bike (GhostItem) at the same step. It starts and
+// restarts with the run and fades out once its own run is over. On / off
+// is the player's setting "ghost" ("on" or "off"; on when never set).
+//
+// The best run comes from its replay file, read again at every start, so a
+// new best rides from the next run on. The author's ride is simulated in a
+// world of its own a few steps ahead of the player (never stalling a
+// frame) and kept for the rest of the game once complete.
+class GhostRider
+{
+public:
+    enum class Source { None, Best, Author };
+    // The setting's name and values.
+    static const QString kSetting;
+    static const QString kOn;
+    static const QString kOff;
+    // Steps of the author's ride simulated per shown step at most, and how
+    // far ahead of the player it keeps.
+    static constexpr int kAuthorStepsPerTick = 40;
+    static constexpr int kAuthorLead = 3 * 6; // three pose samples
+    // Steps (one second) the ghost takes to fade out after its run ended.
+    static constexpr int kFadeSteps = 55;
+
+    // scene: where the ghost rides (outlives the rider); levels: the
+    // player's settings.
+    GhostRider(QGraphicsScene *scene, LevelManager *levels);
+    ~GhostRider();
+    GhostRider(const GhostRider &) = delete;
+    GhostRider &operator=(const GhostRider &) = delete;
+
+    bool isOn() const { return m_on; }
+    // Turns the ghost on or off and keeps the choice in the settings.
+    void setOn(bool on);
+    void toggle() { setOn(!m_on); }
+
+    // The author's rides: "<folder>/pack<P>/<LL>.txt" (by default the ones
+    // built into the game).
+    void setSolutionsFolder(const QString &folder) { m_solutionsFolder = folder; }
+    static QString solutionPath(const QString &folder, int pack, int level);
+
+    // A new run of a level starts: the ghost is the best run kept at
+    // bestReplayPath, or the author's ride without one. A best file that
+    // cannot be read is reported in the log (once, not at every restart) and
+    // passed over.
+    void startRun(int pack, int level, const QString &bestReplayPath);
+    // The player's run has taken `steps` steps: the ghost shows its pose
+    // after as many steps of its own run.
+    void showStep(int steps);
+
+    Source source() const { return m_source; }
+    GhostItem *item() const { return m_item; }
+    // Steps of the ghost's run known so far and whether that is all of it.
+    int trackSteps() const;
+    bool trackComplete() const;
+
+private:
+    struct Track
+    {
+        QVector<PoseTrack::Sample> samples;
+        int stride = 1;
+        int steps = 0;
+    };
+    void prepare();
+    bool loadBest();
+    bool prepareAuthor();
+    void forget();
+
+    LevelManager *m_levels;
+    GhostItem *m_item;
+    bool m_on = true;
+    QString m_solutionsFolder;
+    int m_pack = 0;
+    int m_level = 0;
+    QString m_bestPath;
+    // The last damaged best file reported, so that restarts do not repeat it.
+    QString m_lastReport;
+    int m_lastStep = 0;
+    Source m_source = Source::None;
+    Track m_best;
+    // The author's rides that are complete, by (pack, level).
+    std::map<std::pair<int, int>, Track> m_authorTracks;
+    const Track *m_authorTrack = nullptr;
+    std::unique_ptr<LevelWorld> m_authorWorld;
+    std::unique_ptr<AuthorRide> m_authorRide;
+    std::pair<int, int> m_authorLevel;
+};
+
+#endif
