@@ -1,0 +1,136 @@
+#include "replaywatchoverlay.h"
+
+#include "menus/menutext.h"
+
+#include <QPainter>
+#include <QTimer>
+
+namespace {
+// Band size, pixels: centred, its bottom this far above the view's bottom.
+constexpr int kWidth = 640;
+constexpr int kBandHeight = 58;
+constexpr int kMessageHeight = 30;
+constexpr int kBottomMargin = 14;
+constexpr qreal kCornerRadius = 14;
+constexpr qreal kBorderWidth = 2.5;
+const QColor kFill(42, 34, 48, 215);
+const QColor kBorder(58, 143, 216);
+const QColor kNoticeBorder(226, 70, 58);
+const QColor kStateColour(255, 250, 240);
+const QColor kHintColour(240, 226, 200);
+const QColor kMessageColour(255, 209, 102);
+
+constexpr int kStatePixelSize = 18;
+constexpr int kHintPixelSize = 12;
+constexpr int kMessagePixelSize = 13;
+constexpr qreal kStateBaseline = 26;
+constexpr qreal kTextMargin = 14;
+} // namespace
+
+ReplayWatchOverlay::ReplayWatchOverlay(QWidget *parent)
+    : QWidget(parent)
+    , m_noticeTimer(new QTimer(this))
+{
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setFocusPolicy(Qt::NoFocus);
+    m_noticeTimer->setSingleShot(true);
+    m_noticeTimer->setInterval(kNoticeMs);
+    connect(m_noticeTimer, &QTimer::timeout, this, [this] {
+        m_notice.clear();
+        if (m_state.isEmpty())
+            hide();
+        else
+            place();
+    });
+    hide();
+}
+
+QString ReplayWatchOverlay::keysHint()
+{
+    return tr("Space pause    Left / Right slower / faster    R restart    Esc back");
+}
+
+void ReplayWatchOverlay::showState(const QString &state, const QString &message)
+{
+    m_state = state;
+    m_message = message;
+    place();
+    show();
+    raise();
+    update();
+}
+
+void ReplayWatchOverlay::showNotice(const QString &notice)
+{
+    m_notice = notice;
+    place();
+    show();
+    raise();
+    update();
+    m_noticeTimer->start();
+}
+
+void ReplayWatchOverlay::dismiss()
+{
+    m_state.clear();
+    m_message.clear();
+    if (m_notice.isEmpty())
+        hide();
+    else
+        place();
+}
+
+void ReplayWatchOverlay::place()
+{
+    const QWidget *view = parentWidget();
+    const int viewWidth = view ? view->width() : kWidth;
+    const int viewHeight = view ? view->height() : kBandHeight;
+    const int width = std::min(kWidth, viewWidth);
+    int height = 0;
+    if (!m_state.isEmpty())
+        height += kBandHeight + (m_message.isEmpty() ? 0 : kMessageHeight);
+    if (!m_notice.isEmpty())
+        height += kMessageHeight + (m_state.isEmpty() ? 0 : int(kBorderWidth) * 2);
+    setGeometry((viewWidth - width) / 2, viewHeight - height - kBottomMargin, width, height);
+}
+
+void ReplayWatchOverlay::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QRectF area = QRectF(rect()).adjusted(kBorderWidth, kBorderWidth, -kBorderWidth, -kBorderWidth);
+    if (!m_notice.isEmpty()) {
+        const QRectF box(area.topLeft(), QSizeF(area.width(), kMessageHeight - kBorderWidth * 2));
+        painter.setPen(QPen(kNoticeBorder, kBorderWidth));
+        painter.setBrush(kFill);
+        painter.drawRoundedRect(box, kCornerRadius, kCornerRadius);
+        painter.setFont(menuFont(kMessagePixelSize, true));
+        painter.setPen(kStateColour);
+        painter.drawText(box.adjusted(kTextMargin, 0, -kTextMargin, 0), Qt::AlignCenter,
+            painter.fontMetrics().elidedText(m_notice, Qt::ElideRight, int(box.width() - 2 * kTextMargin)));
+        area.setTop(box.bottom() + kBorderWidth * 3);
+    }
+    if (m_state.isEmpty())
+        return;
+    painter.setPen(QPen(kBorder, kBorderWidth));
+    painter.setBrush(kFill);
+    painter.drawRoundedRect(area, kCornerRadius, kCornerRadius);
+    const QRectF text = area.adjusted(kTextMargin, 0, -kTextMargin, 0);
+    qreal y = area.top();
+    if (!m_message.isEmpty()) {
+        painter.setFont(menuFont(kMessagePixelSize, true));
+        painter.setPen(kMessageColour);
+        painter.drawText(QRectF(text.left(), y, text.width(), kMessageHeight), Qt::AlignCenter,
+            painter.fontMetrics().elidedText(m_message, Qt::ElideRight, int(text.width())));
+        y += kMessageHeight;
+    }
+    painter.setFont(menuFont(kStatePixelSize, true));
+    painter.setPen(kStateColour);
+    painter.drawText(QRectF(text.left(), y, text.width(), kStateBaseline + 4), Qt::AlignHCenter | Qt::AlignBottom,
+        m_state);
+    painter.setFont(menuFont(kHintPixelSize, false));
+    painter.setPen(kHintColour);
+    painter.drawText(QRectF(text.left(), y + kStateBaseline + 6, text.width(), area.bottom() - y - kStateBaseline - 6),
+        Qt::AlignHCenter | Qt::AlignTop, keysHint());
+}
