@@ -4,12 +4,17 @@
 
 #include <QPainter>
 #include <QTimer>
+#include <algorithm>
 
 namespace {
 // Band size, pixels: centred, its bottom this far above the view's bottom.
-constexpr int kWidth = 640;
+constexpr int kWidth = 840;
+// The band keeps this much of the view's width free at either side.
+constexpr int kSideMargin = 16;
 constexpr int kBandHeight = 58;
 constexpr int kMessageHeight = 30;
+// A notice may take two lines (a long file name).
+constexpr int kNoticeHeight = 50;
 constexpr int kBottomMargin = 14;
 constexpr qreal kCornerRadius = 14;
 constexpr qreal kBorderWidth = 2.5;
@@ -86,12 +91,12 @@ void ReplayWatchOverlay::place()
     const QWidget *view = parentWidget();
     const int viewWidth = view ? view->width() : kWidth;
     const int viewHeight = view ? view->height() : kBandHeight;
-    const int width = std::min(kWidth, viewWidth);
+    const int width = std::min(kWidth, viewWidth - 2 * kSideMargin);
     int height = 0;
     if (!m_state.isEmpty())
         height += kBandHeight + (m_message.isEmpty() ? 0 : kMessageHeight);
     if (!m_notice.isEmpty())
-        height += kMessageHeight + (m_state.isEmpty() ? 0 : int(kBorderWidth) * 2);
+        height += kNoticeHeight + (m_state.isEmpty() ? 0 : int(kBorderWidth) * 2);
     setGeometry((viewWidth - width) / 2, viewHeight - height - kBottomMargin, width, height);
 }
 
@@ -101,14 +106,14 @@ void ReplayWatchOverlay::paintEvent(QPaintEvent *)
     painter.setRenderHint(QPainter::Antialiasing);
     QRectF area = QRectF(rect()).adjusted(kBorderWidth, kBorderWidth, -kBorderWidth, -kBorderWidth);
     if (!m_notice.isEmpty()) {
-        const QRectF box(area.topLeft(), QSizeF(area.width(), kMessageHeight - kBorderWidth * 2));
+        const QRectF box(area.topLeft(), QSizeF(area.width(), kNoticeHeight - kBorderWidth * 2));
         painter.setPen(QPen(kNoticeBorder, kBorderWidth));
         painter.setBrush(kFill);
         painter.drawRoundedRect(box, kCornerRadius, kCornerRadius);
         painter.setFont(menuFont(kMessagePixelSize, true));
         painter.setPen(kStateColour);
-        painter.drawText(box.adjusted(kTextMargin, 0, -kTextMargin, 0), Qt::AlignCenter,
-            painter.fontMetrics().elidedText(m_notice, Qt::ElideRight, int(box.width() - 2 * kTextMargin)));
+        painter.drawText(
+            box.adjusted(kTextMargin, 0, -kTextMargin, 0), Qt::AlignCenter | Qt::TextWordWrap, m_notice);
         area.setTop(box.bottom() + kBorderWidth * 3);
     }
     if (m_state.isEmpty())

@@ -67,11 +67,11 @@ constexpr qreal kCurrentLevelStartX = kLeftMargin + kButtonSpacing;
 // The current-level picture sits a little left of its slot.
 constexpr qreal kCurrentLevelNudge = 2;
 
-// Watch buttons on the top-right corner of a level's tile (offset from the
+// Watch buttons on the top-left corner of a level's tile (offset from the
 // tile's corner, size), with ids after the level numbers.
-constexpr qreal kWatchSize = 22;
-constexpr qreal kWatchDX = 38;
-constexpr qreal kWatchDY = -3;
+constexpr qreal kWatchSize = 24;
+constexpr qreal kWatchDX = -7;
+constexpr qreal kWatchDY = -4;
 constexpr int kWatchIdBase = 1000;
 
 // Level numbers over the level buttons: top offset from the picture's corner.

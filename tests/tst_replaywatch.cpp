@@ -303,7 +303,10 @@ private slots:
         // level's tile, watches and does not ride the level.
         const QPointF spot = menu->watchButton(kLevel)->hitRect().center() * menu->panelScale();
         QVERIFY(menu->levelButton(kLevel)->hitRect().contains(menu->watchButton(kLevel)->hitRect().center()));
-        QTest::mouseClick(menu, Qt::LeftButton, Qt::NoModifier, spot.toPoint());
+        QTest::mousePress(menu, Qt::LeftButton, Qt::NoModifier, spot.toPoint());
+        QVERIFY(menu->watchButton(kLevel)->isPressed());
+        QVERIFY(!menu->levelButton(kLevel)->isPressed());
+        QTest::mouseRelease(menu, Qt::LeftButton, Qt::NoModifier, spot.toPoint());
         r.settle();
         QVERIFY(r.game->isWatching());
         QCOMPARE(r.game->replayWatch()->playback()->file().toBytes(), m_run.toBytes());
