@@ -56,8 +56,9 @@ int main(int argc, char **argv)
     parser.setApplicationDescription(QStringLiteral("A side-view motorbike physics game."));
     parser.addHelpOption();
     const QCommandLineOption replayOption(QStringLiteral("replay"),
-        QStringLiteral("Start by watching a replay file (a file that cannot be watched is named on stderr and "
-                       "the game shows its main menu)."),
+        QStringLiteral(
+            "Start by watching a replay file (a file that cannot be watched is named on stderr and "
+            "the game shows its main menu)."),
         QStringLiteral("file"));
     parser.addOption(replayOption);
     parser.process(app);

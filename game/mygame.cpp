@@ -129,7 +129,8 @@ void MyGame::connectMenus()
     connect(m_mainMenu, &MainMenu::currentLevel, this, qOverload<>(&MyGame::reset));
     connect(m_mainMenu, &MainMenu::levelSelected, this, &MyGame::loadLevel);
     connect(m_mainMenu, &MainMenu::helpDone, this, &MyGame::startCurrentLevel);
-    m_mainMenu->setBestRunCheck([](int pack, int level) { return QFileInfo::exists(bestReplayPath(pack, level)); });
+    m_mainMenu->setBestRunCheck(
+        [](int pack, int level) { return QFileInfo::exists(bestReplayPath(pack, level)); });
     connect(m_mainMenu, &MainMenu::watchRequested, this, [this](int pack, int level) {
         QString error;
         if (!watchReplayFile(bestReplayPath(pack, level), &error))

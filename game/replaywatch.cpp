@@ -127,8 +127,8 @@ void ReplayWatch::changed()
         return;
     // The bike's sounds belong to the simulation: silent on the recorded
     // path, while paused and once the run is over.
-    const bool sounding = !m_paused && !m_playback->atEnd()
-        && m_playback->mode() == ReplayPlayback::Mode::Simulating;
+    const bool sounding
+        = !m_paused && !m_playback->atEnd() && m_playback->mode() == ReplayPlayback::Mode::Simulating;
     if (m_soundManager) {
         if (sounding)
             m_soundManager->unmute();
@@ -165,7 +165,7 @@ bool ReplayWatch::key(int key, bool press)
     else if (key == Qt::Key_Escape || action == KeyBindings::Menu)
         command = [this] { emit leaveRequested(); };
     else if (action == KeyBindings::Throttle || action == KeyBindings::Brake)
-        command = [] { }; // the player's riding keys do not reach the bike
+        command = [] {}; // the player's riding keys do not reach the bike
     else
         return false;
     if (press)

@@ -132,10 +132,11 @@ void ReplayWatchOverlay::paintEvent(QPaintEvent *)
     }
     painter.setFont(menuFont(kStatePixelSize, true));
     painter.setPen(kStateColour);
-    painter.drawText(QRectF(text.left(), y, text.width(), kStateBaseline + 4), Qt::AlignHCenter | Qt::AlignBottom,
-        m_state);
+    painter.drawText(QRectF(text.left(), y, text.width(), kStateBaseline + 4),
+        Qt::AlignHCenter | Qt::AlignBottom, m_state);
     painter.setFont(menuFont(kHintPixelSize, false));
     painter.setPen(kHintColour);
-    painter.drawText(QRectF(text.left(), y + kStateBaseline + 6, text.width(), area.bottom() - y - kStateBaseline - 6),
+    painter.drawText(
+        QRectF(text.left(), y + kStateBaseline + 6, text.width(), area.bottom() - y - kStateBaseline - 6),
         Qt::AlignHCenter | Qt::AlignTop, keysHint());
 }

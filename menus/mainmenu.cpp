@@ -154,8 +154,9 @@ void MainMenu::createLevelButtons(qreal gridTop, qreal rowStep)
     }
     // After every tile, so that they are painted over them.
     for (ButtonPixmap *tile : std::as_const(m_levelButtons)) {
-        ButtonPixmap *watch = addButton(image("watchbadge_off.png"), image("watchbadge_on.png"),
-            tile->x() + kWatchDX, tile->y() + kWatchDY, kWatchSize, kWatchSize, kWatchIdBase + tile->buttonId());
+        ButtonPixmap *watch
+            = addButton(image("watchbadge_off.png"), image("watchbadge_on.png"), tile->x() + kWatchDX,
+                tile->y() + kWatchDY, kWatchSize, kWatchSize, kWatchIdBase + tile->buttonId());
         watch->setVisible(false);
         connect(watch, &ButtonPixmap::released, this, &MainMenu::watchPressed);
         m_watchButtons.append(watch);

@@ -1,9 +1,9 @@
 #include "replayplayback.h"
 
 #include "levels/level.h"
-#include "physics/physics.h"
 #include "physics/ballitem.h"
 #include "physics/boxitem.h"
+#include "physics/physics.h"
 #include "physics/physicsitem.h"
 #include "replays/replayrecorder.h"
 #include "replays/worldchecksum.h"
@@ -44,8 +44,8 @@ std::array<PhysicsItem *, PoseTrack::PartCount> partItems(BikeItem *bike)
     return items;
 }
 
-constexpr quint8 kRagdollParts = (1u << PoseTrack::Torso) | (1u << PoseTrack::Thigh)
-    | (1u << PoseTrack::Shin) | (1u << PoseTrack::Arm);
+constexpr quint8 kRagdollParts
+    = (1u << PoseTrack::Torso) | (1u << PoseTrack::Thigh) | (1u << PoseTrack::Shin) | (1u << PoseTrack::Arm);
 } // namespace
 
 ReplayPlayback::ReplayPlayback(LevelWorld *world, const ReplayFile &file)

@@ -5,9 +5,9 @@
 // the physics shows its recorded path with a message; a replay file that
 // cannot be watched is refused with a message.
 
-#include "gametesting.h"
 #include "game/replaywatch.h"
 #include "game/replaywatchoverlay.h"
+#include "gametesting.h"
 #include "goldenride.h"
 #include "levels/level.h"
 #include "levels/levelmanager.h"
@@ -23,6 +23,7 @@
 #include "world/levelworld.h"
 
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cmath>
@@ -31,6 +32,9 @@ namespace {
 constexpr int kPack = 2;
 constexpr int kLevel = 9;
 constexpr int kMaxTicks = 55 * 60;
+// Longest wait for the game started with --replay to say what it refused.
+constexpr int kGameStartMs = 60000;
+
 // A best time no run of the level beats: a stored result would replace it.
 constexpr double kUnbeatenBest = 999.0;
 
@@ -91,7 +95,8 @@ private slots:
         m_golden = goldenRide(solutionPath(kPack, kLevel));
         QVERIFY(m_golden.steps > 0);
         QString error;
-        const std::optional<InputTimeline> timeline = InputTimeline::load(solutionPath(kPack, kLevel), &error);
+        const std::optional<InputTimeline> timeline
+            = InputTimeline::load(solutionPath(kPack, kLevel), &error);
         QVERIFY2(timeline, qPrintable(error));
         m_folder = std::make_unique<LevelsFolder>();
         m_rig = std::make_unique<GameRig>();
@@ -323,12 +328,14 @@ private slots:
         ReplayFile changed = m_run;
         changed.levelChecksum ^= 1;
         QString error;
-        QVERIFY2(r.game->watchReplay(changed, MyGame::WatchOrigin::LevelCompleted, &error), qPrintable(error));
+        QVERIFY2(
+            r.game->watchReplay(changed, MyGame::WatchOrigin::LevelCompleted, &error), qPrintable(error));
         const ReplayPlayback *playback = r.game->replayWatch()->playback();
         QCOMPARE(playback->mode(), ReplayPlayback::Mode::PoseTrack);
         QCOMPARE(playback->reason(), ReplayPlayback::Reason::LevelChanged);
         QCOMPARE(r.game->replayWatch()->overlay()->message(),
-            QStringLiteral("This run was recorded on a different version of the level: showing its recorded path"));
+            QStringLiteral(
+                "This run was recorded on a different version of the level: showing its recorded path"));
         QVERIFY(bikeOnTrack(r));
         // Slow: positions between the samples.
         QTest::keyClick(r.view.get(), Qt::Key_Left);
@@ -355,7 +362,8 @@ private slots:
         for (ReplayFile::Controls &c : tampered.controls)
             c.throttle = c.throttle > 0 ? c.throttle * 0.5 : c.throttle;
         QString error;
-        QVERIFY2(r.game->watchReplay(tampered, MyGame::WatchOrigin::LevelCompleted, &error), qPrintable(error));
+        QVERIFY2(
+            r.game->watchReplay(tampered, MyGame::WatchOrigin::LevelCompleted, &error), qPrintable(error));
         const ReplayPlayback *playback = r.game->replayWatch()->playback();
         QCOMPARE(playback->mode(), ReplayPlayback::Mode::Simulating);
         watchToEnd(r);
@@ -409,6 +417,54 @@ private slots:
         QTest::keyClick(r.view.get(), Qt::Key_Escape);
         QVERIFY(!r.game->isWatching());
         QVERIFY(r.game->mainMenu()->isVisible());
+    }
+
+    // The game started with --replay of a file it cannot watch says why on
+    // stderr and carries on at its main menu.
+    void replayOptionRefusesBadFiles_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("missing") << QStringLiteral("missing.vcreplay") << QByteArray()
+                                 << QStringLiteral("No such file");
+        QTest::newRow("damaged") << QStringLiteral("damaged.vcreplay")
+                                 << QByteArray("VCRGRPLY\x01\x00garbage") << QStringLiteral("replay");
+    }
+
+    void replayOptionRefusesBadFiles()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, reason);
+        m_rig.reset();
+        QTemporaryDir data;
+        const QString path = data.filePath(name);
+        if (!bytes.isEmpty()) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(bytes);
+        }
+        QProcess game;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("XDG_DATA_HOME"), data.path());
+        game.setProcessEnvironment(env);
+        game.setReadChannel(QProcess::StandardError);
+        game.start(QStringLiteral(VELOCRAG_PATH), {QStringLiteral("--replay"), path});
+        QVERIFY(game.waitForStarted());
+        QByteArray errors;
+        const QByteArray expected = QStringLiteral("Cannot watch the replay '%1'").arg(path).toUtf8();
+        while (!errors.contains(expected) && game.state() == QProcess::Running
+            && game.waitForReadyRead(kGameStartMs))
+            errors += game.readAllStandardError();
+        errors += game.readAllStandardError();
+        QVERIFY2(errors.contains(expected), errors.constData());
+        QVERIFY2(errors.contains(reason.toUtf8()), errors.constData());
+        // Still running at its menu: the refusal was no crash.
+        QCOMPARE(game.state(), QProcess::Running);
+        game.kill();
+        game.waitForFinished();
     }
 };
 
