@@ -1,5 +1,6 @@
 #include "replaywatchoverlay.h"
 
+#include "menus/cardstyle.h"
 #include "menus/menutext.h"
 
 #include <QPainter>
@@ -16,13 +17,13 @@ constexpr int kMessageHeight = 30;
 // A notice may take two lines (a long file name).
 constexpr int kNoticeHeight = 50;
 constexpr int kBottomMargin = 14;
-constexpr qreal kCornerRadius = 14;
-constexpr qreal kBorderWidth = 2.5;
-const QColor kFill(42, 34, 48, 215);
+using CardStyle::kBorderWidth;
+using CardStyle::kCornerRadius;
+using CardStyle::kFill;
 const QColor kBorder(58, 143, 216);
 const QColor kNoticeBorder(226, 70, 58);
-const QColor kStateColour(255, 250, 240);
-const QColor kHintColour(240, 226, 200);
+const QColor kStateColour = CardStyle::kTitleColour;
+const QColor kHintColour = CardStyle::kTextColour;
 const QColor kMessageColour(255, 209, 102);
 
 constexpr int kStatePixelSize = 18;
