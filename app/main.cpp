@@ -10,11 +10,13 @@
 #include "physics/fatalerror.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
 #include <QIcon>
 #include <QStandardPaths>
 #include <QTime>
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -49,6 +51,17 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     app.setWindowIcon(QIcon(":/images/velocrag.png"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("A side-view motorbike physics game."));
+    parser.addHelpOption();
+    const QCommandLineOption replayOption(QStringLiteral("replay"),
+        QStringLiteral(
+            "Start by watching a replay file (a file that cannot be watched is named on stderr and "
+            "the game shows its main menu)."),
+        QStringLiteral("file"));
+    parser.addOption(replayOption);
+    parser.process(app);
     std::srand(unsigned(QTime(0, 0, 0).secsTo(QTime::currentTime())));
 
     registerGameFonts();
@@ -67,6 +80,11 @@ int main(int argc, char **argv)
     view.viewport()->update();
     app.installEventFilter(&game);
     game.startGame();
+    if (parser.isSet(replayOption)) {
+        QString error;
+        if (!game.watchReplayFile(parser.value(replayOption), &error))
+            std::fprintf(stderr, "%s\n", qPrintable(error));
+    }
 
     return app.exec();
 }

@@ -81,6 +81,15 @@ void GhostRider::startRun(int pack, int level, const QString &bestReplayPath)
     showStep(0);
 }
 
+void GhostRider::leaveRun()
+{
+    m_pack = 0;
+    m_level = 0;
+    m_lastStep = 0;
+    forget();
+    m_item->setVisible(false);
+}
+
 void GhostRider::forget()
 {
     m_source = Source::None;

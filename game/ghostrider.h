@@ -65,6 +65,9 @@ public:
     // The player's run has taken `steps` steps: the ghost shows its pose
     // after as many steps of its own run.
     void showStep(int steps);
+    // No run of the player's is on (a recorded run is watched): no ghost
+    // until the next startRun, whatever the switch does meanwhile.
+    void leaveRun();
 
     Source source() const { return m_source; }
     GhostItem *item() const { return m_item; }

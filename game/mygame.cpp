@@ -5,6 +5,8 @@
 #include "game/gameview.h"
 #include "game/ghostrider.h"
 #include "game/myscene.h"
+#include "game/replaywatch.h"
+#include "game/replaywatchoverlay.h"
 #include "game/zoomlimits.h"
 #include "levels/datapaths.h"
 #include "levels/level.h"
@@ -98,6 +100,13 @@ MyGame::MyGame(MyScene *scene, GameView *view, const QSize &windowSize, SoundMan
     m_levelCompletedMenu = new LevelCompletedMenu(windowSize, view);
     m_startCard = view ? new LevelStartCard(view) : nullptr;
     m_settingsMenu = new SettingsMenu(windowSize, view);
+    m_watch = new ReplayWatch(m_world.get(), m_soundManager, &m_keyBindings, view, this);
+    connect(m_watch, &ReplayWatch::leaveRequested, this, &MyGame::stopWatching);
+    connect(m_watch, &ReplayWatch::worldRestarted, this, [this] { m_currentLevel = m_world->level(); });
+    connect(m_watch, &ReplayWatch::timeShown, this, [this](double seconds) {
+        if (m_view)
+            m_view->setTime(seconds);
+    });
     connectMenus();
     connectGamepad();
     m_ghost = std::make_unique<GhostRider>(m_world->scene(), m_levelManager);
@@ -124,6 +133,13 @@ void MyGame::connectMenus()
     connect(m_mainMenu, &MainMenu::currentLevel, this, qOverload<>(&MyGame::reset));
     connect(m_mainMenu, &MainMenu::levelSelected, this, &MyGame::loadLevel);
     connect(m_mainMenu, &MainMenu::helpDone, this, &MyGame::startCurrentLevel);
+    m_mainMenu->setBestRunCheck(
+        [](int pack, int level) { return QFileInfo::exists(bestReplayPath(pack, level)); });
+    connect(m_mainMenu, &MainMenu::watchRequested, this, [this](int pack, int level) {
+        QString error;
+        if (!watchReplayFile(bestReplayPath(pack, level), &error))
+            qWarning().noquote() << error;
+    });
     if (m_soundManager)
         connect(m_mainMenu, &MainMenu::soundsChanged, m_soundManager, &SoundManager::setSoundsEnabled);
 
@@ -137,6 +153,7 @@ void MyGame::connectMenus()
     connect(m_levelCompletedMenu, &LevelCompletedMenu::nextLevel, this, &MyGame::nextLevel);
     connect(m_levelCompletedMenu, &LevelCompletedMenu::mainmenu, this, &MyGame::showMainMenu);
     connect(m_levelCompletedMenu, &LevelCompletedMenu::showMenuFinished, this, &MyGame::processLevelResults);
+    connect(m_levelCompletedMenu, &LevelCompletedMenu::watch, this, &MyGame::watchLastRun);
 
     connect(m_mainMenu, &MainMenu::settingsRequested, this, [this] { showSettings(m_mainMenu); });
     connect(m_inGameMenu, &InGameMenu::settingsRequested, this, [this] { showSettings(m_inGameMenu); });
@@ -185,6 +202,8 @@ MyGame::~MyGame()
 {
     m_tickTimer.stop();
     m_ghost.reset();
+    delete m_watch;
+    m_watch = nullptr;
     // The bike keeps a pointer to the sound manager: it goes first.
     m_world.reset();
     m_bike = nullptr;
@@ -221,6 +240,7 @@ void MyGame::endRecording(ReplayFile::Outcome outcome)
     if (!m_recorder.isRecording() || stepCount() == 0)
         return;
     m_lastRun = m_recorder.finish(*m_bike, stepCount(), outcome);
+    m_lastRunIsLatest = true;
     if (!best)
         return;
     const QString path = bestReplayPath(m_lastRun->pack, m_lastRun->level);
@@ -229,12 +249,106 @@ void MyGame::endRecording(ReplayFile::Outcome outcome)
         qWarning().noquote() << "The best run was not kept:" << (error.isEmpty() ? path : error);
 }
 
+// --- Watching a run -----------------------------------------------------------
+
+bool MyGame::isWatching() const
+{
+    return m_watch && m_watch->isWatching();
+}
+
+bool MyGame::watchReplay(const ReplayFile &file, WatchOrigin origin, QString *error)
+{
+    // The file may be the last run, which ending a run replaces.
+    const ReplayFile watched = file;
+    processLevelResults();
+    endRecording(ReplayFile::Outcome::Unfinished);
+    m_watch->stop();
+    pause(false);
+    if (m_startCard)
+        m_startCard->dismiss();
+    m_currentLevel = m_world->loadLevel(watched.pack, watched.level);
+    if (!m_currentLevel->isPlayable()) {
+        *error = tr("level %1 of pack %2 does not exist").arg(watched.level).arg(watched.pack);
+        m_currentLevel = nullptr;
+        if (!m_mainMenu->isVisible())
+            m_mainMenu->showMenu(nullptr);
+        return false;
+    }
+    updateSceneRect();
+    showLevelSurroundings(watched.pack);
+    m_worldWatched = true;
+    if (!m_watch->start(watched, error)) {
+        if (!m_mainMenu->isVisible())
+            m_mainMenu->showMenu(m_currentLevel);
+        return false;
+    }
+    m_watchOrigin = origin;
+    m_currentLevel = m_world->level();
+    m_ghost->leaveRun();
+    if (m_view) {
+        m_view->hideControls();
+        m_view->setButtonsOff();
+        m_view->setTime(0.0);
+        m_view->setFocus(Qt::OtherFocusReason);
+    }
+    m_camera->zoomAnimation()->start();
+    return true;
+}
+
+bool MyGame::watchReplayFile(const QString &path, QString *error)
+{
+    QString reason;
+    std::optional<ReplayFile> file = ReplayFile::load(path, &reason);
+    if (file) {
+        // The main menu of the start goes at once.
+        m_mainMenu->hide();
+        if (watchReplay(*file, WatchOrigin::MainMenu, &reason))
+            return true;
+    }
+    *error = tr("Cannot watch the replay '%1': %2").arg(QDir::toNativeSeparators(path), reason);
+    if (!m_mainMenu->isVisible())
+        m_mainMenu->showMenu(m_currentLevel);
+    if (m_watch->overlay())
+        m_watch->overlay()->showNotice(*error);
+    return false;
+}
+
+void MyGame::watchLastRun()
+{
+    QString error;
+    // The last run is this level's run that just ended (the recorder keeps
+    // none of a run with more distinct inputs than a file holds).
+    if (!m_lastRun || !m_lastRunIsLatest) {
+        error = tr("this run was not recorded");
+    } else if (watchReplay(*m_lastRun, WatchOrigin::LevelCompleted, &error)) {
+        return;
+    }
+    qWarning().noquote() << "The run cannot be watched:" << error;
+    if (m_watch->overlay())
+        m_watch->overlay()->showNotice(tr("The run cannot be watched: %1").arg(error));
+    if (m_currentLevel && !m_mainMenu->isVisible())
+        m_levelCompletedMenu->showAgain();
+}
+
+void MyGame::stopWatching()
+{
+    if (!isWatching())
+        return;
+    m_watch->stop();
+    pause(false);
+    if (m_watchOrigin == WatchOrigin::LevelCompleted && m_currentLevel)
+        m_levelCompletedMenu->showAgain();
+    else
+        m_mainMenu->showMenu(m_currentLevel);
+}
+
 // --- Flow between menus and the run -----------------------------------------
 
 void MyGame::loadLevel(int levelPackNumber, int levelNumber)
 {
     processLevelResults();
     endRecording(ReplayFile::Outcome::Unfinished);
+    m_watch->stop();
     Level *previous = m_currentLevel;
     m_currentLevel = m_world->loadLevel(levelPackNumber, levelNumber);
     // A missing or refused level is not ridden: its stand-in has no ground
@@ -249,6 +363,17 @@ void MyGame::loadLevel(int levelPackNumber, int levelNumber)
     }
     updateSceneRect();
     reset(false);
+    showLevelSurroundings(levelPackNumber);
+    if (!previous && m_currentLevel && levelPackNumber == 1 && levelNumber == 1) {
+        pause(true);
+        m_mainMenu->showHelp(false);
+    } else {
+        startCurrentLevel();
+    }
+}
+
+void MyGame::showLevelSurroundings(int levelPackNumber)
+{
     if (m_view) {
         m_view->setBackgroundImage(m_levelManager->backgroundImage(levelPackNumber));
         if (m_currentLevel)
@@ -258,16 +383,15 @@ void MyGame::loadLevel(int levelPackNumber, int levelNumber)
         m_soundManager->setAmbientPack(m_currentLevel ? levelPackNumber : 0);
     m_camera->prepareLevelStart();
     setZoom(GameCamera::kLevelStartZoom);
-    if (!previous && m_currentLevel && levelPackNumber == 1 && levelNumber == 1) {
-        pause(true);
-        m_mainMenu->showHelp(false);
-    } else {
-        startCurrentLevel();
-    }
 }
 
 void MyGame::reset(bool animateControls)
 {
+    // The restart key while watching starts the watched run over.
+    if (isWatching()) {
+        m_watch->restart();
+        return;
+    }
     if (!m_currentLevel || !m_mainMenu->subMenusHidden() || m_settingsMenu->isVisible())
         return;
     processLevelResults();
@@ -288,11 +412,13 @@ void MyGame::reset(bool animateControls)
     // A lean held through the restart goes on with the new run's bike.
     const qreal lean = m_bike->tiltSpeed();
     m_currentLevel = m_world->restart();
+    m_worldWatched = false;
     if (lean != 0.0)
         m_bike->setTiltSpeed(lean);
     m_recorder.start(*m_world);
     m_ghost->startRun(m_currentLevel->levelPackNumber(), m_currentLevel->levelNumber(),
         bestReplayPath(m_currentLevel->levelPackNumber(), m_currentLevel->levelNumber()));
+    m_lastRunIsLatest = false;
     if (m_view) {
         m_view->setButtonsOff();
         m_view->setTime(runTime());
@@ -322,6 +448,10 @@ void MyGame::showStartCard()
 
 void MyGame::showMainMenu()
 {
+    if (isWatching()) {
+        stopWatching();
+        return;
+    }
     if (m_mainMenu->isVisible()) {
         m_mainMenu->hideMenu();
         return;
@@ -334,7 +464,9 @@ void MyGame::showMainMenu()
 
 void MyGame::showInGameMenu()
 {
-    if (m_settingsMenu->isVisible()) {
+    if (isWatching()) {
+        stopWatching();
+    } else if (m_settingsMenu->isVisible()) {
         m_settingsMenu->hideMenu();
     } else if (m_mainMenu->helpPending()) {
         m_mainMenu->hideHelp();
@@ -372,6 +504,11 @@ void MyGame::pause(bool useFadingSounds)
 
 void MyGame::unPause(bool animateControls)
 {
+    // A watched run is not ridden on: going back in starts a new run.
+    if (m_worldWatched) {
+        reset(animateControls);
+        return;
+    }
     m_paused = false;
     if (m_soundManager)
         m_soundManager->unmute();
@@ -439,21 +576,21 @@ bool MyGame::eventFilter(QObject *watched, QEvent *event)
 
 void MyGame::throttleBike(qreal value)
 {
-    if (m_bike)
+    if (m_bike && !isWatching())
         m_bike->setThrottle(value);
 }
 
 void MyGame::brakeOnBike()
 {
     throttleBike(kBrakeThrottle);
-    if (m_bike)
+    if (m_bike && !isWatching())
         m_bike->setBrake(1.0);
 }
 
 void MyGame::brakeOffBike()
 {
     throttleBike(0.0);
-    if (m_bike)
+    if (m_bike && !isWatching())
         m_bike->setBrake(0.0);
 }
 
@@ -516,13 +653,13 @@ void MyGame::setRiderTilt(qreal angle)
         tilt = -1.0;
     else
         tilt = -(angle * (1.0 / kFullTiltAngleDeg));
-    if (m_bike)
+    if (m_bike && !isWatching())
         m_bike->setRiderTilt(tilt, angle, true);
 }
 
 void MyGame::addRiderTilt(qreal value)
 {
-    if (m_bike)
+    if (m_bike && !isWatching())
         m_bike->setTiltSpeed(value);
 }
 
@@ -534,7 +671,7 @@ void MyGame::toggleGhost()
 
 void MyGame::releaseRagdoll()
 {
-    if (m_bike)
+    if (m_bike && !isWatching())
         m_bike->releaseRagdoll();
 }
 
@@ -562,6 +699,11 @@ void MyGame::advance()
     m_camera->takeRequestedZoom(m_bike->isVisible());
     m_camera->follow(m_bike->pos() + m_cameraOffCenter);
 
+    if (isWatching()) {
+        if (m_activeCheck && m_activeCheck())
+            m_watch->tick();
+        return;
+    }
     if (!runActive()) {
         m_fpsFrames = -1;
         return;
@@ -621,7 +763,7 @@ void MyGame::checkLevelFinished()
 
 void MyGame::levelFailedWithoutFinishing()
 {
-    if (!m_currentLevel)
+    if (!m_currentLevel || isWatching())
         return;
     pause(false);
     m_runEnd = ReplayFile::Outcome::Failed;
@@ -671,7 +813,7 @@ void MyGame::nextLevel()
 
 void MyGame::finishLevel()
 {
-    if (!m_bike || !m_currentLevel) {
+    if (!m_bike || !m_currentLevel || isWatching()) {
         qDebug("MyGame::finishLevel - bike or level not defined, ignoring request");
         return;
     }

@@ -30,6 +30,7 @@ class MainMenu;
 class MenuWidget;
 class MyScene;
 class QPropertyAnimation;
+class ReplayWatch;
 struct RunOutcome;
 class SensorReader;
 class SettingsMenu;
@@ -100,6 +101,20 @@ public:
     static QString bestReplayPath(int pack, int level);
     // The ghost that rides along (the best run or the author's ride).
     GhostRider *ghost() const { return m_ghost.get(); }
+    // Watching a recorded run in the scene (see ReplayWatch): the file's
+    // level is loaded, the player's inputs do not reach the bike and
+    // nothing of the watched run is stored. Escape (or the end of the
+    // watch) goes back to the panel it came from: after the level's
+    // results, to them; else to the main menu. False (with *error, the
+    // main menu showing) when the file's level cannot be played or its
+    // poses cannot be read.
+    enum class WatchOrigin { MainMenu, LevelCompleted };
+    bool watchReplay(const ReplayFile &file, WatchOrigin origin, QString *error);
+    // The file at path; a file that cannot be read is said on stderr's
+    // terms in *error and over the view, and the main menu stays.
+    bool watchReplayFile(const QString &path, QString *error);
+    bool isWatching() const;
+    ReplayWatch *replayWatch() const { return m_watch; }
     MainMenu *mainMenu() const { return m_mainMenu; }
     InGameMenu *inGameMenu() const { return m_inGameMenu; }
     LevelCompletedMenu *levelCompletedMenu() const { return m_levelCompletedMenu; }
@@ -168,6 +183,10 @@ public slots:
     // The ghost on or off (G, the pause panel's ghost button), kept for the
     // next start.
     void toggleGhost();
+    // The last run, from the level's results panel.
+    void watchLastRun();
+    // Ends a watch and shows the panel it came from.
+    void stopWatching();
 
 private slots:
     void pause(bool useFadingSounds);
@@ -188,6 +207,8 @@ private:
     void endRecording(ReplayFile::Outcome outcome);
     void connectMenus();
     void connectGamepad();
+    // The level's background, ambient sound and the start's zoom glide.
+    void showLevelSurroundings(int levelPackNumber);
     void restorePlayerZoom();
     void restorePlayerSettings();
     // Writes the volume to the player's settings unless it is there already.
@@ -209,6 +230,9 @@ private:
     ReplayRecorder m_recorder;
     std::optional<ReplayFile> m_lastRun;
     std::optional<ReplayFile::Outcome> m_runEnd;
+    // m_lastRun is the run that ended last (not an older one the recorder
+    // kept while a later run went unrecorded).
+    bool m_lastRunIsLatest = false;
     bool m_runIsBest = false;
     bool m_paused = false;
     BikeItem *m_bike = nullptr;
@@ -239,6 +263,10 @@ private:
     std::unique_ptr<GhostRider> m_ghost;
     std::function<void()> m_afterPhysics;
     std::function<bool()> m_activeCheck;
+    ReplayWatch *m_watch = nullptr;
+    WatchOrigin m_watchOrigin = WatchOrigin::MainMenu;
+    // The world shows a watched run: going back into it starts a new run.
+    bool m_worldWatched = false;
 };
 
 #endif

@@ -22,12 +22,15 @@ constexpr int kNarrowOffsetY = 37;
 constexpr int kShowMs = 500;
 constexpr int kHideMs = 350;
 
+// Five buttons 64 apart across the panel's foot (its inner width is 330).
 constexpr qreal kButtonSize = 64;
 constexpr qreal kButtonY = 184;
-constexpr qreal kNextX = 20;
-constexpr qreal kResetX = 104;
-constexpr qreal kMenuX = 188;
-constexpr qreal kExitX = 272;
+constexpr qreal kButtonSpacing = 64;
+constexpr qreal kNextX = 13;
+constexpr qreal kResetX = kNextX + kButtonSpacing;
+constexpr qreal kWatchX = kResetX + kButtonSpacing;
+constexpr qreal kMenuX = kWatchX + kButtonSpacing;
+constexpr qreal kExitX = kMenuX + kButtonSpacing;
 
 // Number display areas (x, y, width, height).
 // The three rows (run time, best, difference) hold their labels in the
@@ -82,12 +85,14 @@ LevelCompletedMenu::LevelCompletedMenu(const QSize &windowSize, QWidget *parent)
     m_next = add("next", kNextX);
     m_next->setDisabledPixmap(QStringLiteral(":/images/next_disabled.png"));
     m_reset = add("reset", kResetX);
+    m_watch = add("watch", kWatchX);
     m_menu = add("menu", kMenuX);
     m_exit = add("exit", kExitX);
     connect(m_next, &ButtonPixmap::released, this, &LevelCompletedMenu::nextLevelAction);
     connect(m_reset, &ButtonPixmap::released, this, &LevelCompletedMenu::resetAction);
     connect(m_menu, &ButtonPixmap::released, this, &LevelCompletedMenu::menuAction);
     connect(m_exit, &ButtonPixmap::released, this, &LevelCompletedMenu::exitAction);
+    connect(m_watch, &ButtonPixmap::released, this, &LevelCompletedMenu::watchAction);
 
     auto display = [this](const QRectF &r, bool useMinutes, bool showPlusSign) {
         return new NumberDisplay(r.x(), r.y(), r.width(), r.height(), useMinutes, showPlusSign, this);
@@ -114,6 +119,12 @@ void LevelCompletedMenu::setRunDetails(
     m_nextMedalText = medal.isEmpty() || nextMedalTime <= 0
         ? QString()
         : tr("Next: %1 in %2").arg(medal, formatRunTime(nextMedalTime));
+}
+
+void LevelCompletedMenu::showAgain()
+{
+    focusButton(m_watch);
+    slideIn();
 }
 
 void LevelCompletedMenu::showMenu(int levelNumber, qreal bestTime, int showTimeDiff, qreal timeDiff,
@@ -177,6 +188,11 @@ void LevelCompletedMenu::exitAction()
     slideOut(ExitAction);
 }
 
+void LevelCompletedMenu::watchAction()
+{
+    slideOut(WatchAction);
+}
+
 void LevelCompletedMenu::hideMenuFinished()
 {
     setVisible(false);
@@ -192,6 +208,9 @@ void LevelCompletedMenu::hideMenuFinished()
         break;
     case ExitAction:
         emit exit();
+        break;
+    case WatchAction:
+        emit watch();
         break;
     default:
         break;

@@ -11,12 +11,20 @@ class NumberDisplay;
 // Results panel after a run, finished or failed: level number and name, the
 // run's time, the best time, the difference to the previous best (each row
 // labelled), the medal (or the failed mark), a star for a new record and the
-// time the next better medal takes; next level, retry, main menu and exit.
+// time the next better medal takes; next level, retry, watch the run, main
+// menu and exit.
 class LevelCompletedMenu : public MenuWidget
 {
     Q_OBJECT
 public:
-    enum Action { NoAction = 0, ResetAction = 1, MainMenuAction = 2, NextLevelAction = 3, ExitAction = 4 };
+    enum Action {
+        NoAction = 0,
+        ResetAction = 1,
+        MainMenuAction = 2,
+        NextLevelAction = 3,
+        ExitAction = 4,
+        WatchAction = 5,
+    };
 
     // windowSize: the window the layout is made for (the game's window at
     // start; updateScreenPosition() follows later resizes).
@@ -32,6 +40,7 @@ public:
     ButtonPixmap *resetButton() const { return m_reset; }
     ButtonPixmap *menuButton() const { return m_menu; }
     ButtonPixmap *exitButton() const { return m_exit; }
+    ButtonPixmap *watchButton() const { return m_watch; }
     NumberDisplay *runTimeDisplay() const { return m_runTime; }
     NumberDisplay *bestTimeDisplay() const { return m_bestTime; }
     QString levelName() const { return m_levelName; }
@@ -52,6 +61,8 @@ signals:
     void nextLevel();
     void mainmenu();
     void showMenuFinished();
+    // The watch button's slide-out has ended.
+    void watch();
 
 public slots:
     // showTimeDiff: 1 shows timeDiff with its sign, -1 shows a dash (when
@@ -62,6 +73,9 @@ public slots:
         int status, bool nextLevelAvailable);
     void hideMenu();
     void hideAndReset();
+    // Slides in again as it was shown last, the focus on the watch button
+    // (after watching the run).
+    void showAgain();
 
 protected:
     // Keys show their button pressed and act on release: Return/Enter for
@@ -74,6 +88,7 @@ private slots:
     void menuAction();
     void nextLevelAction();
     void exitAction();
+    void watchAction();
     void hideMenuFinished();
 
 private:
@@ -89,6 +104,7 @@ private:
     ButtonPixmap *m_reset;
     ButtonPixmap *m_menu;
     ButtonPixmap *m_exit;
+    ButtonPixmap *m_watch;
     NumberDisplay *m_runTime;
     NumberDisplay *m_bestTime;
     NumberDisplay *m_timeDiff;

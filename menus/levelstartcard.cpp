@@ -1,5 +1,6 @@
 #include "levelstartcard.h"
 
+#include "cardstyle.h"
 #include "menutext.h"
 #include "physics/densepixmap.h"
 
@@ -14,12 +15,12 @@ namespace {
 constexpr int kWidth = 460;
 constexpr int kHeight = 104;
 constexpr qreal kTopFraction = 0.1;
-constexpr qreal kCornerRadius = 14;
-constexpr qreal kBorderWidth = 2.5;
-const QColor kFill(42, 34, 48, 215);
+using CardStyle::kBorderWidth;
+using CardStyle::kCornerRadius;
+using CardStyle::kFill;
+using CardStyle::kTextColour;
+using CardStyle::kTitleColour;
 const QColor kBorder(245, 166, 35);
-const QColor kTitleColour(255, 250, 240);
-const QColor kTextColour(240, 226, 200);
 
 constexpr int kTitlePixelSize = 20;
 constexpr int kTextPixelSize = 15;

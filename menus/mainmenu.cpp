@@ -67,6 +67,13 @@ constexpr qreal kCurrentLevelStartX = kLeftMargin + kButtonSpacing;
 // The current-level picture sits a little left of its slot.
 constexpr qreal kCurrentLevelNudge = 2;
 
+// Watch buttons on the top-left corner of a level's tile (offset from the
+// tile's corner, size), with ids after the level numbers.
+constexpr qreal kWatchSize = 24;
+constexpr qreal kWatchDX = -7;
+constexpr qreal kWatchDY = -4;
+constexpr int kWatchIdBase = 1000;
+
 // Level numbers over the level buttons: top offset from the picture's corner.
 constexpr qreal kNumberY = 18;
 constexpr int kMaxLevelNumber = 99;
@@ -145,6 +152,28 @@ void MainMenu::createLevelButtons(qreal gridTop, qreal rowStep)
             y += rowStep;
         }
     }
+    // After every tile, so that they are painted over them.
+    for (ButtonPixmap *tile : std::as_const(m_levelButtons)) {
+        ButtonPixmap *watch
+            = addButton(image("watchbadge_off.png"), image("watchbadge_on.png"), tile->x() + kWatchDX,
+                tile->y() + kWatchDY, kWatchSize, kWatchSize, kWatchIdBase + tile->buttonId());
+        watch->setVisible(false);
+        connect(watch, &ButtonPixmap::released, this, &MainMenu::watchPressed);
+        m_watchButtons.append(watch);
+    }
+}
+
+ButtonPixmap *MainMenu::watchButton(int levelNumber) const
+{
+    if (levelNumber < 1 || levelNumber > m_watchButtons.size())
+        return nullptr;
+    return m_watchButtons.at(levelNumber - 1);
+}
+
+void MainMenu::watchPressed(int buttonId)
+{
+    m_watchLevel = buttonId - kWatchIdBase;
+    slideOut(WatchAction);
 }
 
 void MainMenu::createBottomRow(bool soundsEnabled)
@@ -305,6 +334,8 @@ void MainMenu::showLevelView(bool openedFromLevel)
             button->setEnabled(false);
             button->setDisabledPixmap(off);
         }
+        if (ButtonPixmap *watch = watchButton(info.levelNumber()))
+            watch->setVisible(m_bestRunCheck && m_bestRunCheck(m_levelPackNumber, info.levelNumber()));
     }
 
     const bool current = openedFromLevel && m_levelNumber >= 1;
@@ -346,6 +377,8 @@ int MainMenu::captionLevel() const
     ButtonPixmap *focused = focusRingShown() ? focusedButton() : nullptr;
     if (focused && m_levelButtons.contains(focused))
         return focused->buttonId();
+    if (focused && m_watchButtons.contains(focused))
+        return focused->buttonId() - kWatchIdBase;
     return m_levelNumber;
 }
 
@@ -379,11 +412,31 @@ void MainMenu::mouseMoveEvent(QMouseEvent *e)
         if (button->isVisible() && button->contains(e->position()))
             hovered = button->buttonId();
     }
+    for (const ButtonPixmap *button : std::as_const(m_watchButtons)) {
+        if (button->isVisible() && button->contains(e->position()))
+            hovered = button->buttonId() - kWatchIdBase;
+    }
     if (hovered != m_hoveredLevel) {
         m_hoveredLevel = hovered;
         update();
     }
     MenuWidget::mouseMoveEvent(e);
+}
+
+void MainMenu::mousePressEvent(QMouseEvent *e)
+{
+    const QPointF p = e->position() / panelScale();
+    for (ButtonPixmap *watch : std::as_const(m_watchButtons)) {
+        if (watch->isActive() && watch->contains(p)) {
+            setFocusRingShown(false);
+            watch->setPressed(true);
+            focusButton(watch);
+            update();
+            e->accept();
+            return;
+        }
+    }
+    MenuWidget::mousePressEvent(e);
 }
 
 void MainMenu::paint(QPainter *painter)
@@ -393,7 +446,7 @@ void MainMenu::paint(QPainter *painter)
         paintCaption(painter);
     for (const ButtonPixmap *button : buttons()) {
         button->paint(painter);
-        if (!button->isVisible() || button->buttonId() <= 0)
+        if (!button->isVisible() || button->buttonId() <= 0 || button->buttonId() >= kWatchIdBase)
             continue;
         for (const NumberDisplay::Glyph &glyph :
             levelNumberGlyphs(button->buttonId(), button->x(), button->y()))
@@ -537,6 +590,9 @@ void MainMenu::hideMenuFinished()
         break;
     case LevelSelectedAction:
         emit levelSelected(m_levelPackNumber, m_levelNumber);
+        break;
+    case WatchAction:
+        emit watchRequested(m_levelPackNumber, m_watchLevel);
         break;
     case CurrentLevelAction:
         emit currentLevel();

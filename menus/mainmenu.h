@@ -7,6 +7,7 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QVector>
+#include <functional>
 
 class ButtonPixmap;
 class HelpMenu;
@@ -18,7 +19,9 @@ class LevelManager;
 // (two pack buttons and the project page) and the level view of one pack (a
 // grid of level buttons showing the medal won in each level, with back and
 // next-level or current-level). Both share a bottom row with settings, help,
-// info, sounds on/off and exit. Owns the info and help panels and shows them.
+// info, sounds on/off and exit. A level with a best run kept has a small
+// watch button on its tile's corner. Owns the info and help panels and shows
+// them.
 class MainMenu : public MenuWidget
 {
     Q_OBJECT
@@ -35,6 +38,7 @@ public:
         LevelPackAction = 8, // into the level view of the chosen pack
         BackToPacksAction = 9, // back to the level-pack view
         SettingsAction = 10, // settingsRequested(); showAgain() brings it back
+        WatchAction = 11, // watchRequested() for the level of the watch button
     };
 
     // levelManager gives the levels of a pack; not owned. The info and help
@@ -62,6 +66,11 @@ public:
     HelpMenu *helpMenu() const { return m_helpMenu; }
     // Level button n (1-based), or null.
     ButtonPixmap *levelButton(int levelNumber) const;
+    // The watch button on level n's tile (1-based), or null; shown where
+    // the check below says the level has a best run.
+    ButtonPixmap *watchButton(int levelNumber) const;
+    // Whether a level (pack, number) has a best run to watch; none by default.
+    void setBestRunCheck(std::function<bool(int, int)> check) { m_bestRunCheck = std::move(check); }
     const QList<ButtonPixmap *> &levelPackButtons() const { return m_levelPackButtons; }
     ButtonPixmap *backButton() const { return m_back; }
     ButtonPixmap *nextButton() const { return m_next; }
@@ -94,6 +103,8 @@ signals:
     void helpDone();
     // The settings button's slide-out has ended.
     void settingsRequested();
+    // A level's watch button's slide-out has ended.
+    void watchRequested(int levelPackNumber, int levelNumber);
 
 public slots:
     // Opens the menu: with a level, in the level view of its pack with the
@@ -108,6 +119,7 @@ public slots:
     void hideMenu();
     void hideAndResetCurrentLevel();
     void buttonPressed(int buttonId);
+    void watchPressed(int buttonId);
     void levelPackButtonPressed(int buttonId);
     // returnToMenu: show this menu again after the help, else helpDone().
     void showHelp(bool returnToMenu);
@@ -118,6 +130,9 @@ public slots:
 protected:
     void keyPressEvent(QKeyEvent *e) override;
     void mouseMoveEvent(QMouseEvent *e) override;
+    // A level's watch button lies over its tile's corner: a press there
+    // presses the watch button alone.
+    void mousePressEvent(QMouseEvent *e) override;
 
 private slots:
     void nextLevelAction();
@@ -141,6 +156,9 @@ private:
 
     QPixmap m_digits;
     QVector<ButtonPixmap *> m_levelButtons;
+    QVector<ButtonPixmap *> m_watchButtons;
+    std::function<bool(int, int)> m_bestRunCheck;
+    int m_watchLevel = 0;
     ButtonPixmap *m_back = nullptr;
     ButtonPixmap *m_next = nullptr;
     ButtonPixmap *m_currentLevel = nullptr;

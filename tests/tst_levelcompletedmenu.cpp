@@ -36,7 +36,7 @@ private slots:
     {
         m_view = newGameView();
         m_menu = new LevelCompletedMenu(gameWindowRect().size(), m_view);
-        m_signals = new SignalCounter(m_menu, {"reset", "mainmenu", "nextLevel", "exit"});
+        m_signals = new SignalCounter(m_menu, {"reset", "mainmenu", "nextLevel", "exit", "watch"});
     }
 
     void cleanup()
@@ -59,8 +59,12 @@ private slots:
         QCOMPARE(m_menu->timeDiffDisplay()->rect(), QRectF(80, 122, 150, 80));
         QCOMPARE(m_menu->levelNumberDisplay()->rect(), QRectF(208, 10, 150, 80));
         QVERIFY(m_menu->levelNumberDisplay()->isLeftAligned());
-        QCOMPARE(m_menu->nextButton()->hitRect(), QRectF(20, 184, 64, 64));
-        QCOMPARE(m_menu->exitButton()->hitRect(), QRectF(272, 184, 64, 64));
+        // Five buttons 64 apart across the foot: next, retry, watch, menu, exit.
+        QCOMPARE(m_menu->nextButton()->hitRect(), QRectF(13, 184, 64, 64));
+        QCOMPARE(m_menu->resetButton()->hitRect(), QRectF(77, 184, 64, 64));
+        QCOMPARE(m_menu->watchButton()->hitRect(), QRectF(141, 184, 64, 64));
+        QCOMPARE(m_menu->menuButton()->hitRect(), QRectF(205, 184, 64, 64));
+        QCOMPARE(m_menu->exitButton()->hitRect(), QRectF(269, 184, 64, 64));
     }
 
     // The panel reports when it has slid in (the game stores a record then).
@@ -202,7 +206,8 @@ private slots:
         QTest::addColumn<QString>("signal");
         QTest::newRow("next") << QPointF(30, 194) << "nextLevel";
         QTest::newRow("reset") << QPointF(110, 244) << "reset";
-        QTest::newRow("menu") << QPointF(200, 214) << "mainmenu";
+        QTest::newRow("watch") << QPointF(170, 214) << "watch";
+        QTest::newRow("menu") << QPointF(230, 214) << "mainmenu";
         QTest::newRow("exit") << QPointF(300, 194) << "exit";
     }
 
@@ -262,6 +267,8 @@ private slots:
         QTest::keyClick(m_menu, Qt::Key_Left);
         QCOMPARE(m_menu->focusedButton(), m_menu->resetButton());
         QTest::keyClick(m_menu, Qt::Key_Right);
+        QCOMPARE(m_menu->focusedButton(), m_menu->watchButton());
+        QTest::keyClick(m_menu, Qt::Key_Right);
         QCOMPARE(m_menu->focusedButton(), m_menu->menuButton());
         QTest::keyClick(m_menu, Qt::Key_Right);
         QCOMPARE(m_menu->focusedButton(), m_menu->exitButton());
@@ -274,6 +281,22 @@ private slots:
         QCOMPARE(m_menu->focusedButton(), m_menu->nextButton());
         QTest::keyClick(m_menu, Qt::Key_Tab);
         QCOMPARE(m_menu->focusedButton(), m_menu->resetButton());
+    }
+
+    // After watching the run the panel comes back as it was, the ring on
+    // the watch button.
+    void showAgainAfterWatching()
+    {
+        showRun();
+        MenuTesting::click(m_menu, QPointF(170, 214));
+        finishHide(m_menu);
+        QCOMPARE(counts(), only("watch"));
+        QVERIFY(m_menu->isHidden());
+        m_menu->showAgain();
+        finishShow(m_menu);
+        QVERIFY(m_menu->isVisible());
+        QCOMPARE(m_menu->focusedButton(), m_menu->watchButton());
+        QVERIFY(m_menu->bestTimeDisplay()->text().contains(QStringLiteral("42.5")));
     }
 
     void otherKeysDoNothing()

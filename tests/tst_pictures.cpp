@@ -38,6 +38,8 @@ const Expected kPictures[] = {
     {"helpmenu-pc.png", 479, 346}, {"levelfinished.png", 350, 260}, {"ingamemenu.png", 400, 179},
     {"back_off.png", 64, 64}, {"back_on.png", 64, 64}, {"next_off.png", 64, 64}, {"next_on.png", 64, 64},
     {"next_disabled.png", 64, 64}, {"reset_off.png", 64, 64}, {"reset_on.png", 64, 64},
+    {"watch_off.png", 64, 64}, {"watch_on.png", 64, 64}, {"watchbadge_off.png", 24, 24},
+    {"watchbadge_on.png", 24, 24},
     {"menu_off.png", 64, 64}, {"menu_on.png", 64, 64}, {"exit_off.png", 64, 64}, {"exit_on.png", 64, 64},
     {"info_off.png", 64, 64}, {"info_on.png", 64, 64}, {"help_off.png", 64, 64}, {"help_on.png", 64, 64},
     {"settings_off.png", 64, 64}, {"settings_on.png", 64, 64},

@@ -99,7 +99,8 @@ QImage renderResultPreview(const QMap<QString, QImage> &pic)
     {
         const char *file;
         int x;
-    } row[] = {{"next_off.png", 20}, {"reset_off.png", 104}, {"menu_on.png", 188}, {"exit_off.png", 272}};
+    } row[] = {{"next_off.png", 13}, {"reset_off.png", 77}, {"watch_off.png", 141}, {"menu_on.png", 205},
+        {"exit_off.png", 269}};
     for (const auto &b : row)
         p.drawImage(b.x, 140, pic[b.file]);
     const QImage &digits = pic["numbers.png"];
