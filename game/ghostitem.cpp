@@ -4,9 +4,11 @@
 #include "physics/densepixmap.h"
 #include "physics/physics.h"
 
+#include <QFont>
 #include <QPainter>
 #include <QTransform>
 #include <algorithm>
+#include <cmath>
 
 namespace {
 // What the bike with wheels and seated rider covers around the frame
@@ -16,6 +18,16 @@ namespace {
 // these bounds.
 const QRectF kBikeBounds(-66.0, -72.0, 132.0, 128.0);
 constexpr qreal kPartReach = 40.0;
+
+// The tag: its centre this far above the frame (scene units, upright
+// whatever the frame's angle), its text's pixel size and padding, drawn at
+// twice the pixels for a zoomed-in camera.
+constexpr qreal kTagLift = 92.0;
+constexpr int kTagPixelSize = 15;
+constexpr QSizeF kTagPadding(8.0, 3.0);
+constexpr qreal kTagScale = 2.0;
+const QColor kTagInk(0xff, 0xff, 0xff);
+const QColor kTagFill(0x2a, 0x22, 0x30);
 
 constexpr PoseTrack::Part kRagdollParts[]
     = {PoseTrack::Thigh, PoseTrack::Shin, PoseTrack::Arm, PoseTrack::Torso};
@@ -51,6 +63,15 @@ void GhostItem::showPose(const PoseTrack::Sample &pose, qreal fade)
     toFrame.rotate(-frameDegrees);
     toFrame.translate(-frame.x, -frame.y);
     QRectF bounds = kBikeBounds;
+    if (!m_tag.isNull()) {
+        const QSizeF size = m_tag.deviceIndependentSize();
+        QRectF tag(QPointF(), size);
+        tag.moveCenter(tagCentre(frameDegrees));
+        // Upright in the scene, so turned in the frame: its reach is the
+        // half diagonal.
+        const qreal reach = std::hypot(size.width(), size.height()) / 2;
+        bounds |= tag.adjusted(-reach, -reach, reach, reach);
+    }
     for (int part = 0; part < PoseTrack::PartCount; ++part) {
         if (!(pose.parts & (1u << part)))
             continue;
@@ -65,6 +86,45 @@ void GhostItem::showPose(const PoseTrack::Sample &pose, qreal fade)
         m_bounds = bounds;
     }
     update();
+}
+
+void GhostItem::setTag(const QString &text)
+{
+    if (text == m_tagText)
+        return;
+    m_tagText = text;
+    if (text.isEmpty()) {
+        m_tag = QPixmap();
+        update();
+        return;
+    }
+    QFont font;
+    font.setPixelSize(kTagPixelSize);
+    font.setBold(true);
+    const QFontMetricsF metrics(font);
+    const QSizeF size(std::ceil(metrics.horizontalAdvance(text) + 2 * kTagPadding.width()),
+        std::ceil(metrics.height() + 2 * kTagPadding.height()));
+    m_tag = QPixmap((size * kTagScale).toSize());
+    m_tag.setDevicePixelRatio(kTagScale);
+    m_tag.fill(Qt::transparent);
+    QPainter painter(&m_tag);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(kTagFill);
+    const QRectF box(QPointF(), size);
+    painter.drawRoundedRect(box, size.height() / 2, size.height() / 2);
+    painter.setPen(kTagInk);
+    painter.setFont(font);
+    painter.drawText(box, Qt::AlignCenter, text);
+    painter.end();
+    update();
+}
+
+QPointF GhostItem::tagCentre(qreal degrees)
+{
+    QTransform toFrame;
+    toFrame.rotate(-degrees);
+    return toFrame.map(QPointF(0.0, -kTagLift));
 }
 
 GhostItem::LocalPose GhostItem::local(PoseTrack::Part part) const
@@ -106,12 +166,14 @@ void GhostItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWidg
     const bool riderOn = holds(PoseTrack::RiderMass) && !holds(PoseTrack::Torso);
     m_painter.paint(painter, local(PoseTrack::FrontWheel).pos, local(PoseTrack::RearWheel).pos,
         local(PoseTrack::RiderMass).pos, 0.0f, riderOn);
-    if (!holds(PoseTrack::Torso))
-        return;
-    const QPixmap *pictures[]
-        = {&m_painter.upperLeg(), &m_painter.lowerLeg(), &m_painter.riderHand(), &m_painter.riderBody()};
-    for (int i = 0; i < 4; ++i) {
-        if (holds(kRagdollParts[i]))
-            drawCentred(painter, local(kRagdollParts[i]), *pictures[i]);
+    if (holds(PoseTrack::Torso)) {
+        const QPixmap *pictures[]
+            = {&m_painter.upperLeg(), &m_painter.lowerLeg(), &m_painter.riderHand(), &m_painter.riderBody()};
+        for (int i = 0; i < 4; ++i) {
+            if (holds(kRagdollParts[i]))
+                drawCentred(painter, local(kRagdollParts[i]), *pictures[i]);
+        }
     }
+    if (!m_tag.isNull())
+        drawCentred(painter, {tagCentre(rotation()), -rotation()}, m_tag);
 }

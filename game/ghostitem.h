@@ -28,6 +28,10 @@ public:
     // gone) of kOpacity; a pose without a frame hides the item.
     void showPose(const PoseTrack::Sample &pose, qreal fade = 1.0);
     const PoseTrack::Sample &pose() const { return m_pose; }
+    // A short word on a tag that floats upright over the ghost (whose run
+    // it is); empty for none.
+    void setTag(const QString &text);
+    QString tag() const { return m_tagText; }
     // Where a part of the shown pose is drawn, in scene coordinates, and
     // whether the pose holds it.
     bool holds(PoseTrack::Part part) const { return m_pose.parts & (1u << part); }
@@ -46,12 +50,17 @@ private:
     };
     LocalPose local(PoseTrack::Part part) const;
     static void drawCentred(QPainter *painter, const LocalPose &at, const QPixmap &pixmap);
+    // Where the tag's centre is, in the frame's coordinates, for the frame
+    // turned by `degrees`.
+    static QPointF tagCentre(qreal degrees);
 
     BikePainter m_painter;
     QPixmap m_wheel;
     PoseTrack::Sample m_pose;
     std::array<LocalPose, PoseTrack::PartCount> m_local {};
     QRectF m_bounds;
+    QString m_tagText;
+    QPixmap m_tag;
 };
 
 #endif

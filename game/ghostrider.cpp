@@ -15,9 +15,13 @@
 const QString GhostRider::kSetting = QStringLiteral("ghost");
 const QString GhostRider::kOn = QStringLiteral("on");
 const QString GhostRider::kOff = QStringLiteral("off");
+const QString GhostRider::kAuthor = QStringLiteral("author");
 
 namespace {
 const QString kBuiltInSolutions = QStringLiteral(":/solutions");
+// The word over the ghost: whose run it is.
+const QString kBestTag = QStringLiteral("your best");
+const QString kAuthorTag = QStringLiteral("author");
 } // namespace
 
 GhostRider::GhostRider(QGraphicsScene *scene, LevelManager *levels)
@@ -28,11 +32,13 @@ GhostRider::GhostRider(QGraphicsScene *scene, LevelManager *levels)
     scene->addItem(m_item);
     const QString stored = m_levels->playerSetting(kSetting);
     if (stored == kOff) {
-        m_on = false;
+        m_mode = Mode::Off;
+    } else if (stored == kAuthor) {
+        m_mode = Mode::Author;
     } else if (!stored.isNull() && stored != kOn) {
         qWarning().noquote() << QStringLiteral(
-            "Stored ghost setting '%1' is neither '%2' nor '%3'; the ghost is on.")
-                                    .arg(stored, kOn, kOff);
+            "Stored ghost setting '%1' is none of '%2', '%3' and '%4'; the ghost is on.")
+                                    .arg(stored, kOn, kAuthor, kOff);
     }
 }
 
@@ -50,20 +56,35 @@ QString GhostRider::solutionPath(const QString &folder, int pack, int level)
     return folder + QStringLiteral("/pack%1/%2.txt").arg(pack).arg(level, 2, 10, QLatin1Char('0'));
 }
 
-void GhostRider::setOn(bool on)
+void GhostRider::setMode(Mode mode)
 {
-    if (on == m_on)
+    if (mode == m_mode)
         return;
-    m_on = on;
-    m_levels->setPlayerSetting(kSetting, on ? kOn : kOff);
-    if (!on) {
+    m_mode = mode;
+    m_levels->setPlayerSetting(kSetting, mode == Mode::Off ? kOff : mode == Mode::Author ? kAuthor : kOn);
+    if (mode == Mode::Off) {
         forget();
         m_item->setVisible(false);
         return;
     }
-    // Switched on during a run: the ghost joins at the run's step.
+    // Chosen during a run: the ghost joins at the run's step.
     prepare();
     showStep(m_lastStep);
+}
+
+void GhostRider::cycle()
+{
+    switch (m_mode) {
+    case Mode::Best:
+        setMode(Mode::Author);
+        break;
+    case Mode::Author:
+        setMode(Mode::Off);
+        break;
+    case Mode::Off:
+        setMode(Mode::Best);
+        break;
+    }
 }
 
 void GhostRider::startRun(int pack, int level, const QString &bestReplayPath)
@@ -73,7 +94,7 @@ void GhostRider::startRun(int pack, int level, const QString &bestReplayPath)
     m_bestPath = bestReplayPath;
     m_lastStep = 0;
     forget();
-    if (!m_on) {
+    if (m_mode == Mode::Off) {
         m_item->setVisible(false);
         return;
     }
@@ -102,10 +123,11 @@ void GhostRider::prepare()
     forget();
     if (m_pack <= 0)
         return;
-    if (loadBest())
+    if (m_mode == Mode::Best && loadBest())
         m_source = Source::Best;
     else if (prepareAuthor())
         m_source = Source::Author;
+    m_item->setTag(m_source == Source::Best ? kBestTag : m_source == Source::Author ? kAuthorTag : QString());
 }
 
 bool GhostRider::loadBest()
@@ -198,7 +220,7 @@ bool GhostRider::trackComplete() const
 void GhostRider::showStep(int steps)
 {
     m_lastStep = steps;
-    if (!m_on || m_source == Source::None) {
+    if (m_mode == Mode::Off || m_source == Source::None) {
         m_item->setVisible(false);
         return;
     }

@@ -15,11 +15,12 @@ class LevelManager;
 class LevelWorld;
 class QGraphicsScene;
 
-// The ghost of a run: the player's best run of the level, or the level
-// author's ride while the player has none, riding along the player's run
-// as a see-through bike (GhostItem) at the same step. It starts and
-// restarts with the run and fades out once its own run is over. On / off
-// is the player's setting "ghost" ("on" or "off"; on when never set).
+// The ghost of a run: the player's best run of the level (the level
+// author's ride while the player has none), or the author's ride if the
+// player chose it, riding along the player's run as a see-through bike
+// (GhostItem) at the same step. It starts and restarts with the run and
+// fades out once its own run is over. The choice is the player's setting
+// "ghost": "on" (the best), "author" or "off"; "on" when never set.
 //
 // The best run comes from its replay file, read again at every start, so a
 // new best rides from the next run on. The author's ride is simulated in a
@@ -29,10 +30,13 @@ class GhostRider
 {
 public:
     enum class Source { None, Best, Author };
-    // The setting's name and values.
+    // What the player chose to ride along.
+    enum class Mode { Off, Best, Author };
+    // The setting's name and values (Best, Off, Author).
     static const QString kSetting;
     static const QString kOn;
     static const QString kOff;
+    static const QString kAuthor;
     // Steps of the author's ride simulated per shown step at most, and how
     // far ahead of the player it keeps.
     static constexpr int kAuthorStepsPerTick = 40;
@@ -47,10 +51,15 @@ public:
     GhostRider(const GhostRider &) = delete;
     GhostRider &operator=(const GhostRider &) = delete;
 
-    bool isOn() const { return m_on; }
-    // Turns the ghost on or off and keeps the choice in the settings.
-    void setOn(bool on);
-    void toggle() { setOn(!m_on); }
+    Mode mode() const { return m_mode; }
+    bool isOn() const { return m_mode != Mode::Off; }
+    // Chooses the ghost and keeps the choice in the settings; a change
+    // during a run shows at the run's step.
+    void setMode(Mode mode);
+    void setOn(bool on) { setMode(on ? Mode::Best : Mode::Off); }
+    // The next choice, as G and the pause panel's button step through
+    // them: the best, the author's ride, off, the best again.
+    void cycle();
 
     // The author's rides: "<folder>/pack<P>/<LL>.txt" (by default the ones
     // built into the game).
@@ -89,7 +98,7 @@ private:
 
     LevelManager *m_levels;
     GhostItem *m_item;
-    bool m_on = true;
+    Mode m_mode = Mode::Best;
     QString m_solutionsFolder;
     int m_pack = 0;
     int m_level = 0;

@@ -110,7 +110,7 @@ MyGame::MyGame(MyScene *scene, GameView *view, const QSize &windowSize, SoundMan
     connectMenus();
     connectGamepad();
     m_ghost = std::make_unique<GhostRider>(m_world->scene(), m_levelManager);
-    m_inGameMenu->setGhostOn(m_ghost->isOn());
+    showGhostMode();
     connect(m_inGameMenu, &InGameMenu::ghostToggled, this, &MyGame::toggleGhost);
     restorePlayerZoom();
     restorePlayerSettings();
@@ -483,6 +483,9 @@ void MyGame::showInGameMenu()
         pause(false);
         if (m_view)
             m_view->hideControls();
+        // The level's card would lie over the panel.
+        if (m_startCard)
+            m_startCard->dismiss();
         m_inGameMenu->showMenu();
     }
 }
@@ -665,8 +668,23 @@ void MyGame::addRiderTilt(qreal value)
 
 void MyGame::toggleGhost()
 {
-    m_ghost->toggle();
-    m_inGameMenu->setGhostOn(m_ghost->isOn());
+    m_ghost->cycle();
+    showGhostMode();
+}
+
+void MyGame::showGhostMode()
+{
+    switch (m_ghost->mode()) {
+    case GhostRider::Mode::Off:
+        m_inGameMenu->setGhostShown(InGameMenu::GhostShown::Off);
+        break;
+    case GhostRider::Mode::Best:
+        m_inGameMenu->setGhostShown(InGameMenu::GhostShown::Best);
+        break;
+    case GhostRider::Mode::Author:
+        m_inGameMenu->setGhostShown(InGameMenu::GhostShown::Author);
+        break;
+    }
 }
 
 void MyGame::releaseRagdoll()

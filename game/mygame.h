@@ -180,8 +180,8 @@ public slots:
     void resizeWindow();
     void pauseGame();
     void releaseRagdoll();
-    // The ghost on or off (G, the pause panel's ghost button), kept for the
-    // next start.
+    // The ghost's next choice: the best run, the author's ride, off (G, the
+    // pause panel's ghost button), kept for the next start.
     void toggleGhost();
     // The last run, from the level's results panel.
     void watchLastRun();
@@ -221,6 +221,8 @@ private:
     // The level's name and goal times over the view as the run starts.
     void showStartCard();
     void reportFrameRate();
+    // The pause panel's ghost button shows the ghost's choice.
+    void showGhostMode();
 
     LevelManager *m_levelManager = nullptr;
     Level *m_currentLevel = nullptr;

@@ -25,12 +25,13 @@ constexpr qreal kResetX = kBackX + kButtonSpacing;
 constexpr qreal kMenuX = kResetX + kButtonSpacing;
 constexpr qreal kSettingsX = kMenuX + kButtonSpacing;
 constexpr qreal kExitX = kSettingsX + kButtonSpacing;
-// The ghost on / off button in the top-right corner, beside the title.
+// The ghost's button in the top-right corner, beside the title.
 constexpr qreal kGhostButtonSize = 44;
 constexpr qreal kGhostX = 336;
 constexpr qreal kGhostY = 10;
 const QString kGhostOnImage = QStringLiteral(":/images/ghoston");
 const QString kGhostOffImage = QStringLiteral(":/images/ghostoff");
+const QString kGhostAuthorImage = QStringLiteral(":/images/ghostauthor");
 } // namespace
 
 InGameMenu::InGameMenu(const QSize &windowSize, QWidget *parent)
@@ -66,10 +67,12 @@ InGameMenu::InGameMenu(const QSize &windowSize, QWidget *parent)
     connect(m_hideAnimation, &QPropertyAnimation::finished, this, &InGameMenu::hideMenuFinished);
 }
 
-void InGameMenu::setGhostOn(bool on)
+void InGameMenu::setGhostShown(GhostShown shown)
 {
-    m_ghostOn = on;
-    const QString base = on ? kGhostOnImage : kGhostOffImage;
+    m_ghostShown = shown;
+    const QString base = shown == GhostShown::Off ? kGhostOffImage
+        : shown == GhostShown::Author             ? kGhostAuthorImage
+                                                  : kGhostOnImage;
     m_ghost->setOffPixmap(base + QStringLiteral("_off.png"));
     m_ghost->setOnPixmap(base + QStringLiteral("_on.png"));
     update();

@@ -6,8 +6,9 @@
 class ButtonPixmap;
 
 // Pause panel of a run: back to the game, restart, main menu, settings or
-// exit; a small button in the corner turns the ghost on and off (and shows
-// which it is) without leaving the panel.
+// exit; a small button in the corner steps the ghost through its choices
+// (the best run, the author's ride, off) and shows the current one, without
+// leaving the panel.
 class InGameMenu : public MenuWidget
 {
     Q_OBJECT
@@ -29,9 +30,10 @@ public:
     ButtonPixmap *backButton() const { return m_back; }
     ButtonPixmap *settingsButton() const { return m_settings; }
     ButtonPixmap *ghostButton() const { return m_ghost; }
-    // The ghost button's picture: on or off.
-    void setGhostOn(bool on);
-    bool ghostShownOn() const { return m_ghostOn; }
+    // The ghost's choices as the button shows them.
+    enum class GhostShown { Off, Best, Author };
+    void setGhostShown(GhostShown shown);
+    GhostShown ghostShown() const { return m_ghostShown; }
 
 signals:
     void backInGame();
@@ -40,7 +42,7 @@ signals:
     void mainmenu();
     // The settings button's slide-out has ended.
     void settingsRequested();
-    // The ghost button was pressed: the ghost goes on or off.
+    // The ghost button was pressed: the ghost takes its next choice.
     void ghostToggled();
 
 public slots:
@@ -65,7 +67,7 @@ private:
     ButtonPixmap *m_back = nullptr;
     ButtonPixmap *m_settings = nullptr;
     ButtonPixmap *m_ghost = nullptr;
-    bool m_ghostOn = true;
+    GhostShown m_ghostShown = GhostShown::Best;
 };
 
 #endif

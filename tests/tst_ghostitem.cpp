@@ -89,6 +89,55 @@ private slots:
         QVERIFY(qAlpha(image.pixel(260, 80)) > 0); // the torso at scene (60, -120)
     }
 
+    // The tag floats upright over the ghost whatever the frame's angle, and
+    // goes with an empty word.
+    void tagStandsOverTheGhost()
+    {
+        QGraphicsScene scene(QRectF(-200, -200, 400, 400));
+        auto *item = new GhostItem;
+        scene.addItem(item);
+        QImage image(400, 400, QImage::Format_ARGB32_Premultiplied);
+        auto render = [&] {
+            image.fill(Qt::transparent);
+            QPainter p(&image);
+            scene.render(&p);
+        };
+        // Alpha in a box of scene coordinates.
+        auto covered = [&](const QRectF &sceneBox) {
+            int count = 0;
+            for (int y = int(sceneBox.top()); y < int(sceneBox.bottom()); ++y) {
+                for (int x = int(sceneBox.left()); x < int(sceneBox.right()); ++x)
+                    count += qAlpha(image.pixel(x + 200, y + 200)) > 0;
+            }
+            return count;
+        };
+        PoseTrack::Sample pose = ridingPose();
+        // The frame at (0, -40): the tag's centre 92 above it, a line of
+        // text wide; nothing of the bike reaches there.
+        const QRectF tagBox(-20, -140, 40, 16);
+        item->showPose(pose);
+        render();
+        QCOMPARE(covered(tagBox), 0);
+        item->setTag("author");
+        QCOMPARE(item->tag(), QString("author"));
+        item->showPose(pose);
+        render();
+        const int upright = covered(tagBox);
+        QVERIFY2(upright > 400, qPrintable(QString::number(upright)));
+
+        // Frame on its side: the tag stays over it, as wide as before.
+        for (int part = 0; part < PoseTrack::PartCount; ++part)
+            pose.bodies[part].angle = M_PI / 2;
+        item->showPose(pose);
+        render();
+        QCOMPARE(covered(tagBox), upright);
+
+        item->setTag(QString());
+        item->showPose(pose);
+        render();
+        QCOMPARE(covered(tagBox), 0);
+    }
+
     // Whatever the ghost draws lies inside its bounding rectangle (its
     // picture is cut there), in every pose of a real ride, a crash too.
     void drawsInsideItsBounds_data()
@@ -96,8 +145,11 @@ private slots:
         QTest::addColumn<int>("pack");
         QTest::addColumn<int>("level");
         QTest::addColumn<QString>("timeline");
-        QTest::newRow("ride") << 1 << 2 << QString();
-        QTest::newRow("crash") << 1 << 3 << QString("0 throttle 1\n0 lean -1\n");
+        QTest::addColumn<QString>("tag");
+        QTest::newRow("ride") << 1 << 2 << QString() << QString();
+        QTest::newRow("crash") << 1 << 3 << QString("0 throttle 1\n0 lean -1\n") << QString();
+        QTest::newRow("ride, tagged") << 1 << 2 << QString() << QString("your best");
+        QTest::newRow("crash, tagged") << 1 << 3 << QString("0 throttle 1\n0 lean -1\n") << QString("author");
     }
 
     void drawsInsideItsBounds()
@@ -105,6 +157,7 @@ private slots:
         QFETCH(int, pack);
         QFETCH(int, level);
         QFETCH(QString, timeline);
+        QFETCH(QString, tag);
         LevelsFolder folder;
         QString error;
         const std::optional<InputTimeline> inputs = timeline.isEmpty()
@@ -117,6 +170,7 @@ private slots:
         ride.rideToEnd();
         QVERIFY(ride.samples().size() > 10);
         GhostItem item;
+        item.setTag(tag);
         QImage image(400, 400, QImage::Format_ARGB32_Premultiplied);
         bool crashed = false;
         for (const PoseTrack::Sample &pose : ride.samples()) {

@@ -280,12 +280,32 @@ private slots:
         r.settle();
         QCOMPARE(r.game->ghost()->source(), GhostRider::Source::Best);
         QCOMPARE(r.game->ghost()->trackSteps(), golden.steps);
+        QCOMPARE(r.game->ghost()->item()->tag(), QString("your best"));
+
+        // The author's ride, chosen over the best, joins at the run's step
+        // and stays through restarts; the next choice brings no ghost.
+        r.ticks(30);
+        MenuTesting::keyClick(r.view.get(), Qt::Key_G);
+        QCOMPARE(r.game->ghost()->mode(), GhostRider::Mode::Author);
+        QCOMPARE(r.game->ghost()->source(), GhostRider::Source::Author);
+        QCOMPARE(r.game->ghost()->item()->tag(), QString("author"));
+        r.ticks(3);
+        QVERIFY(r.game->ghost()->item()->isVisible());
+        r.game->reset();
+        r.settle();
+        QCOMPARE(r.game->ghost()->source(), GhostRider::Source::Author);
+        MenuTesting::keyClick(r.view.get(), Qt::Key_G);
+        QCOMPARE(r.game->ghost()->mode(), GhostRider::Mode::Off);
+        QCOMPARE(r.game->ghost()->source(), GhostRider::Source::None);
+        MenuTesting::keyClick(r.view.get(), Qt::Key_G);
+        QCOMPARE(r.game->ghost()->source(), GhostRider::Source::Best);
     }
 
-    // G and the pause panel's button switch the ghost; the choice is kept
-    // in results.db for the next start, and an older results.db without
-    // the settings table gains it with every row it had.
-    void toggleIsKeptAcrossStarts()
+    // G and the pause panel's button step through the best run, the
+    // author's ride and off; the choice is kept in results.db for the next
+    // start, and an older results.db without the settings table gains it
+    // with every row it had.
+    void choiceIsKeptAcrossStarts()
     {
         LevelsFolder folder;
         const QString results = folder.path() + "/results.db";
@@ -296,18 +316,23 @@ private slots:
                          "INSERT INTO gamesettings VALUES (1, 1)",
                          "INSERT INTO levelresult VALUES (3, 1002, 4, 19.5)"}),
             QString());
+        using Shown = InGameMenu::GhostShown;
         GameRig r;
         r.build(QSize(), nullptr);
         r.ride(kPack, kGameLevel);
         GhostRider *ghost = r.game->ghost();
-        QVERIFY(ghost->isOn()); // never set: on
+        QCOMPARE(ghost->mode(), GhostRider::Mode::Best); // never set
         QVERIFY(ghost->item()->isVisible());
-        QVERIFY(r.game->inGameMenu()->ghostShownOn());
+        QCOMPARE(r.game->inGameMenu()->ghostShown(), Shown::Best);
 
+        MenuTesting::keyClick(r.view.get(), Qt::Key_G);
+        QCOMPARE(ghost->mode(), GhostRider::Mode::Author);
+        QCOMPARE(r.game->inGameMenu()->ghostShown(), Shown::Author);
+        QCOMPARE(r.game->levelManager()->playerSetting("ghost"), QString("author"));
         MenuTesting::keyClick(r.view.get(), Qt::Key_G);
         QVERIFY(!ghost->isOn());
         QVERIFY(!ghost->item()->isVisible());
-        QVERIFY(!r.game->inGameMenu()->ghostShownOn());
+        QCOMPARE(r.game->inGameMenu()->ghostShown(), Shown::Off);
         QCOMPARE(r.game->levelManager()->playerSetting("ghost"), QString("off"));
         r.ticks(5);
         QVERIFY(!ghost->item()->isVisible());
@@ -319,16 +344,23 @@ private slots:
         QVERIFY(menu->isVisible());
         const QPointF button = menu->ghostButton()->hitRect().center();
         MenuTesting::click(menu, button);
-        QVERIFY(ghost->isOn());
-        QVERIFY(menu->ghostShownOn());
+        QCOMPARE(ghost->mode(), GhostRider::Mode::Best);
+        QCOMPARE(menu->ghostShown(), Shown::Best);
         QVERIFY(menu->isVisible());
         QCOMPARE(r.game->levelManager()->playerSetting("ghost"), QString("on"));
         MenuTesting::click(menu, button);
-        QVERIFY(!ghost->isOn());
+        QCOMPARE(ghost->mode(), GhostRider::Mode::Author);
+        QCOMPARE(r.game->levelManager()->playerSetting("ghost"), QString("author"));
 
         r.restart();
+        QCOMPARE(r.game->ghost()->mode(), GhostRider::Mode::Author);
+        QCOMPARE(r.game->inGameMenu()->ghostShown(), Shown::Author);
+        r.ride(kPack, kGameLevel);
+        QCOMPARE(r.game->ghost()->source(), GhostRider::Source::Author);
+        MenuTesting::keyClick(r.view.get(), Qt::Key_G);
+        r.restart();
         QVERIFY(!r.game->ghost()->isOn());
-        QVERIFY(!r.game->inGameMenu()->ghostShownOn());
+        QCOMPARE(r.game->inGameMenu()->ghostShown(), Shown::Off);
         r.ride(kPack, kGameLevel);
         QVERIFY(!r.game->ghost()->item()->isVisible());
         MenuTesting::keyClick(r.view.get(), Qt::Key_G);
@@ -350,7 +382,7 @@ private slots:
         first.world.levelManager()->setPlayerSetting("ghost", "sometimes");
         QTest::ignoreMessage(QtWarningMsg,
             QRegularExpression(
-                "Stored ghost setting 'sometimes' is neither 'on' nor 'off'; the ghost is on"));
+                "Stored ghost setting 'sometimes' is none of 'on', 'author' and 'off'; the ghost is on"));
         Rider r;
         QVERIFY(r.ghost->isOn());
     }

@@ -202,26 +202,33 @@ private slots:
         QCOMPARE(m_menu->focusedButton(), m_menu->settingsButton());
     }
 
-    // The ghost button asks for the ghost to be switched at once and the
-    // panel stays; its picture shows the state it is given.
+    // The ghost button asks for the ghost's next choice at once and the
+    // panel stays; its picture shows the choice it is given, a different
+    // one for each.
     void ghostButton()
     {
+        using Shown = InGameMenu::GhostShown;
         QSignalSpy toggled(m_menu, &InGameMenu::ghostToggled);
         m_menu->showMenu();
         finishShow(m_menu);
-        QVERIFY(m_menu->ghostShownOn());
-        const QImage on = m_menu->ghostButton()->currentPixmap().toImage();
+        QCOMPARE(m_menu->ghostShown(), Shown::Best);
+        const QImage best = m_menu->ghostButton()->currentPixmap().toImage();
         click(m_menu, QPointF(358, 32));
         QCOMPARE(toggled.count(), 1);
         QVERIFY(!isHiding(m_menu));
         QCOMPARE(counts(), only(QString()));
-        m_menu->setGhostOn(false);
-        QVERIFY(!m_menu->ghostShownOn());
+        m_menu->setGhostShown(Shown::Author);
+        QCOMPARE(m_menu->ghostShown(), Shown::Author);
+        const QImage author = m_menu->ghostButton()->currentPixmap().toImage();
+        m_menu->setGhostShown(Shown::Off);
         const QImage off = m_menu->ghostButton()->currentPixmap().toImage();
         QVERIFY(!off.isNull());
-        QVERIFY(off != on);
-        m_menu->setGhostOn(true);
-        QCOMPARE(m_menu->ghostButton()->currentPixmap().toImage(), on);
+        QVERIFY(!author.isNull());
+        QVERIFY(off != best);
+        QVERIFY(author != best);
+        QVERIFY(author != off);
+        m_menu->setGhostShown(Shown::Best);
+        QCOMPARE(m_menu->ghostButton()->currentPixmap().toImage(), best);
     }
 
     // Tab walks in reading order and wraps; Shift+Tab walks back. The

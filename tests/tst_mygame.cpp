@@ -12,6 +12,7 @@
 #include "menus/helpmenu.h"
 #include "menus/ingamemenu.h"
 #include "menus/levelcompletedmenu.h"
+#include "menus/levelstartcard.h"
 #include "menus/mainmenu.h"
 #include "menus/numberdisplay.h"
 #include "physics/particleitem.h"
@@ -381,6 +382,20 @@ private slots:
         r.game->exitApplication();
         QCOMPARE(TestSupport::querySql(r.fixture.path() + "/results.db", "SELECT count(*) FROM levelresult"),
             QVariantList {0});
+    }
+
+    // The level's card goes when the pause panel comes, which it would
+    // otherwise cover while it lasts.
+    void pausePanelTakesTheStartCardsPlace()
+    {
+        GameRig &r = rig({{2, {kNoResult, kNoResult}}});
+        r.ride(2, 1);
+        QVERIFY(r.game->startCard()->isVisible());
+        r.ticks(10);
+        r.game->showInGameMenu();
+        r.settle();
+        QVERIFY(r.game->inGameMenu()->isVisible());
+        QVERIFY(!r.game->startCard()->isVisible());
     }
 
     void nextLevelLoadsTheFollowingLevel()

@@ -166,8 +166,7 @@ private slots:
         QVERIFY(r.game->isWatching());
         r.ticks(20);
         QVERIFY(!ghost->item()->isVisible());
-        r.game->toggleGhost();
-        r.game->toggleGhost();
+        r.game->toggleGhost(); // the author's ride
         r.ticks(20);
         QVERIFY(ghost->isOn());
         QVERIFY(!ghost->item()->isVisible());

@@ -102,14 +102,44 @@ checker_crashed() {
     && ! grep -qE "ERROR: (AddressSanitizer|LeakSanitizer: detected)|runtime error:" "$work/game.log"
 }
 
-# True when the help's close button (an orange disc) stands at HELP_CLOSE.
-# A sanitized or busy build can paint so slowly that the sliding help looks
-# still for a moment: a click then lands before the button has arrived.
+# The fingerprint and the orange share of the 60 x 60 box around HELP_CLOSE,
+# as "<md5> <share>".
+help_close_spot() {
+  local crop="60x60+$((HELP_CLOSE[0] - 30))+$((HELP_CLOSE[1] - 30))" spot="$work/help-spot.ppm" orange
+  timeout "$GRAB_TIMEOUT" import -window "$win" -crop "$crop" +repage "ppm:$spot" 2> /dev/null || return 1
+  orange=$(convert "$spot" -fx '(r>0.78 && g>0.45 && g<0.8 && b<0.4)' -format '%[fx:mean]' info: 2> /dev/null) \
+    || return 1
+  echo "$(md5sum < "$spot" | cut -d' ' -f1) $orange"
+}
+
+# True when the spot's orange share says the button (an orange disc) covers it.
+orange_disc() { awk -v o="${1##* }" 'BEGIN { exit !(o > 0.25) }'; }
+
+# True when the help's close button (an orange disc) stands at HELP_CLOSE and
+# is at rest: the same picture twice, SETTLE_INTERVAL apart. The sliding
+# help carries the button through the spot on its way in (and past it, as
+# the slide overshoots); a click then misses, and a look a moment later
+# finds the spot empty as if the help had gone.
 help_button_shown() {
-  local crop="60x60+$((HELP_CLOSE[0] - 30))+$((HELP_CLOSE[1] - 30))" orange
-  orange=$(timeout "$GRAB_TIMEOUT" import -window "$win" -crop "$crop" +repage ppm:- 2> /dev/null \
-    | convert - -fx '(r>0.78 && g>0.45 && g<0.8 && b<0.4)' -format '%[fx:mean]' info: 2> /dev/null) || return 1
-  awk -v o="$orange" 'BEGIN { exit !(o > 0.25) }'
+  local first second
+  first=$(help_close_spot) || return 1
+  orange_disc "$first" || return 1
+  sleep "$SETTLE_INTERVAL"
+  second=$(help_close_spot) || return 1
+  [ "${first%% *}" = "${second%% *}" ] && orange_disc "$second"
+}
+
+# True when the button stays away from its spot for longer than the help's
+# slide takes (0.6 s): gone, not passing through.
+help_button_gone() {
+  local look spot
+  for look in 1 2 3 4; do
+    [ "$look" -gt 1 ] && sleep "$SETTLE_INTERVAL"
+    if spot=$(help_close_spot) && orange_disc "$spot"; then
+      return 1
+    fi
+  done
+  return 0
 }
 
 # wait_for <command>: polls the command until it succeeds, SETTLE_TIMEOUT at most.
@@ -121,8 +151,6 @@ wait_for() {
   done
   return 1
 }
-
-help_button_gone() { ! help_button_shown; }
 
 # Closes the help: waits for its button, then clicks it until the help has
 # gone (three tries).
