@@ -102,69 +102,6 @@ checker_crashed() {
     && ! grep -qE "ERROR: (AddressSanitizer|LeakSanitizer: detected)|runtime error:" "$work/game.log"
 }
 
-# The fingerprint and the orange share of the 60 x 60 box around HELP_CLOSE,
-# as "<md5> <share>".
-help_close_spot() {
-  local crop="60x60+$((HELP_CLOSE[0] - 30))+$((HELP_CLOSE[1] - 30))" spot="$work/help-spot.ppm" orange
-  timeout "$GRAB_TIMEOUT" import -window "$win" -crop "$crop" +repage "ppm:$spot" 2> /dev/null || return 1
-  orange=$(convert "$spot" -fx '(r>0.78 && g>0.45 && g<0.8 && b<0.4)' -format '%[fx:mean]' info: 2> /dev/null) \
-    || return 1
-  echo "$(md5sum < "$spot" | cut -d' ' -f1) $orange"
-}
-
-# True when the spot's orange share says the button (an orange disc) covers it.
-orange_disc() { awk -v o="${1##* }" 'BEGIN { exit !(o > 0.25) }'; }
-
-# True when the help's close button (an orange disc) stands at HELP_CLOSE and
-# is at rest: the same picture twice, SETTLE_INTERVAL apart. The sliding
-# help carries the button through the spot on its way in (and past it, as
-# the slide overshoots); a click then misses, and a look a moment later
-# finds the spot empty as if the help had gone.
-help_button_shown() {
-  local first second
-  first=$(help_close_spot) || return 1
-  orange_disc "$first" || return 1
-  sleep "$SETTLE_INTERVAL"
-  second=$(help_close_spot) || return 1
-  [ "${first%% *}" = "${second%% *}" ] && orange_disc "$second"
-}
-
-# True when the button stays away from its spot for longer than the help's
-# slide takes (0.6 s): gone, not passing through.
-help_button_gone() {
-  local look spot
-  for look in 1 2 3 4; do
-    [ "$look" -gt 1 ] && sleep "$SETTLE_INTERVAL"
-    if spot=$(help_close_spot) && orange_disc "$spot"; then
-      return 1
-    fi
-  done
-  return 0
-}
-
-# wait_for <command>: polls the command until it succeeds, SETTLE_TIMEOUT at most.
-wait_for() {
-  local deadline=$((SECONDS + SETTLE_TIMEOUT))
-  while [ "$SECONDS" -lt "$deadline" ]; do
-    "$@" && return 0
-    sleep "$SETTLE_INTERVAL"
-  done
-  return 1
-}
-
-# Closes the help: waits for its button, then clicks it until the help has
-# gone (three tries).
-close_help() {
-  local attempt
-  wait_for help_button_shown || { echo "e2e: the help's close button never arrived" >&2; return 1; }
-  for attempt in 1 2 3; do
-    click_to_ride "${HELP_CLOSE[@]}" || return 1
-    wait_for help_button_gone && return 0
-    echo "e2e: the help was still shown after click $attempt; clicking again" >&2
-  done
-  return 1
-}
-
 # Where the pause button (the low-blue pixels of its orange disc and dark
 # rim against the sky) stands in the window's top-left corner, as WxH+X+Y. Riding, the HUD stands
 # still while the camera scrolls; a frame whose scrolled pixels reached the

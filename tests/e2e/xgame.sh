@@ -1,5 +1,6 @@
 # Shared by the end-to-end test and the ride benchmark (sourced, bash):
-# starting the game on the current X display and finding its window.
+# starting the game on the current X display, finding its window, waiting
+# for its menus and closing the help.
 # ImageMagick's worker threads only contend on a busy machine.
 export MAGICK_THREAD_LIMIT=1
 # Window-relative spots of the menu buttons at 1267 x 712 (1920 x 1080 screen).
@@ -19,6 +20,7 @@ SETTLE_INTERVAL=0.2
 # window (the run clock stops while it is not active). Returns 1 when the
 # game ends or shows no window within 10 s; the log is <folder>/game.log.
 start_game() {
+  game_folder=$2
   (cd "$2" && XDG_DATA_HOME="$2" exec "$1") > "$2/game.log" 2>&1 &
   pid=$!
   win=""
@@ -133,4 +135,67 @@ sketch() {
           row[at[2]] = row[at[2]] substr(ramp, 1 + int(level * 10 / 256), 1)
         }
         END { for (r = 0; r in row; r++) print "|" row[r] "|" }'
+}
+
+# The fingerprint and the orange share of the 60 x 60 box around HELP_CLOSE,
+# as "<md5> <share>".
+help_close_spot() {
+  local crop="60x60+$((HELP_CLOSE[0] - 30))+$((HELP_CLOSE[1] - 30))" spot="$game_folder/help-spot.ppm" orange
+  timeout "$GRAB_TIMEOUT" import -window "$win" -crop "$crop" +repage "ppm:$spot" 2> /dev/null || return 1
+  orange=$(convert "$spot" -fx '(r>0.78 && g>0.45 && g<0.8 && b<0.4)' -format '%[fx:mean]' info: 2> /dev/null) \
+    || return 1
+  echo "$(md5sum < "$spot" | cut -d' ' -f1) $orange"
+}
+
+# True when the spot's orange share says the button (an orange disc) covers it.
+orange_disc() { awk -v o="${1##* }" 'BEGIN { exit !(o > 0.25) }'; }
+
+# True when the help's close button (an orange disc) stands at HELP_CLOSE and
+# is at rest: the same picture twice, SETTLE_INTERVAL apart. The sliding
+# help carries the button through the spot on its way in (and past it, as
+# the slide overshoots); a click then misses, and a look a moment later
+# finds the spot empty as if the help had gone.
+help_button_shown() {
+  local first second
+  first=$(help_close_spot) || return 1
+  orange_disc "$first" || return 1
+  sleep "$SETTLE_INTERVAL"
+  second=$(help_close_spot) || return 1
+  [ "${first%% *}" = "${second%% *}" ] && orange_disc "$second"
+}
+
+# True when the button stays away from its spot for longer than the help's
+# slide takes (0.6 s): gone, not passing through.
+help_button_gone() {
+  local look spot
+  for look in 1 2 3 4; do
+    [ "$look" -gt 1 ] && sleep "$SETTLE_INTERVAL"
+    if spot=$(help_close_spot) && orange_disc "$spot"; then
+      return 1
+    fi
+  done
+  return 0
+}
+
+# wait_for <command>: polls the command until it succeeds, SETTLE_TIMEOUT at most.
+wait_for() {
+  local deadline=$((SECONDS + SETTLE_TIMEOUT))
+  while [ "$SECONDS" -lt "$deadline" ]; do
+    "$@" && return 0
+    sleep "$SETTLE_INTERVAL"
+  done
+  return 1
+}
+
+# Closes the help: waits for its button, then clicks it until the help has
+# gone (three tries).
+close_help() {
+  local attempt
+  wait_for help_button_shown || { echo "xgame: the help's close button never arrived" >&2; return 1; }
+  for attempt in 1 2 3; do
+    click_to_ride "${HELP_CLOSE[@]}" || return 1
+    wait_for help_button_gone && return 0
+    echo "xgame: the help was still shown after click $attempt; clicking again" >&2
+  done
+  return 1
 }

@@ -17,7 +17,7 @@ source "$(dirname "$0")/../../tests/e2e/xgame.sh"
 start_game "$game" "$work" || { echo "ridecpu: the game showed no window" >&2; exit 1; }
 click "${PACK1[@]}" || { echo "ridecpu: the pack button led nowhere" >&2; exit 1; }
 click "${LEVEL1[@]}" || { echo "ridecpu: the level button led nowhere" >&2; exit 1; }
-click_to_ride "${HELP_CLOSE[@]}" || { echo "ridecpu: closing the help started no ride" >&2; exit 1; }
+close_help || { echo "ridecpu: closing the help started no ride" >&2; exit 1; }
 xdotool keydown w
 
 ticks() {

@@ -48,7 +48,7 @@ source "$(dirname "$0")/../../tests/e2e/xgame.sh"
 start_game "$game" "$work" || { echo "listen: the game showed no window" >&2; exit 1; }
 click "${PACK1[@]}"
 click "${LEVEL1[@]}"
-click "${HELP_CLOSE[@]}"
+close_help
 for _ in $(seq 1 "${LISTEN_VOLUME_UP:-0}"); do xdotool key Prior; done
 xdotool keydown w
 end=$(($(date +%s) + seconds))
