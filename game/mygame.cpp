@@ -20,6 +20,7 @@
 #include "menus/settingsmenu.h"
 #include "physics/physicsconventions.h"
 #include "physics/sensorreader.h"
+#include "replays/replayplayback.h"
 #include "sound/soundmanagergeaudio.h"
 #include "vehicle/bikeitem.h"
 #include "world/levelworld.h"
@@ -103,6 +104,7 @@ MyGame::MyGame(MyScene *scene, GameView *view, const QSize &windowSize, SoundMan
     m_watch = new ReplayWatch(m_world.get(), m_soundManager, &m_keyBindings, view, this);
     connect(m_watch, &ReplayWatch::leaveRequested, this, &MyGame::stopWatching);
     connect(m_watch, &ReplayWatch::worldRestarted, this, [this] { m_currentLevel = m_world->level(); });
+    connect(m_watch, &ReplayWatch::runEndReached, this, &MyGame::watchedRunEnded);
     connect(m_watch, &ReplayWatch::timeShown, this, [this](double seconds) {
         if (m_view)
             m_view->setTime(seconds);
@@ -293,6 +295,20 @@ bool MyGame::watchReplay(const ReplayFile &file, WatchOrigin origin, QString *er
     }
     m_camera->zoomAnimation()->start();
     return true;
+}
+
+void MyGame::watchedRunEnded()
+{
+    const ReplayFile &file = m_watch->playback()->file();
+    if (file.outcome != ReplayFile::Outcome::Finished || !m_currentLevel)
+        return;
+    // A kept best (or a run someone shared) is cheered as the record it
+    // was; a run just finished as the results called it.
+    const bool record = m_watchOrigin == WatchOrigin::MainMenu
+        || (m_watchOrigin == WatchOrigin::LevelCompleted && m_runIsBest);
+    const qreal time = SimulationStep::runTimeForSteps(file.steps);
+    CrowdReactions::play(
+        m_soundManager, CrowdReactions::atFinish(record, m_currentLevel->medalForTime(time)));
 }
 
 bool MyGame::watchReplayFile(const QString &path, QString *error)
@@ -718,8 +734,13 @@ void MyGame::advance()
     m_camera->follow(m_bike->pos() + m_cameraOffCenter);
 
     if (isWatching()) {
-        if (m_activeCheck && m_activeCheck())
+        if (m_activeCheck && m_activeCheck() && !m_watch->isPaused()) {
             m_watch->tick();
+            // The crowd sees the watched run as it saw the run itself.
+            if (isWatching() && !m_watch->playback()->atEnd())
+                CrowdReactions::play(m_soundManager,
+                    m_crowd.watch(m_bike->bodyAngle(), m_bike->hasRagdoll(), m_bike->velocityX()));
+        }
         return;
     }
     if (!runActive()) {

@@ -223,6 +223,8 @@ private:
     void reportFrameRate();
     // The pause panel's ghost button shows the ghost's choice.
     void showGhostMode();
+    // A watched run came to its end: the crowd reacts as at a finish.
+    void watchedRunEnded();
 
     LevelManager *m_levelManager = nullptr;
     Level *m_currentLevel = nullptr;

@@ -70,6 +70,8 @@ void ReplayWatch::tick()
     if (mode != m_playback->mode() || wasAtEnd != m_playback->atEnd())
         changed();
     emit timeShown(SimulationStep::runTimeForSteps(int(m_playback->position())));
+    if (m_playback->atEnd())
+        emit runEndReached();
 }
 
 void ReplayWatch::restart()

@@ -68,6 +68,9 @@ signals:
     void worldRestarted();
     // The run clock of the step shown, seconds.
     void timeShown(double seconds);
+    // The watch has come to the recorded run's last step (again after a
+    // restart).
+    void runEndReached();
 
 private:
     void changed();

@@ -154,6 +154,28 @@ private slots:
         QCOMPARE(r.game->replayWatch()->playback()->file().toBytes(), m_run.toBytes());
     }
 
+    // The crowd cheers the watched finish as it cheered the run (a first
+    // finish is a record), once per time the watch reaches it, and never
+    // while the watch stands at its end.
+    void crowdCheersTheWatchedFinish()
+    {
+        GameRig &r = *m_rig;
+        QVERIFY(r.sound);
+        QCOMPARE(r.sound->cheers, 1);
+        const int disappointments = r.sound->disappointments;
+        press(r.game->levelCompletedMenu()->watchButton());
+        r.settle();
+        QVERIFY(r.game->isWatching());
+        watchToEnd(r);
+        QCOMPARE(r.sound->cheers, 2);
+        r.ticks(30);
+        QCOMPARE(r.sound->cheers, 2);
+        QTest::keyClick(r.view.get(), Qt::Key_R);
+        watchToEnd(r);
+        QCOMPARE(r.sound->cheers, 3);
+        QCOMPARE(r.sound->disappointments, disappointments);
+    }
+
     // The ghost belongs to the player's runs: a watched run shows none, and
     // the switch does not bring it back until the next run of the player's.
     void ghostStaysAwayWhileWatching()
