@@ -661,6 +661,7 @@ void MyGame::setKeyBindings(const KeyBindings &bindings)
 {
     m_keyBindings = bindings;
     m_levelManager->setPlayerSetting(kKeysSetting, bindings.toText());
+    m_mainMenu->infoMenu()->setKeyBindings(bindings);
 }
 
 void MyGame::setRiderTilt(qreal angle)
@@ -960,6 +961,7 @@ void MyGame::restorePlayerSettings()
                 "Stored keys '%1' are damaged (%2); using the default keys.")
                                         .arg(keys, error);
     }
+    m_mainMenu->infoMenu()->setKeyBindings(m_keyBindings);
 }
 
 void MyGame::showSettings(MenuWidget *returnTo)

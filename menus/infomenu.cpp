@@ -42,6 +42,12 @@ void InfoMenu::setProgressPath(const QString &path)
     m_progressPath = path;
 }
 
+void InfoMenu::setKeyBindings(const KeyBindings &bindings)
+{
+    m_bindings = bindings;
+    update();
+}
+
 QStringList InfoMenu::lines() const
 {
     QStringList text = {QString::fromLatin1(ProjectInfo::kName), QString::fromLatin1(ProjectInfo::kPublisher),
@@ -50,11 +56,27 @@ QStringList InfoMenu::lines() const
             .arg(ProjectInfo::kVersionMinor)
             .arg(ProjectInfo::kVersionBuild),
         QString::fromLatin1(ProjectInfo::kWebAddress),
-        tr("Fonts: Bitstream Vera, (c) 2003 Bitstream, Inc., Bitstream Vera licence")};
+        tr("Fonts: Bitstream Vera, \u00a9 2003 Bitstream, Inc., Bitstream Vera licence")};
     if (!m_progressPath.isEmpty())
         text.append(tr("Progress is kept in %1").arg(m_progressPath));
-    text.append(tr("Keys: W / Up throttle, S / Down brake, A D / Left Right lean"));
-    text.append(tr("R retry, Esc menu, G ghost, + - zoom, Page Up / Down volume (see Settings)"));
+    // An action's keys as "W / Up". Escape opens the menu whatever the menu
+    // action's keys are; a remote's back key is left out as noise.
+    auto keys = [this](KeyBindings::Action action) {
+        QStringList names;
+        for (int key : m_bindings.keys(action))
+            names.append(KeyBindings::keyName(key));
+        return names.isEmpty() ? tr("no key") : names.join(QStringLiteral(" / "));
+    };
+    QStringList menuKeys = {KeyBindings::keyName(Qt::Key_Escape)};
+    for (int key : m_bindings.keys(KeyBindings::Menu)) {
+        if (key != Qt::Key_Escape && key != Qt::Key_MediaPrevious)
+            menuKeys.append(KeyBindings::keyName(key));
+    }
+    text.append(tr("Keys: %1 throttle, %2 brake").arg(keys(KeyBindings::Throttle), keys(KeyBindings::Brake)));
+    text.append(
+        tr("Lean: %1 back, %2 forward").arg(keys(KeyBindings::LeanBack), keys(KeyBindings::LeanForward)));
+    text.append(tr("%1 retry, %2 menu, G ghost; all keys in Settings")
+                    .arg(keys(KeyBindings::Restart), menuKeys.join(QStringLiteral(" / "))));
     return text;
 }
 

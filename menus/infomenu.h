@@ -1,13 +1,15 @@
 #ifndef INFOMENU_H
 #define INFOMENU_H
 
+#include "keybindings.h"
 #include "submenu.h"
 
 #include <QFont>
 #include <QStringList>
 
 // Panel with the game's name, publisher, version and web address, the
-// fonts' licence credit, where the player's progress is kept and the keys.
+// fonts' licence credit, where the player's progress is kept and the
+// player's keys (as set in the settings).
 class InfoMenu : public SubMenu
 {
     Q_OBJECT
@@ -18,6 +20,8 @@ public:
 
     // The results file named under "progress"; empty leaves that line out.
     void setProgressPath(const QString &path);
+    // The keys the key lines name (the default keys until set).
+    void setKeyBindings(const KeyBindings &bindings);
     // The text lines in drawing order (the title first).
     QStringList lines() const;
 
@@ -28,6 +32,7 @@ private:
     QFont m_titleFont;
     QFont m_textFont;
     QString m_progressPath;
+    KeyBindings m_bindings;
 };
 
 #endif

@@ -6,6 +6,7 @@
 #include "gametesting.h"
 #include "levels/levelmanager.h"
 #include "menus/buttonpixmap.h"
+#include "menus/infomenu.h"
 #include "menus/ingamemenu.h"
 #include "menus/mainmenu.h"
 #include "vehicle/bikeitem.h"
@@ -92,6 +93,8 @@ private slots:
         QTest::keyClick(settings, Qt::Key_Return);
         QTest::keyClick(settings, Qt::Key_I);
         QCOMPARE(r.game->keyBindings().keys(KeyBindings::Throttle), (QList<int> {Qt::Key_I, Qt::Key_W}));
+        // The info panel names the player's keys.
+        QVERIFY(r.game->mainMenu()->infoMenu()->lines().contains("Keys: I / W throttle, S / Down brake"));
 
         // Back to the main menu it came from.
         QTest::keyClick(settings, Qt::Key_Escape);
@@ -106,6 +109,7 @@ private slots:
         QVERIFY(!r.sound->isSoundsEnabled());
         QVERIFY(r.game->mainMenu()->soundsOffButton()->isVisible());
         QCOMPARE(r.game->keyBindings().keys(KeyBindings::Throttle), (QList<int> {Qt::Key_I, Qt::Key_W}));
+        QVERIFY(r.game->mainMenu()->infoMenu()->lines().contains("Keys: I / W throttle, S / Down brake"));
         QVERIFY(!r.view->isFullScreen());
         r.view->applyFullScreenSetting();
         QVERIFY(r.view->isFullScreen());

@@ -4,6 +4,8 @@
 #include "menus/buttonpixmap.h"
 #include "menus/helpmenu.h"
 #include "menus/infomenu.h"
+#include "menus/keybindings.h"
+#include "menus/menutext.h"
 #include "menus/projectinfo.h"
 #include "menutesting.h"
 
@@ -55,7 +57,7 @@ private slots:
         InfoMenu info(gameWindowRect().size(), m_view);
         info.setProgressPath("/home/rider/.local/share/velocrag/results.db");
         const QStringList lines = info.lines();
-        QCOMPARE(lines.size(), 8);
+        QCOMPARE(lines.size(), 9);
         QCOMPARE(lines[0], QString("Velocrag"));
         QCOMPARE(lines[1], QString("Velocrag developers"));
         QCOMPARE(lines[2], QString("Version: 1.1.0 (PC)"));
@@ -65,8 +67,31 @@ private slots:
         QVERIFY(lines[4].contains("Bitstream Vera"));
         QVERIFY(lines[4].contains("licence"));
         QCOMPARE(lines[5], QString("Progress is kept in /home/rider/.local/share/velocrag/results.db"));
-        QVERIFY(lines[6].startsWith("Keys: W / Up throttle"));
-        QVERIFY(lines[7].contains("Esc menu"));
+        QCOMPARE(lines[6], QString("Keys: W / Up throttle, S / Down brake"));
+        QCOMPARE(lines[7], QString("Lean: A / Left back, D / Right forward"));
+        QCOMPARE(lines[8], QString("R / Backspace retry, Esc menu, G ghost; all keys in Settings"));
+        // Every line fits the paper whole: nothing is elided.
+        const QFontMetricsF metrics(menuFont(12, false));
+        for (int i = 1; i < lines.size(); ++i) {
+            if (i != 5) // the progress path may be elided in its middle
+                QVERIFY2(metrics.horizontalAdvance(lines[i]) <= 419,
+                    qPrintable(QStringLiteral("%1 px: %2 (%3)")
+                                   .arg(metrics.horizontalAdvance(lines[i]))
+                                   .arg(lines[i], QFontInfo(menuFont(12, false)).family())));
+        }
+
+        // The player's keys, as the settings set them; the menu key joins
+        // Escape, which always opens the menu.
+        KeyBindings keys;
+        keys.assign(KeyBindings::Throttle, Qt::Key_I);
+        keys.assign(KeyBindings::LeanBack, Qt::Key_H);
+        keys.assign(KeyBindings::Menu, Qt::Key_M);
+        keys.assign(KeyBindings::Restart, Qt::Key_Space);
+        info.setKeyBindings(keys);
+        const QStringList mine = info.lines();
+        QCOMPARE(mine[6], QString("Keys: I / W throttle, S / Down brake"));
+        QCOMPARE(mine[7], QString("Lean: H / A back, D / Right forward"));
+        QCOMPARE(mine[8], QString("Space / R retry, Esc / M menu, G ghost; all keys in Settings"));
     }
 
     void infoClosesAfterSlidingOut_data()
