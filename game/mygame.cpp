@@ -739,8 +739,7 @@ void MyGame::advance()
             m_watch->tick();
             // The crowd sees the watched run as it saw the run itself.
             if (isWatching() && !m_watch->playback()->atEnd())
-                CrowdReactions::play(m_soundManager,
-                    m_crowd.watch(m_bike->bodyAngle(), m_bike->hasRagdoll(), m_bike->velocityX()));
+                checkCrowdAwe();
         }
         return;
     }
@@ -764,7 +763,10 @@ void MyGame::advance()
             endRecording(*m_runEnd);
     }
     m_ghost->showStep(stepCount());
-    checkCrowdAwe();
+    // A run that ended in these steps (a finish pauses it) has had its
+    // crowd reaction.
+    if (!m_paused)
+        checkCrowdAwe();
     reportFrameRate();
 }
 
@@ -864,8 +866,6 @@ void MyGame::finishLevel()
 
 void MyGame::checkCrowdAwe()
 {
-    if (m_paused)
-        return;
     CrowdReactions::play(
         m_soundManager, m_crowd.watch(m_bike->bodyAngle(), m_bike->hasRagdoll(), m_bike->velocityX()));
 }

@@ -216,6 +216,7 @@ private:
     void updateSceneRect();
     bool runActive() const;
     void checkLevelFinished();
+    // The crowd gasps at the bike's tumbles (its own pace; see CrowdReactions).
     void checkCrowdAwe();
     void showRunOutcome(const RunOutcome &outcome);
     // The level's name and goal times over the view as the run starts.
