@@ -49,9 +49,13 @@ if find "$prefix" -name '*.ttf' | grep -q .; then fail "font files were installe
 home="$tmp/home"
 elsewhere="$tmp/elsewhere"
 mkdir -p "$home" "$elsewhere"
+# Replaces the calling shell with the game: call it in a subshell, so that
+# in the background $! is the game itself (the one the test kills) and not
+# a shell whose death would leave the game running.
 run_game() {
-  (cd "$elsewhere" && exec env -i PATH="$PATH" HOME="$home" QT_QPA_PLATFORM=offscreen \
-    VELOCRAG_RENDERER=raster "$prefix/games/velocrag") > "$tmp/game.log" 2>&1
+  cd "$elsewhere" || return
+  exec env -i PATH="$PATH" HOME="$home" QT_QPA_PLATFORM=offscreen \
+    VELOCRAG_RENDERER=raster "$prefix/games/velocrag" > "$tmp/game.log" 2>&1
 }
 levels_sum=$(sha256sum < "$prefix/share/velocrag/levels.db")
 run_game &
@@ -68,6 +72,12 @@ kill -0 "$pid" 2> /dev/null || fail "the installed game ended"
 kill "$pid"
 wait "$pid" 2> /dev/null || true
 pid=""
+# No game of this installation may outlive the test.
+sleep 0.5
+if pgrep -f "$prefix/games/velocrag" > /dev/null; then
+  pkill -f "$prefix/games/velocrag"
+  fail "the game kept running after the test stopped it"
+fi
 [ ! -e "$home/.local/share/velocrag/levels.db" ] || fail "levels.db was copied into the data folder"
 [ -z "$(ls -A "$elsewhere")" ] || fail "files appeared in the working directory: $(ls -A "$elsewhere")"
 [ "$(sha256sum < "$prefix/share/velocrag/levels.db")" = "$levels_sum" ] || fail "the shipped levels.db changed"
@@ -75,7 +85,7 @@ pid=""
 # Without the shipped levels: a fatal message naming both places looked in.
 rm "$prefix/share/velocrag/levels.db"
 rc=0
-run_game || rc=$?
+(run_game) || rc=$?
 [ "$rc" -eq 1 ] || fail "without levels.db the game exited with $rc"
 grep -qF "$prefix/share/velocrag/levels.db" "$tmp/game.log" || fail "message lacks the share path"
 grep -qF "$prefix/games/levels.db" "$tmp/game.log" || fail "message lacks the executable's folder"
