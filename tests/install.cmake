@@ -2,7 +2,7 @@
 # pass their validators; `cmake --install` into a scratch prefix gives the
 # Debian game layout and a game that finds its levels from there; the .deb of
 # `make package` (built before the tests by `make test`) runs from a scratch
-# root under Xvfb. Needs desktop-file-utils, appstream, dpkg, xvfb-run,
+# root under Xvfb. Needs desktop-file-utils, appstream, dpkg, Xvfb,
 # xdotool and ImageMagick, which `make test` installs.
 add_test(NAME desktop_entry_valid
   COMMAND desktop-file-validate ${PROJECT_SOURCE_DIR}/assets/velocrag.desktop)

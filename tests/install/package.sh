@@ -8,10 +8,12 @@
 set -euo pipefail
 
 if [ "${1:-}" != "--inner" ]; then
-  for tool in dpkg-deb xvfb-run xdotool import convert; do
+  for tool in dpkg-deb Xvfb xdotool import convert; do
     command -v "$tool" > /dev/null || { echo "package: $tool is missing (make deps)" >&2; exit 1; }
   done
-  exec xvfb-run -a -s "-screen 0 1920x1080x24" bash "$0" --inner "$@"
+  # A display of its own chosen by the server: xvfb-run -a can pick the
+  # number another test's server is taking at the same moment.
+  exec bash "$(dirname "$0")/../e2e/withxvfb.sh" bash "$0" --inner "$@"
 fi
 shift
 deb="$1/velocrag_${2}_$(dpkg --print-architecture).deb"
