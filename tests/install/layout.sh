@@ -72,8 +72,8 @@ kill -0 "$pid" 2> /dev/null || fail "the installed game ended"
 kill "$pid"
 wait "$pid" 2> /dev/null || true
 pid=""
-# No game of this installation may outlive the test.
-sleep 0.5
+# No game of this installation may outlive the test ($pid was the game and
+# has been waited for, so anything left is an orphan).
 if pgrep -f "$prefix/games/velocrag" > /dev/null; then
   pkill -f "$prefix/games/velocrag"
   fail "the game kept running after the test stopped it"
