@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Velocrag: the two commands a player or developer needs are `make play` and
 # `make test`. Everything else here is a step of those or a developer tool.
 # `make package` builds the Debian package (build/package/velocrag_*.deb).
@@ -82,9 +83,11 @@ ride-shots: deps build
 # --- Levels: developer targets ---
 .PHONY: level-bench levels-db
 
-# Median time of 100 loads of the largest test level.
+# Median time of 100 loads of the largest test level, then of 600 restarts
+# of the level of long diagonal edges (and riding before and after them).
 level-bench: deps build
 	$(BUILD)/tools/levelbench/levelbench $(BUILD)/testlevels.db
+	$(BUILD)/tools/levelbench/levelbench --restarts $(BUILD)/testlevels.db
 
 # Recompile the level sources only (also part of every build).
 levels-db: $(BUILD)/CMakeCache.txt
@@ -168,10 +171,10 @@ menu-shots: build
 .PHONY: game-bench
 
 game-bench: deps build data
-	xvfb-run -a -s "-screen 0 1920x1080x24" $(BUILD)/tools/gamebench/gamebench frame $(BUILD)/testlevels.db 95 2 raster
-	LIBGL_ALWAYS_SOFTWARE=1 xvfb-run -a -s "-screen 0 1920x1080x24" $(BUILD)/tools/gamebench/gamebench frame $(BUILD)/testlevels.db 95 2 opengl
+	tests/e2e/withxvfb.sh $(BUILD)/tools/gamebench/gamebench frame $(BUILD)/testlevels.db 95 2 raster
+	LIBGL_ALWAYS_SOFTWARE=1 tests/e2e/withxvfb.sh $(BUILD)/tools/gamebench/gamebench frame $(BUILD)/testlevels.db 95 2 opengl
 	dir=$$(mktemp -d) && cp $(BUILD)/levels.db $$dir/ && cd $$dir && \
-	    xvfb-run -a -s "-screen 0 1920x1080x24" $(abspath $(BUILD))/tools/gamebench/gamebench startup; \
+	    $(CURDIR)/tests/e2e/withxvfb.sh $(abspath $(BUILD))/tools/gamebench/gamebench startup; \
 	    rc=$$?; rm -rf $$dir; exit $$rc
 	tools/gamebench/ridecpu.sh $(BUILD)/velocrag 10
 

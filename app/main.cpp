@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Entry point of the game: creates the top-level objects in their fixed
 // order, runs the event loop, and tears them down in reverse order.
 
@@ -14,6 +15,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QIcon>
+#include <QMessageBox>
+#include <QProcess>
 #include <QStandardPaths>
 #include <QTime>
 #include <cstdio>
@@ -33,6 +36,30 @@ void locateData()
     if (!QDir().mkpath(resultsDir))
         fatalError(QStringLiteral("Could not create the data folder '%1'.").arg(resultsDir));
     DataPaths::setCurrent(paths);
+}
+
+// A fatal message reaches a player who started the game from a launcher,
+// without a terminal: a process of its own (this executable with
+// --fatal-message) shows it in a window while this one ends. Platforms
+// without a screen for a player (offscreen, minimal) get the log line only.
+void presentFatalError(const QString &message)
+{
+    const QString platform = QGuiApplication::platformName();
+    if (!QCoreApplication::instance() || platform == QLatin1String("offscreen")
+        || platform == QLatin1String("minimal"))
+        return;
+    QProcess::startDetached(
+        QCoreApplication::applicationFilePath(), {QStringLiteral("--fatal-message"), message});
+}
+
+int showFatalMessage(const QString &message)
+{
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Velocrag"),
+        QCoreApplication::translate("main", "Velocrag cannot go on."), QMessageBox::Close);
+    box.setInformativeText(message);
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);
+    box.exec();
+    return 0;
 }
 
 // The scene goes through OpenGL where the platform offers accelerated
@@ -61,7 +88,14 @@ int main(int argc, char **argv)
             "the game shows its main menu)."),
         QStringLiteral("file"));
     parser.addOption(replayOption);
+    QCommandLineOption fatalOption(QStringLiteral("fatal-message"),
+        QStringLiteral("Show a fatal message of an ended game in a window."), QStringLiteral("text"));
+    fatalOption.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(fatalOption);
     parser.process(app);
+    if (parser.isSet(fatalOption))
+        return showFatalMessage(parser.value(fatalOption));
+    setFatalErrorPresenter(presentFatalError);
     std::srand(unsigned(QTime(0, 0, 0).secsTo(QTime::currentTime())));
 
     registerGameFonts();

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "mygame.h"
 
 #include "game/gamecamera.h"
@@ -11,6 +12,7 @@
 #include "levels/datapaths.h"
 #include "levels/level.h"
 #include "levels/levelmanager.h"
+#include "levels/resultssalvage.h"
 #include "menus/helpmenu.h"
 #include "menus/infomenu.h"
 #include "menus/ingamemenu.h"
@@ -27,6 +29,7 @@
 #include "world/runoutcome.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDebug>
 #include <QDir>
 #include <QEvent>
@@ -49,6 +52,12 @@ constexpr int kVolumeStep = 15;
 // on; the background's horizon is laid against that ground.
 constexpr qreal kBikeStartAboveGround = 60.0;
 constexpr int kDelayedExitMs = 1000;
+// A notice about the results file at start names a path: it stays longer
+// than a notice of the run, ms.
+constexpr int kStartNoticeMs = 20000;
+// A failed save is told over the results panel for as long as it usually
+// stays, ms.
+constexpr int kSaveFailureNoticeMs = 12000;
 
 // The player setting that keeps the key zoom across starts; written with
 // enough digits to read back the same double.
@@ -68,6 +77,10 @@ MyGame::MyGame(MyScene *scene, GameView *view, const QSize &windowSize)
 MyGame::MyGame(MyScene *scene, GameView *view, const QSize &windowSize, SoundManager *soundManager)
     : m_view(view)
 {
+    // Temporaries of saves that a stop cut short, before anything is saved.
+    const QDateTime now = QDateTime::currentDateTime();
+    ResultsSalvage::removeStaleTemporaries(DataPaths::current().resultsDbPath(), now);
+    ReplayFile::removeStaleTemporaries(DataPaths::current().replaysDir(), now);
     m_fpsTime.start();
     m_sensorReader = new SensorReader;
 
@@ -126,6 +139,8 @@ MyGame::MyGame(MyScene *scene, GameView *view, const QSize &windowSize, SoundMan
         m_soundManager->playGameStartSound();
     if (m_view)
         m_view->discardRequestedZoom();
+    if (!m_levelManager->startNotice().isEmpty())
+        showNotice(m_levelManager->startNotice(), kStartNoticeMs);
 }
 
 void MyGame::connectMenus()
@@ -160,6 +175,9 @@ void MyGame::connectMenus()
     connect(m_mainMenu, &MainMenu::settingsRequested, this, [this] { showSettings(m_mainMenu); });
     connect(m_inGameMenu, &InGameMenu::settingsRequested, this, [this] { showSettings(m_inGameMenu); });
     connect(m_settingsMenu, &SettingsMenu::ok, this, &MyGame::settingsClosed);
+    for (MenuWidget *menu : slidingMenus())
+        if (menu)
+            connect(menu, &MenuWidget::backKeyAfterSlideOut, this, &MyGame::showInGameMenu);
     connect(m_settingsMenu, &SettingsMenu::volumeChanged, this, &MyGame::setVolume);
     connect(m_settingsMenu, &SettingsMenu::soundsChanged, this, &MyGame::setSoundsEnabled);
     connect(m_settingsMenu, &SettingsMenu::keyBindingsChanged, this, &MyGame::setKeyBindings);
@@ -181,6 +199,12 @@ void MyGame::connectGamepad()
     connect(m_gamepad, &GamepadInput::menuRequested, this, &MyGame::showInGameMenu);
     connect(m_gamepad, &GamepadInput::restartRequested, this, &MyGame::resetWithoutControlAnimations);
     connect(m_gamepad, &GamepadInput::menuKey, this, &MyGame::padMenuKey);
+}
+
+QVector<MenuWidget *> MyGame::slidingMenus() const
+{
+    return {m_settingsMenu, m_mainMenu->helpMenu(), m_mainMenu->infoMenu(), m_mainMenu, m_inGameMenu,
+        m_levelCompletedMenu};
 }
 
 MenuWidget *MyGame::activeMenu() const
@@ -480,6 +504,14 @@ void MyGame::showMainMenu()
 
 void MyGame::showInGameMenu()
 {
+    // While a panel slides out its decision is being carried out: Escape
+    // belongs to the state that follows.
+    for (MenuWidget *menu : slidingMenus()) {
+        if (menu && menu->isSlidingOut()) {
+            menu->deferBackKey();
+            return;
+        }
+    }
     if (isWatching()) {
         stopWatching();
     } else if (m_settingsMenu->isVisible()) {
@@ -557,6 +589,9 @@ void MyGame::exitApplication()
     storeVolume();
     if (m_soundManager)
         m_levelManager->setSoundsEnabled(m_soundManager->isSoundsEnabled());
+    if (m_levelManager->hasPendingWrites() && !m_levelManager->savePendingWrites())
+        qWarning().noquote() << "Quitting without saving the last results and settings:"
+                             << m_levelManager->lastWriteError();
     qDebug("Exiting..");
     // Quitting closes the windows first; the view lets itself be closed
     // from now on instead of starting the exit path again.
@@ -837,10 +872,37 @@ void MyGame::showRunOutcome(const RunOutcome &outcome)
 
 void MyGame::processLevelResults()
 {
-    if (m_resultsPending && m_levelManager && m_currentLevel) {
-        m_levelManager->saveLevelResult(m_currentLevel);
+    if (!m_levelManager)
+        return;
+    if (m_resultsPending && m_currentLevel) {
         m_resultsPending = false;
+        reportSave(m_levelManager->saveLevelResult(m_currentLevel), true);
+    } else if (m_levelManager->hasPendingWrites()) {
+        reportSave(m_levelManager->savePendingWrites(), false);
     }
+}
+
+void MyGame::reportSave(bool saved, bool newResult)
+{
+    QString notice;
+    if (!saved && (newResult || !m_saveFailing)) {
+        notice = tr("Your results could not be saved: %1. They are kept, and saved as soon as saving works "
+                    "again.")
+                     .arg(m_levelManager->lastWriteError());
+    } else if (saved && m_saveFailing) {
+        notice = tr("Your results are saved now.");
+    }
+    m_saveFailing = !saved;
+    if (!notice.isEmpty()) {
+        qWarning().noquote() << notice;
+        showNotice(notice, saved ? ReplayWatchOverlay::kNoticeMs : kSaveFailureNoticeMs);
+    }
+}
+
+void MyGame::showNotice(const QString &notice, int ms)
+{
+    if (m_watch->overlay())
+        m_watch->overlay()->showNotice(notice, ms);
 }
 
 void MyGame::nextLevel()

@@ -1,8 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef MYGAME_H
 #define MYGAME_H
 
 #include "game/crowdreactions.h"
 #include "game/gamecamera.h"
+#include "game/replaywatchoverlay.h"
 #include "menus/keybindings.h"
 #include "replays/replayfile.h"
 #include "replays/replayrecorder.h"
@@ -12,6 +14,7 @@
 #include <QPointF>
 #include <QSize>
 #include <QTimer>
+#include <QVector>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -206,6 +209,8 @@ private:
     // finish that set a record is saved as the level's best.
     void endRecording(ReplayFile::Outcome outcome);
     void connectMenus();
+    // Every panel that slides in and out.
+    QVector<MenuWidget *> slidingMenus() const;
     void connectGamepad();
     // The level's background, ambient sound and the start's zoom glide.
     void showLevelSurroundings(int levelPackNumber);
@@ -219,6 +224,11 @@ private:
     // The crowd gasps at the bike's tumbles (its own pace; see CrowdReactions).
     void checkCrowdAwe();
     void showRunOutcome(const RunOutcome &outcome);
+    // Tells the player that a save failed (after a new result, or the
+    // first time), or that saving works again.
+    void reportSave(bool saved, bool newResult);
+    // A line over the view for ms milliseconds.
+    void showNotice(const QString &notice, int ms = ReplayWatchOverlay::kNoticeMs);
     // The level's name and goal times over the view as the run starts.
     void showStartCard();
     void reportFrameRate();
@@ -230,6 +240,8 @@ private:
     LevelManager *m_levelManager = nullptr;
     Level *m_currentLevel = nullptr;
     bool m_resultsPending = false;
+    // The last save failed; the player has been told.
+    bool m_saveFailing = false;
     // Every run is recorded; a finish or a failure ends the recording after
     // its step, a restart or another level ends it as unfinished.
     ReplayRecorder m_recorder;

@@ -1,8 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "replaywatchoverlay.h"
 
 #include "menus/cardstyle.h"
 #include "menus/menutext.h"
 
+#include <QEvent>
+#include <QFontMetrics>
 #include <QPainter>
 #include <QTimer>
 #include <algorithm>
@@ -14,8 +17,10 @@ constexpr int kWidth = 840;
 constexpr int kSideMargin = 16;
 constexpr int kBandHeight = 58;
 constexpr int kMessageHeight = 30;
-// A notice may take two lines (a long file name).
+// A notice takes two lines at least, more where it needs them (a long file
+// name), with this much room above and below its text.
 constexpr int kNoticeHeight = 50;
+constexpr int kNoticePadding = 20;
 constexpr int kBottomMargin = 14;
 using CardStyle::kBorderWidth;
 using CardStyle::kCornerRadius;
@@ -40,6 +45,10 @@ ReplayWatchOverlay::ReplayWatchOverlay(QWidget *parent)
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_NoSystemBackground);
     setFocusPolicy(Qt::NoFocus);
+    // The band keeps its place at the bottom of the view as the window
+    // changes size (the view is sized after the band is made).
+    if (parent)
+        parent->installEventFilter(this);
     m_noticeTimer->setSingleShot(true);
     m_noticeTimer->setInterval(kNoticeMs);
     connect(m_noticeTimer, &QTimer::timeout, this, [this] {
@@ -67,14 +76,23 @@ void ReplayWatchOverlay::showState(const QString &state, const QString &message)
     update();
 }
 
-void ReplayWatchOverlay::showNotice(const QString &notice)
+void ReplayWatchOverlay::showNotice(const QString &notice, int ms)
 {
     m_notice = notice;
     place();
     show();
     raise();
     update();
-    m_noticeTimer->start();
+    m_noticeTimer->start(ms);
+}
+
+int ReplayWatchOverlay::noticeHeight(int width) const
+{
+    const QFontMetrics metrics(menuFont(kMessagePixelSize, true));
+    const int textWidth = width - 2 * int(kBorderWidth + kTextMargin);
+    const QRect text = metrics.boundingRect(
+        QRect(0, 0, std::max(1, textWidth), 0), Qt::AlignCenter | Qt::TextWordWrap, m_notice);
+    return std::max(kNoticeHeight, text.height() + kNoticePadding);
 }
 
 void ReplayWatchOverlay::dismiss()
@@ -87,6 +105,13 @@ void ReplayWatchOverlay::dismiss()
         place();
 }
 
+bool ReplayWatchOverlay::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == parentWidget() && event->type() == QEvent::Resize && !isHidden())
+        place();
+    return QWidget::eventFilter(watched, event);
+}
+
 void ReplayWatchOverlay::place()
 {
     const QWidget *view = parentWidget();
@@ -97,7 +122,7 @@ void ReplayWatchOverlay::place()
     if (!m_state.isEmpty())
         height += kBandHeight + (m_message.isEmpty() ? 0 : kMessageHeight);
     if (!m_notice.isEmpty())
-        height += kNoticeHeight + (m_state.isEmpty() ? 0 : int(kBorderWidth) * 2);
+        height += noticeHeight(width) + (m_state.isEmpty() ? 0 : int(kBorderWidth) * 2);
     setGeometry((viewWidth - width) / 2, viewHeight - height - kBottomMargin, width, height);
 }
 
@@ -107,7 +132,7 @@ void ReplayWatchOverlay::paintEvent(QPaintEvent *)
     painter.setRenderHint(QPainter::Antialiasing);
     QRectF area = QRectF(rect()).adjusted(kBorderWidth, kBorderWidth, -kBorderWidth, -kBorderWidth);
     if (!m_notice.isEmpty()) {
-        const QRectF box(area.topLeft(), QSizeF(area.width(), kNoticeHeight - kBorderWidth * 2));
+        const QRectF box(area.topLeft(), QSizeF(area.width(), noticeHeight(width()) - kBorderWidth * 2));
         painter.setPen(QPen(kNoticeBorder, kBorderWidth));
         painter.setBrush(kFill);
         painter.drawRoundedRect(box, kCornerRadius, kCornerRadius);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef REPLAYWATCHOVERLAY_H
 #define REPLAYWATCHOVERLAY_H
 
@@ -23,8 +24,9 @@ public:
     // The band's state line, e.g. "REPLAY  1x", and the message under it
     // (empty for none).
     void showState(const QString &state, const QString &message);
-    // A line on its own, hidden after kNoticeMs.
-    void showNotice(const QString &notice);
+    // A line on its own (several where it holds line breaks), hidden after
+    // ms milliseconds.
+    void showNotice(const QString &notice, int ms = kNoticeMs);
     void dismiss();
 
     QString state() const { return m_state; }
@@ -33,10 +35,13 @@ public:
     static QString keysHint();
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void paintEvent(QPaintEvent *e) override;
 
 private:
     void place();
+    // The notice's box height at a band width, pixels.
+    int noticeHeight(int width) const;
 
     QString m_state;
     QString m_message;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GroundItem::loadGroundItem: one outline from the tables grounditem and
 // groundvertex of the level database.
 

@@ -1,9 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "level.h"
 
 #include "physics/densepixmap.h"
 #include "physics/physics.h"
 #include "physics/physicsconventions.h"
 #include "physics/physicsitem.h"
+#include "physics/staticshapeindex.h"
 
 #include <QGraphicsPixmapItem>
 #include <QGraphicsScene>
@@ -94,7 +96,8 @@ void Level::resetPhysicsItems()
 // walks them, so without this each restart would cost more than the one
 // before. A query drops such entries from the cells it passes and keeps the
 // order of the live ones (the simulation stays the same), so one query over
-// each static shape's box cleans every cell an entry may have been left in.
+// each hashed static shape's box cleans every cell an entry may have been
+// left in. Oversized shapes are not in the hash and leave nothing behind.
 void Level::sweepStaticIndex()
 {
     if (!m_physics)
@@ -104,7 +107,9 @@ void Level::sweepStaticIndex()
     cpSpaceEachShape(
         space,
         [](cpShape *shape, void *data) {
-            if (cpBodyGetType(cpShapeGetBody(shape)) == CP_BODY_TYPE_STATIC)
+            auto *space = cpShapeGetSpace(shape);
+            if (cpBodyGetType(cpShapeGetBody(shape)) == CP_BODY_TYPE_STATIC
+                && StaticShapeIndex::isHashed(space, shape))
                 static_cast<std::vector<cpBB> *>(data)->push_back(cpShapeGetBB(shape));
         },
         &boxes);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "levelmanager.h"
 
 #include "datapaths.h"
@@ -9,7 +10,11 @@
 #include "physics/fatalerror.h"
 #include "physics/physicsitem.h"
 #include "physicsitemhelper.h"
+#include "resultssalvage.h"
+#include "resultsschema.h"
 
+#include <QCoreApplication>
+#include <QDateTime>
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
@@ -22,15 +27,32 @@ namespace {
 // Playing areas lower than this are widened upwards on loading, scene units.
 constexpr double kMinSceneHeight = 1200.0;
 
-const char *const kCreateLevelResult = "create table levelresult (id         INTEGER PRIMARY KEY,level_id    "
-                                       "INTEGER, status      INTEGER, besttime    REAL)";
-const char *const kCreateGameSettings
-    = "create table gamesettings (id INTEGER PRIMARY KEY, sounds_enabled INTEGER)";
-const char *const kInsertDefaultSettings = "INSERT INTO gamesettings(id, sounds_enabled) VALUES(1, 1)";
-// Added after the first release: created on opening when missing, so older
-// results files gain it in place.
-const char *const kCreatePlayerSetting
-    = "create table playersetting (name TEXT PRIMARY KEY NOT NULL, value TEXT)";
+// A lock another program holds on results.db is waited for this long before
+// a write gives up (and keeps its data for the next try), ms.
+constexpr int kBusyTimeoutMs = 250;
+
+// SQLite's result codes for the failures a player can do something about.
+const QString kSqliteBusy = QStringLiteral("5");
+const QString kSqliteLocked = QStringLiteral("6");
+const QString kSqliteReadOnly = QStringLiteral("8");
+const QString kSqliteIoError = QStringLiteral("10");
+const QString kSqliteFull = QStringLiteral("13");
+const QString kSqliteCantOpen = QStringLiteral("14");
+
+// The player's words for a failed write.
+QString writeFailureReason(const QSqlError &error)
+{
+    const QString code = error.nativeErrorCode();
+    if (code == kSqliteFull)
+        return QCoreApplication::translate("LevelManager", "the disk is full");
+    if (code == kSqliteReadOnly || code == kSqliteCantOpen)
+        return QCoreApplication::translate("LevelManager", "the results file or its folder is read-only");
+    if (code == kSqliteBusy || code == kSqliteLocked)
+        return QCoreApplication::translate("LevelManager", "another program holds the results file");
+    if (code == kSqliteIoError)
+        return QCoreApplication::translate("LevelManager", "the disk reported an error");
+    return error.databaseText().isEmpty() ? error.text() : error.databaseText();
+}
 
 QString nativeAbsolute(const QString &fileName)
 {
@@ -68,6 +90,16 @@ LevelManager::~LevelManager()
 
 bool LevelManager::openDb()
 {
+    // Nothing is written to a damaged file: it is set aside and a fresh one
+    // with whatever could be read from it takes its place.
+    const ResultsSalvage::Report salvage
+        = ResultsSalvage::checkAndSalvage(m_resultsDbPath, QDateTime::currentDateTime());
+    if (salvage.outcome == ResultsSalvage::Report::Outcome::Failed)
+        fatalError(salvage.notice());
+    if (salvage.outcome == ResultsSalvage::Report::Outcome::Salvaged) {
+        qWarning().noquote() << salvage.notice();
+        m_startNotice = salvage.notice();
+    }
     if (!QFileInfo::exists(m_resultsDbPath) && !createResultsDb())
         fatalError(QStringLiteral("Could not create results db."));
 
@@ -83,7 +115,8 @@ bool LevelManager::openDb()
     const QString levelsPath = paths.findLevelsDb();
     if (levelsPath.isEmpty())
         fatalError(paths.levelsDbMissingMessage());
-    m_database.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI"));
+    m_database.setConnectOptions(
+        QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
     m_database.setDatabaseName(readOnlyUri(levelsPath));
     if (!m_database.open()) {
         qWarning().noquote() << "LevelManager::openDb - cannot open" << nativeAbsolute(levelsPath) << ":"
@@ -95,8 +128,8 @@ bool LevelManager::openDb()
         // not a database fails here, as "cannot open", not at the first level.
         QSqlQuery probe(m_database);
         if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
-            qWarning().noquote() << "LevelManager::openDb - not a level database:" << nativeAbsolute(levelsPath)
-                                 << probe.lastError().text();
+            qWarning().noquote() << "LevelManager::openDb - not a level database:"
+                                 << nativeAbsolute(levelsPath) << probe.lastError().text();
             return false;
         }
     }
@@ -106,15 +139,22 @@ bool LevelManager::openDb()
     if (!attach.prepare(QStringLiteral("ATTACH DATABASE ? AS result")))
         dbFailure("Error executing db attach query:", attach);
     attach.addBindValue(m_resultsDbPath);
-    if (!attach.exec())
-        dbFailure("Error executing db attach query:", attach);
+    if (!attach.exec()) {
+        const QFileInfo results(m_resultsDbPath);
+        const QString reason = results.isDir()
+            ? QCoreApplication::translate("LevelManager", "it is a folder, not a file")
+            : results.exists() && !results.isReadable()
+            ? QCoreApplication::translate("LevelManager", "it cannot be read")
+            : attach.lastError().databaseText();
+        fatalError(QStringLiteral("Could not open the results file %1: %2").arg(m_resultsDbPath, reason));
+    }
     completeResultsDb();
     m_refusedLevels = LevelAdmission::refusedLevelIds(m_database);
     return true;
 }
 
-// Creates results.db in one transaction: a start stopped half-way leaves a
-// file without tables, never one with half of them.
+// Creates results.db with its tables in one transaction: a start stopped
+// half-way leaves a file without tables, never one with half of them.
 bool LevelManager::createResultsDb()
 {
     if (QFileInfo::exists(m_resultsDbPath)) {
@@ -122,32 +162,17 @@ bool LevelManager::createResultsDb()
         return false;
     }
     QString connectionName;
+    QString error;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"));
+        QSqlDatabase db
+            = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("velocrag-create"));
         db.setDatabaseName(m_resultsDbPath);
         if (!db.open())
+            fatalError(QStringLiteral("Could not create the results file %1: %2")
+                           .arg(m_resultsDbPath, writeFailureReason(db.lastError())));
+        if (!ResultsSchema::complete(db, QStringLiteral("main"), &error))
             fatalError(
-                QStringLiteral("Could not create game result database connection to database file '%1'.")
-                    .arg(m_resultsDbPath));
-        db.transaction();
-        QSqlQuery query(db);
-        if (!query.exec(QString::fromLatin1(kCreateLevelResult))) {
-            qDebug() << "Error:" << query.lastError().text();
-            fatalError(QStringLiteral("Could not create table level."));
-        }
-        if (!query.exec(QString::fromLatin1(kCreateGameSettings))) {
-            qDebug() << "Error:" << query.lastError().text();
-            fatalError(QStringLiteral("Could not create table gameresults."));
-        }
-        if (!query.exec(QString::fromLatin1(kInsertDefaultSettings)))
-            dbFailure("Error inserting default gameresults:", query);
-        if (!query.exec(QString::fromLatin1(kCreatePlayerSetting)))
-            dbFailure("Error creating playersetting:", query);
-        query.finish();
-        if (!db.commit()) {
-            qDebug() << "Error:" << db.lastError().text();
-            fatalError(QStringLiteral("Could not create results db."));
-        }
+                QStringLiteral("Could not create the results file %1: %2").arg(m_resultsDbPath, error));
         connectionName = db.connectionName();
         db.close();
     }
@@ -160,46 +185,9 @@ bool LevelManager::createResultsDb()
 // missing; never touch what is there.
 void LevelManager::completeResultsDb()
 {
-    QSqlQuery query(m_database);
-    if (!query.exec(QStringLiteral("SELECT name FROM result.sqlite_master WHERE type = 'table'")))
-        dbFailure("Error reading results db schema:", query);
-    QStringList tables;
-    while (query.next())
-        tables.append(query.value(0).toString().toLower());
-    query.finish();
-
-    const bool hasResults = tables.contains(QLatin1String("levelresult"));
-    const bool hasSettings = tables.contains(QLatin1String("gamesettings"));
-    bool hasSettingsRow = false;
-    if (hasSettings) {
-        if (!query.exec(QStringLiteral("SELECT count(*) FROM result.gamesettings WHERE id = 1"))
-            || !query.next())
-            dbFailure("Error selecting gamesettings:", query);
-        hasSettingsRow = query.value(0).toInt() > 0;
-        query.finish();
-    }
-    const bool hasPlayerSettings = tables.contains(QLatin1String("playersetting"));
-    if (hasResults && hasSettings && hasSettingsRow && hasPlayerSettings)
-        return;
-
-    qDebug() << "LevelManager::completeResultsDb - completing" << m_resultsDbPath;
-    m_database.transaction();
-    QString create = QString::fromLatin1(kCreateLevelResult);
-    if (!hasResults && !query.exec(create.replace(QLatin1String("table "), QLatin1String("table result."))))
-        dbFailure("Error:", query);
-    create = QString::fromLatin1(kCreateGameSettings);
-    if (!hasSettings && !query.exec(create.replace(QLatin1String("table "), QLatin1String("table result."))))
-        dbFailure("Error:", query);
-    if (!hasSettingsRow
-        && !query.exec(QStringLiteral("INSERT INTO result.gamesettings(id, sounds_enabled) VALUES(1, 1)")))
-        dbFailure("Error inserting default gameresults:", query);
-    create = QString::fromLatin1(kCreatePlayerSetting);
-    if (!hasPlayerSettings
-        && !query.exec(create.replace(QLatin1String("table "), QLatin1String("table result."))))
-        dbFailure("Error:", query);
-    query.finish();
-    if (!m_database.commit())
-        fatalError(QStringLiteral("DB error"));
+    QString error;
+    if (!ResultsSchema::complete(m_database, QStringLiteral("result"), &error))
+        fatalError(QStringLiteral("Could not complete the results file %1: %2").arg(m_resultsDbPath, error));
 }
 
 void LevelManager::unloadLevel()
@@ -381,80 +369,127 @@ int LevelManager::frontierLevel(int levelPackNumber)
 // time since. The compare and the write happen in one write transaction
 // (taken before the first read), so no save ever makes a stored best worse.
 // Afterwards the level holds the stored best and its status.
-void LevelManager::saveLevelResult(Level *level)
+bool LevelManager::saveLevelResult(Level *level)
 {
     if (!level->isPlayable()) {
         qDebug("LevelManager::saveLevelResult - the level is not playable, nothing stored");
-        return;
+        return savePendingWrites();
     }
+    PendingResult &pending = m_pendingResults[level->levelId()];
+    if (pending.bestTime <= 0.0 || level->bestTime() < pending.bestTime) {
+        pending.status = level->status();
+        pending.bestTime = level->bestTime();
+    }
+    const bool saved = savePendingWrites();
+    if (saved || !m_pendingResults.contains(level->levelId())) {
+        const StoredResult stored = m_lastStored.value(level->levelId());
+        level->setLevelResultId(stored.rowId);
+        if (stored.bestTime > 0.0 && stored.bestTime < level->bestTime()) {
+            level->setBestTime(stored.bestTime, false);
+            level->setStatus(stored.status);
+        }
+    }
+    return saved;
+}
+
+bool LevelManager::savePendingWrites()
+{
+    for (auto it = m_pendingResults.begin(); it != m_pendingResults.end();) {
+        if (!storeResult(it.key(), it.value()))
+            return false;
+        it = m_pendingResults.erase(it);
+    }
+    if (m_pendingSounds) {
+        QSqlQuery query(m_database);
+        query.prepare(QStringLiteral("UPDATE result.gamesettings SET sounds_enabled = ? WHERE id = 1"));
+        query.addBindValue(*m_pendingSounds ? 1 : 0);
+        if (!query.exec())
+            return writeFailed(query.lastError());
+        m_pendingSounds.reset();
+    }
+    for (auto it = m_pendingSettings.begin(); it != m_pendingSettings.end();) {
+        QSqlQuery query(m_database);
+        query.prepare(
+            QStringLiteral("INSERT OR REPLACE INTO result.playersetting (name, value) VALUES (?, ?)"));
+        query.addBindValue(it.key());
+        query.addBindValue(it.value());
+        if (!query.exec())
+            return writeFailed(query.lastError());
+        it = m_pendingSettings.erase(it);
+    }
+    m_lastWriteError.clear();
+    return true;
+}
+
+bool LevelManager::hasPendingWrites() const
+{
+    return !m_pendingResults.isEmpty() || m_pendingSounds || !m_pendingSettings.isEmpty();
+}
+
+bool LevelManager::writeFailed(const QSqlError &error)
+{
+    m_lastWriteError = writeFailureReason(error);
+    qWarning().noquote() << "LevelManager - could not write to" << m_resultsDbPath << ":" << error.text();
+    return false;
+}
+
+bool LevelManager::storeResult(int levelId, const PendingResult &result)
+{
     QSqlQuery query(m_database);
     if (!query.exec(QStringLiteral("BEGIN IMMEDIATE")))
-        dbFailure("Error starting levelresult transaction:", query);
+        return writeFailed(query.lastError());
+    auto rollBack = [&](const QSqlError &error) {
+        query.finish();
+        QSqlQuery(m_database).exec(QStringLiteral("ROLLBACK"));
+        return writeFailed(error);
+    };
     if (!query.prepare(
             QStringLiteral("UPDATE result.levelresult SET status = ?, besttime = ? WHERE level_id = ? "
                            "AND (besttime IS NULL OR besttime <= 0 OR besttime > ?)")))
-        dbFailure("Error preparing leverresult update:", query);
-    query.addBindValue(level->status());
-    query.addBindValue(level->bestTime());
-    query.addBindValue(level->levelId());
-    query.addBindValue(level->bestTime());
+        return rollBack(query.lastError());
+    query.addBindValue(result.status);
+    query.addBindValue(result.bestTime);
+    query.addBindValue(levelId);
+    query.addBindValue(result.bestTime);
     if (!query.exec())
-        dbFailure("Error:", query);
+        return rollBack(query.lastError());
     query.finish();
     if (!query.prepare(QStringLiteral(
             "SELECT id, status, besttime FROM result.levelresult WHERE level_id = ? ORDER BY id LIMIT 1")))
-        dbFailure("Error preparing levelresult query:", query);
-    query.addBindValue(level->levelId());
+        return rollBack(query.lastError());
+    query.addBindValue(levelId);
     if (!query.exec())
-        dbFailure("Error selecting levelresult:", query);
+        return rollBack(query.lastError());
+    StoredResult stored;
     if (query.next()) {
-        level->setLevelResultId(query.value(0).toLongLong());
-        const double stored = query.value(2).toDouble();
-        if (stored > 0.0 && stored < level->bestTime()) {
-            level->setBestTime(stored, false);
-            level->setStatus(query.value(1).toInt());
-        }
+        stored.rowId = query.value(0).toLongLong();
+        stored.status = query.value(1).toInt();
+        stored.bestTime = query.value(2).toDouble();
         query.finish();
     } else {
         query.finish();
-        insertLevelResult(level);
+        if (!query.prepare(QStringLiteral(
+                "INSERT INTO result.levelresult (id, level_id, status, besttime) values(NULL, ?, ?, ?)")))
+            return rollBack(query.lastError());
+        query.addBindValue(levelId);
+        query.addBindValue(result.status);
+        query.addBindValue(result.bestTime);
+        if (!query.exec())
+            return rollBack(query.lastError());
+        stored.rowId = query.lastInsertId().toLongLong();
+        stored.status = result.status;
+        stored.bestTime = result.bestTime;
     }
     if (!query.exec(QStringLiteral("COMMIT")))
-        dbFailure("Error storing levelresult:", query);
-}
-
-// Plain write of the level's values into its row; saveLevelResult is the
-// safe way to store a result.
-bool LevelManager::updateLevelResult(Level *level)
-{
-    QSqlQuery query(m_database);
-    if (!query.prepare(QStringLiteral("UPDATE result.levelresult SET status = ?, besttime = ? WHERE id = ?")))
-        dbFailure("Error preparing leverresult update:", query);
-    query.addBindValue(level->status());
-    query.addBindValue(level->bestTime());
-    query.addBindValue(level->levelResultId());
-    if (!query.exec())
-        dbFailure("Error:", query);
-    return query.numRowsAffected() == 1;
-}
-
-bool LevelManager::insertLevelResult(Level *level)
-{
-    QSqlQuery query(m_database);
-    if (!query.prepare(QStringLiteral(
-            "INSERT INTO result.levelresult (id, level_id, status, besttime) values(NULL, ?, ?, ?)")))
-        dbFailure("Error preparing levelresult insertion:", query);
-    query.addBindValue(level->levelId());
-    query.addBindValue(level->status());
-    query.addBindValue(level->bestTime());
-    if (!query.exec())
-        dbFailure("Error:", query);
-    level->setLevelResultId(query.lastInsertId().toLongLong());
+        return rollBack(query.lastError());
+    m_lastStored.insert(levelId, stored);
     return true;
 }
 
 bool LevelManager::soundsEnabled()
 {
+    if (m_pendingSounds)
+        return *m_pendingSounds;
     QSqlQuery query(m_database);
     if (!query.prepare(QStringLiteral("SELECT sounds_enabled FROM result.gamesettings WHERE id = ? ")))
         dbFailure("Error preparing settings query:", query);
@@ -469,20 +504,17 @@ bool LevelManager::soundsEnabled()
     return enabled;
 }
 
-void LevelManager::setSoundsEnabled(bool enabled)
+bool LevelManager::setSoundsEnabled(bool enabled)
 {
-    QSqlQuery query(m_database);
-    if (!query.prepare(QStringLiteral("UPDATE result.gamesettings SET sounds_enabled = ? WHERE id = ?")))
-        dbFailure("Error preparing gameresults update:", query);
-    query.addBindValue(enabled ? 1 : 0);
-    query.addBindValue(1);
-    if (!query.exec())
-        dbFailure("Error:", query);
-    m_database.commit();
+    m_pendingSounds = enabled;
+    return savePendingWrites();
 }
 
 QString LevelManager::playerSetting(const QString &name)
 {
+    const auto pending = m_pendingSettings.constFind(name);
+    if (pending != m_pendingSettings.constEnd())
+        return pending.value().isNull() ? QStringLiteral("") : pending.value();
     QSqlQuery query(m_database);
     if (!query.prepare(QStringLiteral("SELECT value FROM result.playersetting WHERE name = ?")))
         dbFailure("Error preparing player-setting query:", query);
@@ -496,17 +528,10 @@ QString LevelManager::playerSetting(const QString &name)
     return value.isNull() ? QStringLiteral("") : value;
 }
 
-void LevelManager::setPlayerSetting(const QString &name, const QString &value)
+bool LevelManager::setPlayerSetting(const QString &name, const QString &value)
 {
-    QSqlQuery query(m_database);
-    if (!query.prepare(
-            QStringLiteral("INSERT OR REPLACE INTO result.playersetting (name, value) VALUES (?, ?)")))
-        dbFailure("Error preparing player-setting update:", query);
-    query.addBindValue(name);
-    query.addBindValue(value);
-    if (!query.exec())
-        dbFailure("Error:", query);
-    m_database.commit();
+    m_pendingSettings.insert(name, value);
+    return savePendingWrites();
 }
 
 QString LevelManager::backgroundImage(int levelPackNumber) const

@@ -1,14 +1,18 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef LEVELMANAGER_H
 #define LEVELMANAGER_H
 
 #include "levelinfo.h"
 
+#include <QHash>
 #include <QSet>
 #include <QSqlDatabase>
 #include <QString>
 #include <QVector>
+#include <optional>
 
 class Level;
+class QSqlError;
 class Physics;
 class QGraphicsScene;
 
@@ -18,7 +22,12 @@ class QGraphicsScene;
 // an earlier start was stopped while creating it). Where both files are
 // comes from DataPaths::current(). Loads levels, lists a
 // pack's levels with their status and stores results and the sound setting.
-// Every database failure ends the program with a fixed message.
+// A results file that fails its check is salvaged before anything is
+// written (see ResultsSalvage). A write that fails (a full disk, a
+// read-only file, a lock another program holds) loses nothing: what it
+// would have stored stays pending, is read back as if stored, and goes in
+// with the next write that succeeds. Every other database failure ends the
+// program with a fixed message.
 class LevelManager
 {
 public:
@@ -47,18 +56,29 @@ public:
     // First level of the pack without a medal, or 0.
     int frontierLevel(int levelPackNumber);
     // Stores the level's best time unless the stored one is at least as
-    // good; a level that is not playable stores nothing.
-    void saveLevelResult(Level *level);
-    bool updateLevelResult(Level *level);
-    bool insertLevelResult(Level *level);
+    // good; a level that is not playable stores nothing. False when the
+    // write failed (see lastWriteError()): the result stays pending.
+    bool saveLevelResult(Level *level);
+    // Stores whatever earlier writes left pending; true when nothing is
+    // left.
+    bool savePendingWrites();
+    bool hasPendingWrites() const;
+    // The player's words for why the last write failed ("the disk is
+    // full"); empty after a write that succeeded.
+    QString lastWriteError() const { return m_lastWriteError; }
+    // What the player should be told once about the results file as the
+    // game starts (a damaged file salvaged), or empty.
+    QString startNotice() const { return m_startNotice; }
     bool soundsEnabled();
-    void setSoundsEnabled(bool enabled);
+    // False when the write failed; the setting is kept pending.
+    bool setSoundsEnabled(bool enabled);
     // The player's other settings, kept as name/value text pairs in
     // results.db's "playersetting" table (added to older files on opening).
     // A name never set reads as a null QString; parsing and range checks
     // belong to the caller, which falls back to its default on a bad value.
     QString playerSetting(const QString &name);
-    void setPlayerSetting(const QString &name, const QString &value);
+    // False when the write failed; the setting is kept pending.
+    bool setPlayerSetting(const QString &name, const QString &value);
     QString backgroundImage(int levelPackNumber) const;
     // Display names kept in levels.db beside the level data. Empty when the
     // level or pack is unknown or the file predates the names.
@@ -74,7 +94,21 @@ public:
     QString resultsDbPath() const { return m_resultsDbPath; }
 
 private:
+    struct PendingResult
+    {
+        int status = 0;
+        double bestTime = 0.0;
+    };
+    struct StoredResult
+    {
+        qint64 rowId = -1;
+        int status = 0;
+        double bestTime = 0.0;
+    };
+
     void completeResultsDb();
+    bool storeResult(int levelId, const PendingResult &result);
+    bool writeFailed(const QSqlError &error);
     QString groundTexture(int levelPackNumber) const;
     // The strip laid along the terrain's top edges (grass, rock crust).
     QString surfaceStrip(int levelPackNumber) const;
@@ -87,6 +121,15 @@ private:
     QSqlDatabase m_database;
     QString m_resultsDbPath;
     QSet<int> m_refusedLevels;
+    QString m_startNotice;
+    QString m_lastWriteError;
+    // Writes that failed, by level id and setting name, kept until a write
+    // succeeds.
+    QHash<int, PendingResult> m_pendingResults;
+    std::optional<bool> m_pendingSounds;
+    QHash<QString, QString> m_pendingSettings;
+    // What the last successful store of a level left in results.db.
+    QHash<int, StoredResult> m_lastStored;
 };
 
 #endif

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef BUTTONPIXMAP_H
 #define BUTTONPIXMAP_H
 

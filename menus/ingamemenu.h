@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef INGAMEMENU_H
 #define INGAMEMENU_H
 

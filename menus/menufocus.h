@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef MENUFOCUS_H
 #define MENUFOCUS_H
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "menuwidget.h"
 
 #include "buttonpixmap.h"
@@ -131,7 +132,21 @@ bool MenuWidget::event(QEvent *e)
     // presses of the view beneath; the menu works with mouse events.
     if (e->type() == QEvent::TouchBegin)
         return true;
+    if (e->type() == QEvent::KeyPress && isBackKey(static_cast<QKeyEvent *>(e)->key()) && isSlidingOut()) {
+        deferBackKey();
+        return true;
+    }
     return QWidget::event(e);
+}
+
+bool MenuWidget::isSlidingOut() const
+{
+    return !isHidden() && m_hideAnimation && m_hideAnimation->state() == QAbstractAnimation::Running;
+}
+
+void MenuWidget::deferBackKey()
+{
+    m_backKeyDeferred = true;
 }
 
 bool MenuWidget::isHiddenPanel() const
@@ -234,6 +249,14 @@ void MenuWidget::setUpSliding(int showMs, int hideMs)
     };
     m_showAnimation = slide("showAnimation", showMs, m_hiddenY, m_visibleY, QEasingCurve::OutBack);
     m_hideAnimation = slide("hideAnimation", hideMs, m_visibleY, m_hiddenY, QEasingCurve::InCubic);
+    // Queued: the panel's own handling of the slide-out (its signal and
+    // what follows from it) comes first.
+    connect(m_hideAnimation, &QPropertyAnimation::finished, this, [this] {
+        if (!m_backKeyDeferred)
+            return;
+        m_backKeyDeferred = false;
+        QMetaObject::invokeMethod(this, &MenuWidget::backKeyAfterSlideOut, Qt::QueuedConnection);
+    });
 
     setVisible(false);
     m_pendingAction = 0;

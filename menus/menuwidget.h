@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef MENUWIDGET_H
 #define MENUWIDGET_H
 
@@ -70,6 +71,14 @@ public:
     // isPadKey() where it matters.
     void padKey(int key, bool pressed);
 
+    // The panel is sliding out with its decision made.
+    bool isSlidingOut() const;
+    // A back key (Escape, a pad's B) that arrives while the panel slides
+    // out is not the panel's any more: it is kept and handed on as
+    // backKeyAfterSlideOut() once the panel is gone and its decision has
+    // been carried out, for the state that follows.
+    void deferBackKey();
+
     // Centres the menu on a screen rectangle of the given size (its origin is
     // not added), shifted by the menu's offsets. A sliding menu moves the ends
     // of its animations to the new resting y as well.
@@ -77,6 +86,9 @@ public:
     // Background at its natural size, then the buttons in list order.
     virtual void paint(QPainter *painter);
     virtual void setBackground(const QString &path);
+
+signals:
+    void backKeyAfterSlideOut();
 
 protected:
     bool event(QEvent *e) override;
@@ -146,6 +158,7 @@ private:
     FocusItem m_focus;
     bool m_hasFocus = false;
     bool m_padKey = false;
+    bool m_backKeyDeferred = false;
     // The item Return/Enter pressed, fired by their release.
     ButtonPixmap *m_keyPressedButton = nullptr;
     int m_keyPressedId = 0;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef NUMBERDISPLAY_H
 #define NUMBERDISPLAY_H
 

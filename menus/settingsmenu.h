@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef SETTINGSMENU_H
 #define SETTINGSMENU_H
 

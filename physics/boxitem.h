@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef BOXITEM_H
 #define BOXITEM_H
 

@@ -1,4 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "physics.h"
+#include "staticshapeindex.h"
 
 #include <QVector>
 #include <cmath>
@@ -58,7 +60,7 @@ Physics::Physics(int gravity, QObject *parent)
     m_space = newSpaceQuietly();
     cpSpaceSetGravity(m_space, cpv(0.0, double(gravity)));
     cpSpaceSetIterations(m_space, kSolverIterations);
-    cpSpaceUseSpatialHash(m_space, kHashCellSize, kHashCellCount);
+    StaticShapeIndex::install(m_space, kHashCellSize, kHashCellCount);
     cpSpaceSetCollisionBias(m_space, biasForStepFraction(kContactBiasPerStep));
 }
 

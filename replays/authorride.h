@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef AUTHORRIDE_H
 #define AUTHORRIDE_H
 

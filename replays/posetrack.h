@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef POSETRACK_H
 #define POSETRACK_H
 
@@ -41,6 +42,9 @@ public:
 
     static constexpr double kQuantaPerUnit = 16.0;
     static constexpr double kQuantaPerTurn = 65536.0;
+    // The most bytes one encoded sample takes: its mask, then every part
+    // held before, with both position changes escaped to 32-bit values.
+    static constexpr int kMaxSampleBytes = 1 + PartCount * (2 * (2 + 4) + 2);
 
     void append(const Sample &sample);
     const QByteArray &bytes() const { return m_bytes; }

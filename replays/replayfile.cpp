@@ -1,12 +1,23 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "replayfile.h"
 
 #include "bytereader.h"
 #include "bytewriter.h"
 #include "fnv1a.h"
 
+#include <QDir>
 #include <QFile>
-#include <QSaveFile>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <limits>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 constexpr int kChecksumBytes = 8;
@@ -16,12 +27,91 @@ constexpr double kMaxThrottle = 1.0;
 constexpr double kMaxLean = 1.0;
 constexpr int kMaxStride = 255;
 
+// Field sizes of the format (replays/README.md), bytes.
+constexpr qint64 kU8Bytes = 1;
+constexpr qint64 kU16Bytes = 2;
+constexpr qint64 kU32Bytes = 4;
+constexpr qint64 kU64Bytes = 8;
+constexpr qint64 kF64Bytes = 8;
+constexpr qint64 kVarintMaxBytes = 5;
+// A reader takes a game version as long as its length byte says.
+constexpr qint64 kLongestGameVersion = std::numeric_limits<quint8>::max();
+// Magic, format and game version, pack, level, level id, level check sum,
+// random state, steps, outcome, final state, pose stride, controls count.
+constexpr qint64 kHeaderBytes = ReplayFile::kMagicSize + kVersionBytes + kU8Bytes + kLongestGameVersion
+    + 2 * kU16Bytes + kU32Bytes + 2 * kU64Bytes + kU32Bytes + kU8Bytes + kU64Bytes + kU8Bytes + kU16Bytes;
+constexpr qint64 kControlsBytes = kF64Bytes + kU8Bytes + kF64Bytes;
+// Every step a run of its own, both varints at their longest; a pose
+// sample after every step (stride 1) and after step 0.
+constexpr qint64 kLargestFileBytes = kHeaderBytes + ReplayFile::kMaxControls * kControlsBytes + kU32Bytes
+    + qint64(ReplayFile::kMaxSteps) * 2 * kVarintMaxBytes + 2 * kU32Bytes
+    + (qint64(ReplayFile::kMaxSteps) + 1) * PoseTrack::kMaxSampleBytes + kChecksumBytes;
+
+// What save() puts after the replay's name for its temporary, and the
+// random letters and digits that follow.
+const QString kTemporaryMark = QStringLiteral(".saving-");
+constexpr int kTemporaryRandomChars = 6;
+const char kTemporaryAlphabet[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+// Names tried before a save gives up on finding one that is free.
+constexpr int kTemporaryNameTries = 16;
+// Room added at a time for a file that grows while it is read, bytes.
+constexpr qsizetype kReadChunkBytes = 64 * 1024;
+constexpr mode_t kNewFileMode = 0666;
+
+QString systemReason(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// What a file that is no regular file is, in the player's words.
+QString kindOf(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return QStringLiteral("a folder");
+    if (S_ISFIFO(mode))
+        return QStringLiteral("a named pipe");
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return QStringLiteral("a device");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("a socket");
+    return QStringLiteral("not a plain file");
+}
+
+// Why a file of this status is not read as a replay; empty when it may be.
+QString refusalOf(const QString &path, const struct stat &status)
+{
+    if (!S_ISREG(status.st_mode))
+        return QStringLiteral("%1 is not a regular file (it is %2)").arg(path, kindOf(status.st_mode));
+    if (status.st_size > ReplayFile::kMaxFileBytes)
+        return QStringLiteral("%1 is too large to be a replay (%2 bytes)")
+            .arg(path)
+            .arg(qint64(status.st_size));
+    return QString();
+}
+
+// Writes all of bytes to fd; false with errno set.
+bool writeAll(int fd, const QByteArray &bytes)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return true;
+}
+
 bool validControls(const ReplayFile::Controls &c)
 {
     return std::isfinite(c.throttle) && std::isfinite(c.lean) && std::fabs(c.throttle) <= kMaxThrottle
         && std::fabs(c.lean) <= kMaxLean;
 }
 } // namespace
+
+const qint64 ReplayFile::kMaxFileBytes = kLargestFileBytes;
 
 int ReplayFile::poseSamplesFor(int steps, int stride)
 {
@@ -166,37 +256,136 @@ std::optional<ReplayFile> ReplayFile::fromBytes(const QByteArray &bytes, QString
     return f;
 }
 
+QString ReplayFile::temporaryPathFor(const QString &path)
+{
+    QString random;
+    for (int i = 0; i < kTemporaryRandomChars; ++i)
+        random += QLatin1Char(
+            kTemporaryAlphabet[QRandomGenerator::global()->bounded(int(sizeof kTemporaryAlphabet) - 1)]);
+    return path + kTemporaryMark + random;
+}
+
 bool ReplayFile::save(const QString &path, QString *error) const
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        *error = QStringLiteral("cannot write replay %1: %2").arg(path, file.errorString());
+    auto fail = [&](int why) {
+        *error = QStringLiteral("cannot write replay %1: %2").arg(path, systemReason(why));
         return false;
-    }
+    };
     const QByteArray bytes = toBytes();
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        *error = QStringLiteral("cannot write replay %1: %2").arg(path, file.errorString());
-        return false;
+    // A name only save() makes: a stop while it is written leaves a file
+    // that the clean-up of a later start recognises and removes.
+    QString temporary;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < kTemporaryNameTries; ++attempt) {
+        temporary = temporaryPathFor(path);
+        fd = ::open(
+            QFile::encodeName(temporary).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kNewFileMode);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
+    if (fd < 0)
+        return fail(errno);
+    const bool written = writeAll(fd, bytes) && ::fsync(fd) == 0;
+    const int writeError = errno;
+    ::close(fd);
+    if (!written) {
+        ::unlink(QFile::encodeName(temporary).constData());
+        return fail(writeError);
+    }
+    const QByteArray temporaryName = QFile::encodeName(temporary);
+    if (std::rename(temporaryName.constData(), QFile::encodeName(path).constData()) != 0) {
+        const int renameError = errno;
+        ::unlink(temporaryName.constData());
+        return fail(renameError);
     }
     return true;
 }
 
 std::optional<ReplayFile> ReplayFile::load(const QString &path, QString *error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("cannot read replay %1: %2").arg(path, file.errorString());
+    const QByteArray name = QFile::encodeName(path);
+    auto cannotRead = [&](int why) {
+        *error = QStringLiteral("cannot read replay %1: %2").arg(path, systemReason(why));
         return std::nullopt;
-    }
-    if (file.size() > kMaxFileBytes) {
-        *error = QStringLiteral("%1: replay file too large (%2 bytes)").arg(path).arg(file.size());
+    };
+    auto refuse = [&](const QString &why) {
+        *error = why;
         return std::nullopt;
+    };
+    // Looked at before it is opened: opening a named pipe waits for a
+    // writer, and a device may never end.
+    struct stat status;
+    if (::stat(name.constData(), &status) != 0)
+        return cannotRead(errno);
+    if (const QString why = refusalOf(path, status); !why.isEmpty())
+        return refuse(why);
+    // Swapped for a pipe since: opened without waiting, and refused as what
+    // it is now.
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return cannotRead(errno);
+    auto closed = [fd](auto result) {
+        ::close(fd);
+        return result;
+    };
+    if (::fstat(fd, &status) != 0)
+        return closed(cannotRead(errno));
+    if (const QString why = refusalOf(path, status); !why.isEmpty())
+        return closed(refuse(why));
+    // A file that grows while it is read is read up to one byte past the
+    // limit, which is enough to refuse it.
+    QByteArray bytes(qsizetype(status.st_size), Qt::Uninitialized);
+    qsizetype done = 0;
+    for (;;) {
+        if (done == bytes.size()) {
+            if (bytes.size() > kMaxFileBytes)
+                break;
+            bytes.resize(std::min(std::max(2 * bytes.size(), kReadChunkBytes), kMaxFileBytes + 1));
+        }
+        const ssize_t n = ::read(fd, bytes.data() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return closed(cannotRead(errno));
+        if (n == 0)
+            break;
+        done += n;
     }
+    ::close(fd);
+    bytes.truncate(done);
+    if (bytes.size() > kMaxFileBytes)
+        return refuse(QStringLiteral("%1 is too large to be a replay (more than %2 bytes)")
+                          .arg(path)
+                          .arg(kMaxFileBytes));
     QString why;
-    std::optional<ReplayFile> f = fromBytes(file.readAll(), &why);
+    std::optional<ReplayFile> f = fromBytes(bytes, &why);
     if (!f)
         *error = QStringLiteral("%1: %2").arg(path, why);
     return f;
+}
+
+int ReplayFile::removeStaleTemporaries(const QString &folder, const QDateTime &now)
+{
+    static const QRegularExpression temporary(
+        QStringLiteral("^.+%1[%2]{%3}$")
+            .arg(QRegularExpression::escape(kTemporaryMark), QString::fromLatin1(kTemporaryAlphabet))
+            .arg(kTemporaryRandomChars));
+    const QDir dir(folder);
+    int removed = 0;
+    for (const QString &entry : dir.entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks)) {
+        if (!temporary.match(entry).hasMatch())
+            continue;
+        const QString path = dir.filePath(entry);
+        struct stat status;
+        if (::lstat(QFile::encodeName(path).constData(), &status) != 0 || !S_ISREG(status.st_mode))
+            continue;
+        const QDateTime written = QDateTime::fromSecsSinceEpoch(qint64(status.st_mtime));
+        if (written.secsTo(now) <= kStaleTemporarySeconds)
+            continue;
+        if (::unlink(QFile::encodeName(path).constData()) == 0)
+            ++removed;
+    }
+    return removed;
 }
 
 std::optional<QVector<PoseTrack::Sample>> ReplayFile::poses(QString *error) const

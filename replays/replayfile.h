@@ -1,9 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef REPLAYFILE_H
 #define REPLAYFILE_H
 
 #include "replays/posetrack.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 #include <QVector>
 #include <QtGlobal>
@@ -21,11 +23,13 @@ public:
     static constexpr int kMagicSize = 8;
     // Files of a higher version are refused (made by a newer game).
     static constexpr quint16 kFormatVersion = 1;
-    // Limits a file must keep (a run of one hour, 60 MB of file).
+    // Limits a file must keep (a run of one hour).
     static constexpr int kMaxSteps = 55 * 60 * 60;
-    static constexpr qint64 kMaxFileBytes = 64 * 1024 * 1024;
     static constexpr int kMaxGameVersionBytes = 64;
     static constexpr int kMaxControls = 65535;
+    // The largest file the format holds: every count at its limit, every
+    // field at its longest (about 24 MiB). Nothing larger is read.
+    static const qint64 kMaxFileBytes;
 
     enum class Outcome : quint8 { Finished = 0, Failed = 1, Unfinished = 2 };
 
@@ -81,9 +85,24 @@ public:
     static std::optional<ReplayFile> fromBytes(const QByteArray &bytes, QString *error);
 
     // Writes to a temporary file beside path and renames it over path: a
-    // crash leaves the old file or the new one, never a mix.
+    // crash leaves the old file or the new one, never a mix (and perhaps
+    // the temporary: see removeStaleTemporaries).
     bool save(const QString &path, QString *error) const;
+    // Reads the replay at path, which must be a regular file no larger
+    // than kMaxFileBytes: a named pipe, a device or a folder is refused
+    // without waiting on it or reading it.
     static std::optional<ReplayFile> load(const QString &path, QString *error);
+
+    // The temporary save() writes for path: path, then ".saving-" and six
+    // random letters or digits, a name nothing else in the game makes.
+    static QString temporaryPathFor(const QString &path);
+    // Removes from folder the temporaries of saves that a stop cut short:
+    // regular files named as temporaryPathFor() names them and last written
+    // more than kStaleTemporarySeconds before now (a younger one may be a
+    // save of another running copy of the game). Nothing else is touched.
+    // Returns how many went.
+    static int removeStaleTemporaries(const QString &folder, const QDateTime &now);
+    static constexpr qint64 kStaleTemporarySeconds = 60;
 
     std::optional<QVector<PoseTrack::Sample>> poses(QString *error) const;
     // The controls of every step, expanded (steps entries).

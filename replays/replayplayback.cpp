@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "replayplayback.h"
 
 #include "levels/level.h"
@@ -11,6 +12,7 @@
 #include "vehicle/riderragdollitem.h"
 #include "world/bikestate.h"
 #include "world/levelworld.h"
+#include "world/simulationstep.h"
 
 #include <QCoreApplication>
 #include <chipmunk/chipmunk.h>
@@ -78,25 +80,31 @@ void ReplayPlayback::restart()
     m_player = std::make_unique<ReplayPlayer>(m_file);
     m_player->restart(m_world);
     m_position = 0.0;
-    m_pending = 0.0;
+    m_drawn = DrawnPoses::of(m_world);
+    m_drawnBefore = m_drawn;
     if (m_mode == Mode::PoseTrack)
         placeOnTrack();
 }
 
 void ReplayPlayback::advance(double steps)
 {
+    m_position = std::min(m_position + steps, double(m_file.steps));
     if (m_mode == Mode::PoseTrack) {
-        m_position = std::min(m_position + steps, double(m_file.steps));
         placeOnTrack();
         return;
     }
-    m_pending += steps;
-    while (m_pending >= 1.0 && m_mode == Mode::Simulating && !atEnd()) {
-        m_pending -= 1.0;
-        step();
+    SimulationStep &sim = m_world->step();
+    if (sim.stepCount() < m_position) {
+        // The step sees its items as the last one left them.
+        m_drawn.restore();
+        while (m_mode == Mode::Simulating && sim.stepCount() < m_position) {
+            step();
+            m_drawnBefore = m_drawn;
+            m_drawn = DrawnPoses::of(m_world);
+        }
     }
-    if (atEnd())
-        m_pending = 0.0;
+    if (m_mode == Mode::Simulating)
+        DrawnPoses::drawBetween(m_drawnBefore, m_drawn, 1.0 - (sim.stepCount() - m_position));
 }
 
 void ReplayPlayback::step()
@@ -108,7 +116,6 @@ void ReplayPlayback::step()
     bool finished = false;
     sim.step([&] { finished = level && sim.reached(level->finishLineX()); });
     const int taken = sim.stepCount();
-    m_position = taken;
     // A run that reaches the finish ends there: reaching it at another step
     // than recorded, or ending in another state, is another run.
     const bool endsHere = taken == m_file.steps;

@@ -1,6 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef REPLAYPLAYBACK_H
 #define REPLAYPLAYBACK_H
 
+#include "replays/drawnposes.h"
 #include "replays/posetrack.h"
 #include "replays/replayfile.h"
 #include "replays/replayplayer.h"
@@ -44,13 +46,17 @@ public:
     bool start(QString *error);
     // From the first step again, in a world as fresh as the recording's.
     void restart();
-    // Moves on by steps simulation steps (fractions add up: at a quarter
-    // speed a step is taken every fourth call), not beyond the run's end.
+    // Moves on by steps simulation steps (fractions add up), not beyond
+    // the run's end. Between whole steps the world is simulated to the next
+    // one and its items are drawn the way there that the position has
+    // come (DrawnPoses): at a quarter speed a step is taken every fourth
+    // call, and the bike moves at every one.
     void advance(double steps);
 
     Mode mode() const { return m_mode; }
     Reason reason() const { return m_reason; }
-    // The step shown: whole steps while simulating, fractional on the track.
+    // The step shown, fractional between two steps; while simulating, the
+    // world stands at the first whole step not before it.
     double position() const { return m_position; }
     int steps() const { return m_file.steps; }
     bool atEnd() const { return m_position >= m_file.steps; }
@@ -73,8 +79,10 @@ private:
     Mode m_mode = Mode::Simulating;
     Reason m_reason = Reason::None;
     double m_position = 0.0;
-    // Steps owed to the simulation (below one).
-    double m_pending = 0.0;
+    // While simulating: the items as the step before the world's and the
+    // world's own step drew them.
+    DrawnPoses m_drawnBefore;
+    DrawnPoses m_drawn;
 };
 
 #endif

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef REPLAYPLAYER_H
 #define REPLAYPLAYER_H
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Every picture of the game is rendered at build time by tools/artgen from the
 # sources in assets/ (SVG layers and procedural generators) into the build
 # tree, and embedded under :/images/. assets/pictures.json lists each file

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The level author's rides of the shipped levels (levels/solutions, the ride
 # tool's timeline format), embedded under ":/solutions/pack<P>/<LL>.txt" so
 # that the game finds them wherever it runs (build tree, installed package,

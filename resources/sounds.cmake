@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The game's wave files, made at build time by tools/soundsynth from its
 # recipes and embedded under ":/sounds/".
 set(VELOCRAG_SOUND_NAMES engine1 sliding ambient1 ambient2)

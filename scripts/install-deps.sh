@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages Velocrag needs to build, run and test.
 # Idempotent: asks apt only for what is missing, runs "apt-get update" at most once.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Starts the game from the build tree: it reads the build's levels.db beside
 # the executable and keeps the player's results.db in
 # ${XDG_DATA_HOME:-~/.local/share}/velocrag.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Prepares the player's data folder, ${XDG_DATA_HOME:-~/.local/share}/velocrag:
 #   results.db   never touched here: it holds the player's progress
 # The game reads levels.db where it is installed (or beside the build's

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # SDL's in-memory game controller for the gamepad tests; only these tests
 # see SDL's headers.
 add_library(velocrag_virtualpad STATIC

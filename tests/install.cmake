@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installation and packaging: the desktop entry and the AppStream metadata
 # pass their validators; `cmake --install` into a scratch prefix gives the
 # Debian game layout and a game that finds its levels from there; the .deb of

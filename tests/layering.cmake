@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The layering of the game's folders: no folder includes a header of a
 # folder on its own or a higher layer (tests/layering/checklayers.cmake).
 # The second test runs the check on a small tree with one upward include

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # In the sanitized build: a program that leaks on purpose, and a test that
 # passes only when the leak checker reports it with a complete stack (see
 # leakplant/leakplant.cpp). A suppression that hides leaks of our own code

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # velocrag_levelprobe: the child process of the tests for fatal paths, damaged
 # level databases and hard kills. Tests that run it get its path as
 # LEVELPROBE_PATH; tests that read the compiled level databases wait for them.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The level-database fixture of the main-menu tests (also used by the
 # menu-shots tool).
 target_sources(velocrag_testsupport PRIVATE

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The replay kill test runs a child that rewrites one replay until killed.
 add_executable(velocrag_replaywriter replaywriter/replaywriter.cpp)
 target_link_libraries(velocrag_replaywriter PRIVATE velocrag_sim)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The shipped-levels test rides the solutions with the ride tool against the
 # compiled levels.db; the sanitized build replays only a sample.
 if(TARGET tst_shippedlevels)

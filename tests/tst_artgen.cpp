@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The picture generator run at build time: layers and recolouring, clear
 // errors for a broken picture list, and byte-identical output on every run.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The wave loaders: valid files in every sample format, the chunk rules
 // (LIST before data, longer "fmt ", pad bytes), and a table of broken files
 // that must be refused without reading past the file or allocating what a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Play instances: read steps per sample rate, loop counts, interpolation,
 // stereo, gains, and the edges (no buffer, tiny buffers, odd speeds).
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The mixer: empty pulls, gains, saturation instead of wrap-around, source
 // ownership, deletion of finished sources in the pull they finish, and
 // adding and removing while another thread pulls.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The output thread without an audio server: the game stays silent and
 // alive, the thread ends by itself (no busy loop) with one debug line, and
 // teardown is immediate.

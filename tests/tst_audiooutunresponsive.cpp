@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An audio server that accepts the connection and then never answers: the
 // sound manager is made and destroyed without waiting for it, the game stays
 // silent meanwhile (no one-shot piles up in the mixer), and the output

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bike's construction, controls, crash detection, reset and teardown.
 
 #include "testbed.h"

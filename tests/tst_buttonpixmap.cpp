@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The picture button: press/release rules, hit area, pictures by state.
 
 #include "menus/buttonpixmap.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The crowd's choices: what a finish is greeted with, when an upside-down or
 // fast bike is gasped at, and the quiet time between gasps.
 

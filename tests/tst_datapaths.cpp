@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the game finds its files: the shipped levels read only from the
 // installation (any prefix, any working directory) with the player's results
 // attached from the data folder, and a clear message naming every path tried

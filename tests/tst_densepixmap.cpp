@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pictures for dense screens: at a device pixel ratio of 2 (this test runs
 // with QT_SCALE_FACTOR=2) buttons, panels, the scene's sprites, the clock
 // and the background draw from the @2x pictures, which have twice the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Gamepads on SDL's virtual joysticks: plugging, held and released actions,
 // the trigger threshold, the stick's dead zone, Start and Back, unplugging
 // while inputs are held and several pads at once.

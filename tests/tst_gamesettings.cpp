@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings in the assembled game: reached from the main and the
 // in-game menu by keys and by a pad, applied to the sound, the window and
 // the keys of the ride, kept in results.db across starts, and damaged stored

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game view with the real controller: layout of the on-screen controls,
 // mouse and touch rules, the pinch zoom, closing and the parallax background.
 

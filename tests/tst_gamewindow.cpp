@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Window size and place derived from the primary screen.
 
 #include "app/gamewindow.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The ghost's picture: the bike's and the rider's own pictures in one pose,
 // painted as one see-through sheet, never outside its bounds.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The ghost's rider: the best run's or the level author's pose track along
 // the player's run, switched with G and the pause panel's button and
 // remembered in results.db; it never touches the player's run.

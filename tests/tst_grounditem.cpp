@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Terrain and static objects: outlines and their closing edge, drawing set-up,
 // collision attributes reaching every segment, moving the static body.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pause panel: layout from the window size, actions that fire only
 // after the slide-out, Escape towards the main menu.
 

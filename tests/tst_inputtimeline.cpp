@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The input timeline: its text format, its errors and what it does to the bike.
 
 #include "testbed.h"

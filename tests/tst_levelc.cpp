@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The level compiler: good sources become a level database; each kind of bad
 // source is rejected with one line naming the file, the level (or object
 // type) and the field, and no database is written.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The results panel: what it shows for a run, its keys and its actions.
 
 #include "app/gamewindow.h"

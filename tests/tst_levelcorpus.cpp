@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Damaged level databases and hard stops, each run in a child process: a
 // database either loads safely or ends the process with its fixed message,
 // never with a crash or a physics-library abort. Results survive SIGKILL.
@@ -219,8 +220,9 @@ private slots:
             r.standardError.contains("Database file 'levels.db' is missing."), qPrintable(r.standardError));
     }
 
-    // A results file that is not a database stops the game; it is never
-    // deleted or overwritten.
+    // A results file that is not a database is never deleted or
+    // overwritten: it is kept as it is under a dated name, and the game
+    // starts on a fresh one.
     void brokenResultsFileIsKept()
     {
         QTemporaryDir dir;
@@ -233,11 +235,15 @@ private slots:
         }
         const auto r = TestSupport::runProcess(kProbe, {"start"}, dir.path());
         QVERIFY(!r.crashed);
-        QCOMPARE(r.exitCode, 1);
-        QVERIFY2(r.standardError.contains("DB error"), qPrintable(r.standardError));
-        QFile f(dir.filePath("results.db"));
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(r.standardError.contains("damaged"), qPrintable(r.standardError));
+        const QStringList aside = QDir(dir.path()).entryList({"results-damaged-*.db"}, QDir::Files);
+        QCOMPARE(aside.size(), 1);
+        QFile f(dir.filePath(aside.first()));
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), garbage);
+        QCOMPARE(
+            TestSupport::querySql(dir.filePath("results.db"), "PRAGMA quick_check"), QVariantList {"ok"});
     }
 
     void firstStartInFolderWithOnlyLevels()

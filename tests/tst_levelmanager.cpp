@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The level manager against the compiled test levels: first start, loading a
 // level into the scene and the physics world, the level lists, results and
 // the sound setting across restarts, and awkward results files.
@@ -42,6 +43,38 @@ struct GameFolder
     QTemporaryDir dir;
     QString path;
     QString previous;
+};
+
+// A file system of 1 MiB mounted over a folder while the object lives.
+struct SmallDisk
+{
+    explicit SmallDisk(const QString &folder)
+        : path(folder)
+    {
+        const TestSupport::ProcessResult mount
+            = TestSupport::runProcess("mount", {"-t", "tmpfs", "-o", "size=1m", "tmpfs", path});
+        if (mount.exitCode != 0)
+            error = "cannot mount a small file system: " + mount.standardError.trimmed();
+        mounted = error.isEmpty();
+    }
+    ~SmallDisk()
+    {
+        if (mounted)
+            TestSupport::runProcess("umount", {"-l", path});
+    }
+    // Takes every free byte.
+    void fill()
+    {
+        QFile filler(path + "/filler");
+        filler.open(QIODevice::WriteOnly);
+        const QByteArray block(4096, 'f');
+        while (filler.write(block) == block.size() && filler.flush()) { }
+    }
+    void unfill() { QFile::remove(path + "/filler"); }
+
+    QString path;
+    QString error;
+    bool mounted = false;
 };
 
 struct Game
@@ -391,6 +424,135 @@ private slots:
         }
         QCOMPARE(TestSupport::querySql(second.file("results.db"), "SELECT count(*) FROM gamesettings"),
             QVariantList {1});
+    }
+
+    // A results file with a damaged page is set aside unchanged before
+    // anything is written, and the game goes on with what could be read.
+    void damagedResultsAreSalvagedBeforeAnyWrite()
+    {
+        GameFolder folder;
+        const QString file = folder.file("results.db");
+        {
+            Game game;
+            for (int n = 1; n <= 4; ++n) {
+                Level *level = game.manager->LoadLevel(kTestPack, n);
+                level->setBestTime(10.0 + n, true);
+                QVERIFY(game.manager->saveLevelResult(level));
+            }
+        }
+        // The header page says it is no database any more.
+        QFile damaged(file);
+        QVERIFY(damaged.open(QIODevice::ReadWrite));
+        damaged.write(QByteArray(100, '\x5a'));
+        damaged.close();
+        QVERIFY(damaged.open(QIODevice::ReadOnly));
+        const QByteArray bytes = damaged.readAll();
+        damaged.close();
+        {
+            Game game;
+            QVERIFY(game.manager->startNotice().contains("damaged"));
+            QVERIFY(!game.manager->levelInfos(kTestPack).isEmpty());
+            Level *level = game.manager->LoadLevel(kTestPack, 2);
+            level->setBestTime(9.0, true);
+            QVERIFY(game.manager->saveLevelResult(level));
+        }
+        const QStringList aside = QDir(folder.path).entryList({"results-damaged-*.db"}, QDir::Files);
+        QCOMPARE(aside.size(), 1);
+        QFile copy(folder.file(aside.first()));
+        QVERIFY(copy.open(QIODevice::ReadOnly));
+        QCOMPARE(copy.readAll(), bytes);
+        QCOMPARE(TestSupport::querySql(file, "PRAGMA quick_check"), QVariantList {"ok"});
+        Game again;
+        QVERIFY(again.manager->startNotice().isEmpty());
+        QCOMPARE(again.manager->LoadLevel(kTestPack, 2)->bestTime(), 9.0);
+    }
+
+    // A write that fails (a lock another program holds, a full disk, a
+    // read-only file) ends nothing and loses nothing: the result stays
+    // pending, reads back as stored, and goes in with the next write that
+    // works; what was stored before stays as it was.
+    void failedWritesStayPendingUntilAWriteWorks_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("locked") << "locked"
+                                << "another program holds the results file";
+        QTest::newRow("full") << "full"
+                              << "the disk is full";
+        QTest::newRow("read-only") << "readonly"
+                                   << "the results file or its folder is read-only";
+    }
+
+    void failedWritesStayPendingUntilAWriteWorks()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, reason);
+        GameFolder folder(fault == "full" ? "small" : QString());
+        // A full disk is a small file system of its own (mounting one
+        // needs the right to; without it the case cannot be made).
+        std::unique_ptr<SmallDisk> disk;
+        if (fault == "full") {
+            disk = std::make_unique<SmallDisk>(folder.path);
+            if (!disk->error.isEmpty())
+                QSKIP(qPrintable(disk->error));
+            QFile::copy(TestSupport::binaryDir() + "/testlevels.db", folder.file("levels.db"));
+        }
+        const QString file = folder.file("results.db");
+        Game game;
+        Level *level = game.manager->LoadLevel(kTestPack, 1);
+        level->setBestTime(20.0, true);
+        QVERIFY(game.manager->saveLevelResult(level));
+
+        QSqlDatabase holder = QSqlDatabase::addDatabase("QSQLITE", "holder");
+        holder.setDatabaseName(file);
+        QVERIFY(holder.open());
+        QSqlQuery lock(holder);
+        // The game's own connection is the default one.
+        QSqlQuery own(QSqlDatabase::database());
+        if (fault == "locked") {
+            // Another program in the middle of a write: readers go on, writers wait.
+            QVERIFY(lock.exec("BEGIN IMMEDIATE"));
+            QVERIFY(lock.exec("UPDATE gamesettings SET sounds_enabled = 1"));
+        } else if (fault == "full") {
+            disk->fill();
+        } else {
+            QVERIFY(own.exec("PRAGMA query_only = 1"));
+        }
+        level = game.manager->LoadLevel(kTestPack, 2);
+        level->setBestTime(15.0, true);
+        QVERIFY(!game.manager->saveLevelResult(level));
+        QCOMPARE(game.manager->lastWriteError(), reason);
+        QVERIFY(game.manager->hasPendingWrites());
+        QVERIFY(!game.manager->setPlayerSetting("zoom", "0.5"));
+        QCOMPARE(game.manager->playerSetting("zoom"), QString("0.5"));
+        QVERIFY(!game.manager->setSoundsEnabled(false));
+        QVERIFY(!game.manager->soundsEnabled());
+        // A better time of the same level while it still fails replaces the
+        // pending one.
+        level->setBestTime(14.0, true);
+        QVERIFY(!game.manager->saveLevelResult(level));
+
+        if (fault == "locked") {
+            lock.exec("ROLLBACK");
+        } else if (fault == "full") {
+            disk->unfill();
+        } else {
+            QVERIFY(own.exec("PRAGMA query_only = 0"));
+        }
+        lock.finish();
+        own.finish();
+        holder.close();
+        holder = QSqlDatabase();
+        QSqlDatabase::removeDatabase("holder");
+        QVERIFY(game.manager->savePendingWrites());
+        QVERIFY(game.manager->lastWriteError().isEmpty());
+        QVERIFY(!game.manager->hasPendingWrites());
+        QCOMPARE(TestSupport::querySql(
+                     file, "SELECT besttime FROM levelresult WHERE level_id > 0 ORDER BY level_id"),
+            (QVariantList {20.0, 14.0}));
+        QCOMPARE(TestSupport::querySql(file, "SELECT value FROM playersetting WHERE name = 'zoom'"),
+            QVariantList {"0.5"});
+        QCOMPARE(TestSupport::querySql(file, "SELECT sounds_enabled FROM gamesettings"), QVariantList {0});
     }
 
     // Settings added after the first release live in their own table: an

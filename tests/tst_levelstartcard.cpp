@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The card over the view as a run starts: the level's name, its medal times
 // and the player's best; input passes through; it fades by itself.
 

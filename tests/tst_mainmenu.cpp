@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main menu over a real LevelManager and a shaped level database: the
 // two views, the medals and the frontier level, the bottom row, the info and
 // help panels, keys, and the actions that fire after the slide-out.

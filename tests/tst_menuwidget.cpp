@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The menu base: centring, the "y" property, mouse routing to buttons,
 // painting order, button ownership, and the keyboard focus and its ring.
 

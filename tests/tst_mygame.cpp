@@ -1,9 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The controller with the real menus, level manager and bike on a test
 // level database: first start, run clock, finishing and failing, Escape,
 // activation, exit, the camera's zoom and shake, the zoom kept across starts
 // and a gamepad riding.
 
 #include "game/gamepadinput.h"
+#include "game/replaywatch.h"
+#include "game/replaywatchoverlay.h"
 #include "gametesting.h"
 #include "ge/audiomixer.h"
 #include "levels/level.h"
@@ -28,6 +31,8 @@
 #include <QMetaMethod>
 #include <QPropertyAnimation>
 #include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QtTest>
 
 using namespace MenuTesting;
@@ -291,6 +296,60 @@ private slots:
         QCOMPARE(g->stepCount(), 2 * kStepsPerSecond + 1);
     }
 
+    // A save that fails at the finish (another program holds the results
+    // file) ends nothing: the run's panel stays, the window says why, and
+    // the time goes in as soon as a save works (leaving the level here).
+    void failedSaveKeepsTheRunAndSavesItLater()
+    {
+        GameRig &r = rig({{2, {kNoResult, kNoResult}}});
+        MyGame *g = r.game.get();
+        r.ride(2, 1);
+        QSqlDatabase holder = QSqlDatabase::addDatabase("QSQLITE", "holder");
+        holder.setDatabaseName(r.fixture.path() + "/results.db");
+        QVERIFY(holder.open());
+        {
+            QSqlQuery lock(holder);
+            QVERIFY(lock.exec("BEGIN IMMEDIATE"));
+            QVERIFY(lock.exec("UPDATE gamesettings SET sounds_enabled = 1"));
+            finishAfter(r, 2 * kStepsPerSecond);
+            finishShow(g->levelCompletedMenu());
+            QVERIFY(g->levelCompletedMenu()->isVisible());
+            QVERIFY(!g->isExiting());
+            const QString notice = g->replayWatch()->overlay()->notice();
+            QVERIFY2(notice.contains("could not be saved") && notice.contains("another program"),
+                qPrintable(notice));
+            QVERIFY(g->replayWatch()->overlay()->isVisible());
+            QVERIFY(!storedBest(r, 2001).isValid());
+            lock.exec("ROLLBACK");
+        }
+        holder.close();
+        holder = QSqlDatabase();
+        QSqlDatabase::removeDatabase("holder");
+        g->showMainMenu();
+        r.settle();
+        g->loadLevel(2, 2);
+        QCOMPARE(storedBest(r, 2001).toDouble(), 2.0);
+        QCOMPARE(g->replayWatch()->overlay()->notice(), QString("Your results are saved now."));
+    }
+
+    // A damaged results file found at start is told in the window once.
+    void salvagedResultsAreToldAtStart()
+    {
+        m_rig = std::make_unique<GameRig>();
+        QString error;
+        QVERIFY2(m_rig->start({{2, {1, kNoResult}}}, &error, QSize(),
+                     [](const QString &folder) {
+                         QFile file(folder + "/results.db");
+                         QVERIFY(file.open(QIODevice::ReadWrite));
+                         file.write(QByteArray(100, '\x5a'));
+                     }),
+            qPrintable(error));
+        const QString notice = m_rig->game->replayWatch()->overlay()->notice();
+        QVERIFY2(notice.contains("damaged") && notice.contains("results-damaged-"), qPrintable(notice));
+        m_rig->restart();
+        QVERIFY(m_rig->game->replayWatch()->overlay()->notice().isEmpty());
+    }
+
     void equalTimeIsNoRecord()
     {
         GameRig &r = rig({{2, {1, kNoResult}}});
@@ -465,6 +524,42 @@ private slots:
         QVERIFY(g->mainMenu()->helpPending());
         g->showInGameMenu();
         QCOMPARE(animation(g->mainMenu()->helpMenu(), "hideAnimation")->state(), QAbstractAnimation::Running);
+    }
+
+    // Escape while a panel slides out is kept for the state that follows:
+    // the pause panel going back to the run opens again, and a main menu on
+    // its way out to a level opens the pause panel of that level instead of
+    // taking the key as its own "back" (which would quit).
+    void escapeDuringASlideOutIsKept()
+    {
+        GameRig &r = rig({{2, {kNoResult, kNoResult}}});
+        MyGame *g = r.game.get();
+        r.ride(2, 1);
+        g->showInGameMenu();
+        r.settle();
+        g->showInGameMenu();
+        QVERIFY(g->inGameMenu()->isSlidingOut());
+        g->showInGameMenu();
+        finishHide(g->inGameMenu());
+        QVERIFY(!g->isPaused());
+        QCoreApplication::processEvents();
+        QVERIFY(g->isPaused());
+        QVERIFY(g->inGameMenu()->isVisible());
+        g->showInGameMenu();
+        r.settle();
+
+        QSignalSpy exitSpy(g->mainMenu(), &MainMenu::exit);
+        g->showMainMenu();
+        r.settle();
+        g->showInGameMenu(); // back into the level: the menu slides out
+        QVERIFY(g->mainMenu()->isSlidingOut());
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QCoreApplication::sendEvent(g->mainMenu(), &escape);
+        finishHide(g->mainMenu());
+        QCoreApplication::processEvents();
+        QCOMPARE(exitSpy.count(), 0);
+        QVERIFY(g->isPaused());
+        QVERIFY(g->inGameMenu()->isVisible());
     }
 
     void activationMutesAndVolumeKeysWaitForIt()

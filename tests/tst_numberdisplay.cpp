@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bitmap digit display: formatting, clamps, buffer size, layout.
 
 #include "menus/numberdisplay.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Choosing the drawing path: software rasterizers are told apart from real
 // drivers, and platforms without OpenGL never claim it.
 

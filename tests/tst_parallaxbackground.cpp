@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The background picture's placement: the horizon laid against the level's
 // ground, following it at a fraction of its speed, and the uncovered rows.
 

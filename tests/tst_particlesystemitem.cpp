@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Mud: single particles with and without a body, and the particle ring.
 
 #include "physics/particleitem.h"

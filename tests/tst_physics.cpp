@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The physics world: step, conventions (groups, layers, handlers), angle
 // conversions, determinism and teardown.
 

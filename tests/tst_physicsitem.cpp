@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The physics item base: accessors with and without a body, start state,
 // angular velocity limit and the mass field.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Balls, boxes and terrain segments: construction, drawing rules, the drive
 // impulse, copies, rebuilt segments and the fatal zero-mass box.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The embedded pictures: every path the game names resolves (with and without
 // the slash after the colon) at the size its drawing code relies on; the
 // digit strip has a glyph in every cell and nothing between the cells; object

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Real audio end to end: a private PulseAudio server with a null sink,
 // the sound manager playing the engine at idle and at full speed and then a
 // ground hit through the game's mixer and output thread, the sink's monitor

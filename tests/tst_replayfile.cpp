@@ -1,11 +1,15 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The replay file: the round trip of every field and of the pose track,
-// the size of a long run, and refusal with a reason of every kind of bad
-// file (foreign, cut, damaged, newer, out of range).
+// the size of a long run, refusal with a reason of every kind of bad file
+// (foreign, cut, damaged, newer, out of range, no regular file, too large),
+// and the clean-up of the temporaries of cut-short saves.
 
+#include "readwatchdog.h"
 #include "replays/bytewriter.h"
 #include "replays/fnv1a.h"
 #include "replays/posetrack.h"
 #include "replays/replayfile.h"
+#include "testsupport.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -214,6 +218,98 @@ private slots:
         QString error;
         QVERIFY(!ReplayFile::load(dir.filePath(QStringLiteral("none")), &error));
         QVERIFY2(error.contains(QStringLiteral("cannot read replay")), qPrintable(error));
+    }
+
+    // A named pipe is never waited on, a device or a sparse giant never
+    // read: each is refused by what it is, with one line that names it.
+    void nonFilesAreRefusedUnread_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("named pipe") << "named pipe"
+                                    << "is not a regular file (it is a named pipe)";
+        QTest::newRow("folder") << "folder"
+                                << "is not a regular file (it is a folder)";
+        QTest::newRow("device") << "device"
+                                << "is not a regular file (it is a device)";
+        QTest::newRow("too large")
+            << "too large"
+            << QStringLiteral("is too large to be a replay (%1 bytes)").arg(ReplayFile::kMaxFileBytes + 1);
+    }
+
+    void nonFilesAreRefusedUnread()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("best.vcreplay"));
+        QVERIFY(TestSupport::plantNonFile(kind, path, ReplayFile::kMaxFileBytes + 1));
+        const ReadWatchdog watchdog(kind == QLatin1String("named pipe") ? path : QString());
+        QString error;
+        QVERIFY(!ReplayFile::load(path, &error));
+        QCOMPARE(watchdog.pipeReaders(), 0);
+        QVERIFY2(error.startsWith(path + QLatin1Char(' ')) && error.endsWith(reason), qPrintable(error));
+    }
+
+    // A file no larger than a replay can be is read, whatever it holds.
+    void largestSizeIsRead()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("zeros.vcreplay"));
+        QVERIFY(TestSupport::plantNonFile(QStringLiteral("too large"), path, ReplayFile::kMaxFileBytes));
+        QString error;
+        QVERIFY(!ReplayFile::load(path, &error));
+        QCOMPARE(error, path + QStringLiteral(": not a replay file"));
+    }
+
+    // What a stop in the middle of a save leaves goes at the next start;
+    // what another copy of the game may be writing now, and everything not
+    // named as a save's temporary, stays.
+    void staleTemporariesAreRemoved()
+    {
+        QTemporaryDir dir;
+        const QString best = dir.filePath(QStringLiteral("pack1-level01.vcreplay"));
+        QString error;
+        QVERIFY2(sampleFile(100).save(best, &error), qPrintable(error));
+        const QString temporary = ReplayFile::temporaryPathFor(best);
+        QVERIFY2(QFileInfo(temporary).fileName().startsWith(QStringLiteral("pack1-level01.vcreplay.saving-")),
+            qPrintable(temporary));
+        const QStringList stale {
+            QFileInfo(temporary).fileName(), QStringLiteral("pack2-level13.vcreplay.saving-0a9zq1")};
+        const QStringList kept {QStringLiteral("pack1-level01.vcreplay"),
+            QStringLiteral("pack1-level01.vcreplay.backup"),
+            QStringLiteral("pack1-level01.vcreplay.saving-abc"),
+            QStringLiteral("pack1-level01.vcreplay.saving-ABCDEF"), QStringLiteral("notes.txt"),
+            QStringLiteral("pack3-level02.vcreplay.saving-young1")};
+        const QDateTime now = QDateTime::currentDateTime();
+        for (const QString &name : stale + kept) {
+            QFile file(dir.filePath(name));
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            if (file.size() == 0)
+                file.write("partial");
+            QVERIFY(file.flush());
+            // The young one is still within a save's time, as far as the
+            // clean-up's clock knows.
+            const qint64 age = name.endsWith(QLatin1String("young1"))
+                ? ReplayFile::kStaleTemporarySeconds / 2
+                : 2 * ReplayFile::kStaleTemporarySeconds;
+            QVERIFY(file.setFileTime(now.addSecs(-age), QFileDevice::FileModificationTime));
+        }
+        // A folder or a link named as a temporary is no temporary of ours.
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("pack4-level01.vcreplay.saving-folder")));
+        QVERIFY(QFile::link(best, dir.filePath(QStringLiteral("pack5-level01.vcreplay.saving-link12"))));
+
+        QCOMPARE(ReplayFile::removeStaleTemporaries(dir.path(), now), int(stale.size()));
+        QStringList left
+            = QDir(dir.path())
+                  .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        QStringList expected = kept;
+        expected << QStringLiteral("pack4-level01.vcreplay.saving-folder")
+                 << QStringLiteral("pack5-level01.vcreplay.saving-link12");
+        left.sort();
+        expected.sort();
+        QCOMPARE(left, expected);
+        QVERIFY(ReplayFile::load(best, &error));
     }
 
     void badFilesAreRefusedWithAReason_data()

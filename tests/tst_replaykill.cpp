@@ -1,10 +1,13 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A replay is replaced by writing a temporary file and renaming it over the
 // old one: a child that rewrites one replay over and over is killed at many
 // different moments, and the file is always one of the two complete
-// replays it writes, never a broken or missing one.
+// replays it writes, never a broken or missing one; the temporaries the
+// kills leave are all removed by the clean-up of the next start.
 
 #include "replays/replayfile.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -44,6 +47,15 @@ private slots:
             seen.insert(f->level);
         }
         qInfo() << "replays the killed writer left:" << seen.values();
+        // Whatever else the kills left is a temporary that the next start
+        // removes once it is old enough.
+        const int left = int(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size()) - 1;
+        qInfo() << "temporaries the kills left:" << left;
+        QCOMPARE(ReplayFile::removeStaleTemporaries(dir.path(),
+                     QDateTime::currentDateTime().addSecs(2 * ReplayFile::kStaleTemporarySeconds)),
+            left);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+            QStringList {QStringLiteral("best.vcreplay")});
     }
 };
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Recording a run and re-simulating it: a committed solution ride recorded
 // in a LevelWorld finishes at its golden step and state, the saved file
 // plays back to the same finish in a fresh world, and the pose track

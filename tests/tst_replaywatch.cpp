@@ -1,9 +1,13 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Watching a run in the game: the run just finished plays back in the
 // game's scene to its recorded finish step and state; pause, speed,
-// restart and Escape; the player's keys never reach the bike; nothing of
+// restart and Escape; a slow watch draws the bike on its way between
+// two steps; the player's keys never reach the bike; nothing of
 // a watched run is stored; a replay that no longer matches its level or
 // the physics shows its recorded path with a message; a replay file that
-// cannot be watched is refused with a message.
+// cannot be watched is refused with a message, and one that is no regular
+// file (a named pipe, a device) or too large is refused unread, even when
+// the game starts with it.
 
 #include "game/ghostitem.h"
 #include "game/ghostrider.h"
@@ -16,6 +20,8 @@
 #include "menus/buttonpixmap.h"
 #include "menus/levelcompletedmenu.h"
 #include "menus/mainmenu.h"
+#include "physics/ballitem.h"
+#include "readwatchdog.h"
 #include "replays/replayfile.h"
 #include "replays/replayplayback.h"
 #include "replays/replayrecorder.h"
@@ -36,6 +42,9 @@ constexpr int kLevel = 9;
 constexpr int kMaxTicks = 55 * 60;
 // Longest wait for the game started with --replay to say what it refused.
 constexpr int kGameStartMs = 60000;
+// The game started with --replay reads no file larger than a replay: grown
+// by this much memory it is stopped, bytes.
+constexpr qint64 kGameGrowthBytes = qint64(3) << 30;
 
 // A best time no run of the level beats: a stored result would replace it.
 constexpr double kUnbeatenBest = 999.0;
@@ -91,9 +100,12 @@ private:
     ReplayFile m_run;
 
 private slots:
-    // One finished run of a committed solution, ridden through the game.
+    // One finished run of a committed solution, ridden through the game
+    // (the tests that start the game itself need none).
     void init()
     {
+        if (QByteArray(QTest::currentTestFunction()).startsWith("replayOption"))
+            return;
         m_golden = goldenRide(solutionPath(kPack, kLevel));
         QVERIFY(m_golden.steps > 0);
         QString error;
@@ -285,7 +297,9 @@ private slots:
         QCOMPARE(watch->speed(), 0.25);
         QVERIFY(watch->overlay()->state().contains(QStringLiteral("0.25x")));
         r.ticks(7);
-        QCOMPARE(r.game->stepCount(), 21);
+        // Shown on the way to the next step, which the world stands at.
+        QCOMPARE(watch->playback()->position(), 21.75);
+        QCOMPARE(r.game->stepCount(), 22);
         // The lean keys change the speed too.
         QTest::keyClick(view, Qt::Key_D);
         QCOMPARE(watch->speed(), 0.5);
@@ -312,6 +326,80 @@ private slots:
         r.ticks(3);
         QCOMPARE(r.game->stepCount(), 3);
         QCOMPARE(r.game->bike()->throttle(), 1.0);
+    }
+
+    // At a quarter speed the bike is drawn on its way between two steps at
+    // every tick, not held at one step for four ticks and then moved on; the
+    // run is the recorded one all the same.
+    void slowWatchDrawsBetweenSteps()
+    {
+        GameRig &r = *m_rig;
+        r.game->watchLastRun();
+        ReplayWatch *watch = r.game->replayWatch();
+        const ReplayPlayback *playback = watch->playback();
+        constexpr int kRiding = 60;
+        r.ticks(kRiding);
+        watch->slower();
+        watch->slower();
+        QCOMPARE(watch->speed(), 0.25);
+        const BikeItem *bike = r.game->bike();
+        struct Drawn
+        {
+            QPointF frame;
+            qreal frameDegrees;
+            QPointF wheel;
+            qreal wheelDegrees;
+        };
+        const auto drawn = [bike] {
+            return Drawn {
+                bike->pos(), bike->rotation(), bike->rearWheel()->pos(), bike->rearWheel()->rotation()};
+        };
+        const Drawn a = drawn();
+        QCOMPARE(playback->position(), double(kRiding));
+        // A whole step is drawn where the bodies are.
+        QCOMPARE(a.frame, QPointF(bike->bodyX(), bike->bodyY()));
+        QVector<Drawn> between;
+        for (int tick = 0; tick < 3; ++tick) {
+            r.ticks(1);
+            between.append(drawn());
+        }
+        r.ticks(1);
+        QCOMPARE(playback->position(), double(kRiding + 1));
+        QCOMPARE(r.game->stepCount(), kRiding + 1);
+        const Drawn b = drawn();
+        QCOMPARE(b.frame, QPointF(bike->bodyX(), bike->bodyY()));
+
+        const auto strictlyBetween
+            = [](qreal v, qreal from, qreal to) { return (from < v && v < to) || (to < v && v < from); };
+        QVERIFY(a.frame.x() != b.frame.x() && a.wheelDegrees != b.wheelDegrees);
+        for (int i = 0; i < between.size(); ++i) {
+            const Drawn &d = between.at(i);
+            QVERIFY2(strictlyBetween(d.frame.x(), a.frame.x(), b.frame.x()), qPrintable(QString::number(i)));
+            QVERIFY2(strictlyBetween(d.wheel.x(), a.wheel.x(), b.wheel.x()), qPrintable(QString::number(i)));
+            QVERIFY2(strictlyBetween(d.wheelDegrees, a.wheelDegrees, b.wheelDegrees),
+                qPrintable(QString::number(i)));
+            // A quarter of the way further at every tick.
+            const qreal along = (d.frame.x() - a.frame.x()) / (b.frame.x() - a.frame.x());
+            QVERIFY2(std::abs(along - 0.25 * (i + 1)) < 1e-9, qPrintable(QString::number(along)));
+            if (a.frame.y() != b.frame.y())
+                QVERIFY(strictlyBetween(d.frame.y(), a.frame.y(), b.frame.y()));
+            if (a.frameDegrees != b.frameDegrees)
+                QVERIFY(strictlyBetween(d.frameDegrees, a.frameDegrees, b.frameDegrees));
+        }
+
+        // Paused between two steps, it stays drawn there.
+        r.ticks(1);
+        watch->setPaused(true);
+        const Drawn held = drawn();
+        r.ticks(3);
+        QCOMPARE(drawn().frame, held.frame);
+        watch->setPaused(false);
+        for (int i = 0; i < 4; ++i)
+            watch->faster();
+        watchToEnd(r);
+        QCOMPARE(playback->mode(), ReplayPlayback::Mode::Simulating);
+        QCOMPARE(r.game->stepCount(), m_golden.steps);
+        QCOMPARE(BikeState::hashText(BikeState::hash(r.game->stepCount(), *r.game->bike())), m_golden.state);
     }
 
     void mainMenuAfterWatchingStartsANewRun()
@@ -462,31 +550,47 @@ private slots:
     }
 
     // The game started with --replay of a file it cannot watch says why on
-    // stderr and carries on at its main menu.
+    // stderr and carries on at its main menu. A named pipe is not waited
+    // on and a device not read: the watchdog lets a game that waits on the
+    // pipe go on, and stops one that reads without end.
     void replayOptionRefusesBadFiles_data()
     {
         QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("kind");
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("missing") << QStringLiteral("missing.vcreplay") << QByteArray()
+        QTest::newRow("missing") << QStringLiteral("missing.vcreplay") << QString() << QByteArray()
                                  << QStringLiteral("No such file");
-        QTest::newRow("damaged") << QStringLiteral("damaged.vcreplay")
+        QTest::newRow("damaged") << QStringLiteral("damaged.vcreplay") << QString()
                                  << QByteArray("VCRGRPLY\x01\x00garbage") << QStringLiteral("replay");
+        QTest::newRow("named pipe") << QStringLiteral("pipe.vcreplay") << QStringLiteral("named pipe")
+                                    << QByteArray()
+                                    << QStringLiteral("is not a regular file (it is a named pipe)");
+        QTest::newRow("folder") << QStringLiteral("folder.vcreplay") << QStringLiteral("folder")
+                                << QByteArray() << QStringLiteral("is not a regular file (it is a folder)");
+        QTest::newRow("device") << QStringLiteral("/dev/zero") << QString() << QByteArray()
+                                << QStringLiteral("is not a regular file (it is a device)");
+        QTest::newRow("too large")
+            << QStringLiteral("large.vcreplay") << QStringLiteral("too large") << QByteArray()
+            << QStringLiteral("is too large to be a replay (%1 bytes)").arg(ReplayFile::kMaxFileBytes + 1);
     }
 
     void replayOptionRefusesBadFiles()
     {
         QFETCH(QString, name);
+        QFETCH(QString, kind);
         QFETCH(QByteArray, bytes);
         QFETCH(QString, reason);
         m_rig.reset();
         QTemporaryDir data;
-        const QString path = data.filePath(name);
+        const QString path = name.startsWith(QLatin1Char('/')) ? name : data.filePath(name);
         if (!bytes.isEmpty()) {
             QFile file(path);
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(bytes);
         }
+        if (!kind.isEmpty())
+            QVERIFY(TestSupport::plantNonFile(kind, path, ReplayFile::kMaxFileBytes + 1));
         QProcess game;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
@@ -495,12 +599,16 @@ private slots:
         game.setReadChannel(QProcess::StandardError);
         game.start(QStringLiteral(VELOCRAG_PATH), {QStringLiteral("--replay"), path});
         QVERIFY(game.waitForStarted());
+        const ReadWatchdog watchdog(
+            kind == QLatin1String("named pipe") ? path : QString(), game.processId(), kGameGrowthBytes);
         QByteArray errors;
         const QByteArray expected = QStringLiteral("Cannot watch the replay '%1'").arg(path).toUtf8();
         while (!errors.contains(expected) && game.state() == QProcess::Running
             && game.waitForReadyRead(kGameStartMs))
             errors += game.readAllStandardError();
         errors += game.readAllStandardError();
+        QVERIFY2(!watchdog.childKilled(), "the game read the file without end");
+        QCOMPARE(watchdog.pipeReaders(), 0);
         QVERIFY2(errors.contains(expected), errors.constData());
         QVERIFY2(errors.contains(reason.toUtf8()), errors.constData());
         // Still running at its menu: the refusal was no crash.

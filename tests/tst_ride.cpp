@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The ride tool as a program: finishing the shipped levels from committed
 // timelines, byte-identical output, its working folder and its errors.
 

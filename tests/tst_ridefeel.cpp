@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How the bike rides on the physics library we build with: settling,
 // throttle, braking, drops, lean kicks, crash thresholds, mud, determinism.
 // Each scenario asserts a range, not an exact float.

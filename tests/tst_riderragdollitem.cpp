@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The thrown-off rider: start pose and motion, collision set-up, teardown.
 
 #include "testbed.h"

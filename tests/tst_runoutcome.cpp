@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the results panel is told after a run: record rules, the time
 // difference, and when the next level is offered.
 

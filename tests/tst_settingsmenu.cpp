@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings panel on its own: walked by keys and by a pad's menu keys,
 // the slider, the toggles, setting a key (moved from another action, with a
 // note), restore defaults, and the mouse on the panel-drawn items.

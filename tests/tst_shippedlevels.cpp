@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The shipped level packs: every level loads into a playable shape, the
 // packs are numbered 1..24 without gaps, and every level is finished by its
 // committed solution ride (replayed with the ride tool) inside its bronze time,

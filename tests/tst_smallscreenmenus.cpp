@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Menu layouts on a small screen (640 x 480, so a 422 x 316 window): the
 // main menu keeps its tighter grid; the 479 x 344 panels do not fit and are
 // shown scaled down to 406 x 292 (8 pixels free at the sides), centred.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The embedded wave files: every file the sound manager asks for exists
 // in the promised format, has sound in it (duration, RMS and peak are
 // printed for the record), the loops join without a jump, and the three

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sound policy shared by every sound manager: activity, rate limits,
 // engine ramps and pitch, volume steps, muting and fades.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sound manager on the game's mixer (no output device: the test pulls
 // the mixer itself): engine pitch and volume, one-shots that go away when
 // they end, the sliding loop, volume and muting, missing files, the ambient

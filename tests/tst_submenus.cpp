@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The info and help panels opened from the main menu.
 
 #include "app/gamewindow.h"

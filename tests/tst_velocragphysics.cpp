@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The collision callbacks: contact geometry as the library hands it over,
 // impulses, ground-hit sounds, the lying-frame flag and the head crash.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game in small windows and after switching to fullscreen: every panel
 // stays whole inside the window (scaled down where it must be), its buttons
 // answer where they are drawn, and the fullscreen choice is kept in the

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The vehicle tests share a small test bed (world, scene, terrain, bike).
 foreach(t tst_bikeitem tst_ridefeel tst_velocragphysics tst_riderragdollitem tst_inputtimeline)
   if(TARGET ${t})

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef SIMULATIONSTEP_H
 #define SIMULATIONSTEP_H
 

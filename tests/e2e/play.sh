@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Plays Velocrag end to end on a virtual 1920 x 1080 display: pack 1,
 # level 1, close the help, hold W to the finish, leave through the in-game
 # menu; then starts again and checks that the level shows its medal.

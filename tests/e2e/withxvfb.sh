@@ -1,11 +1,17 @@
 #!/usr/bin/env bash
-# withxvfb.sh <command...>: runs a command on a fresh virtual X display of
-# 1920 x 1080. The server picks a free display number itself (-displayfd)
+# SPDX-License-Identifier: GPL-3.0-or-later
+# withxvfb.sh [--screen WxHxD] <command...>: runs a command on a fresh
+# virtual X display (1920x1080x24 unless --screen says otherwise). The server picks a free display number itself (-displayfd)
 # and reports it once it accepts clients, so runs in parallel never share a
 # display and nothing waits a fixed time for the server.
 set -euo pipefail
+screen=1920x1080x24
+if [ "${1:-}" = "--screen" ]; then
+  screen=$2
+  shift 2
+fi
 dir=$(mktemp -d)
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3> "$dir/display" 2> "$dir/xvfb.log" &
+Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp 3> "$dir/display" 2> "$dir/xvfb.log" &
 xvfb=$!
 trap 'kill "$xvfb" 2> /dev/null || true; wait "$xvfb" 2> /dev/null || true; rm -rf "$dir"' EXIT
 for _ in $(seq 1 300); do

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared by the end-to-end test and the ride benchmark (sourced, bash):
 # starting the game on the current X display, finding its window, waiting
 # for its menus and closing the help.

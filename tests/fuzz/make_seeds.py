@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes the seed corpus of the wave loader fuzzer (tests/fuzz/corpus).
 
 The seeds are committed; run this only to change them. Valid files in each

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzzes the replay reader with arbitrary bytes: as they come (the check sum
 // stops almost all of them), with the check sum made right (so mutations
 // reach every field), and the pose track decoder on its own. Whatever reads

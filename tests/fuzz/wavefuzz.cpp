@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzzes the wave loaders with arbitrary bytes: the seekable device loader,
 // the same bytes as a pipe-like sequential device, and the stdio loader.
 // Whatever loads is also played for a while (at a speed and loop count

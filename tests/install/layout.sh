@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # `cmake --install` into a scratch prefix (with a space in it): checks the
 # Debian game layout and the version in the metadata, then starts the
 # installed game (offscreen) from an unrelated folder with a fresh HOME and

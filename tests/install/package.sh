@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package of `make package`, without installing it: checks its
 # declared dependencies, unpacks it into a scratch root with dpkg-deb -x and
 # starts the unpacked game on a virtual 1920 x 1080 display from an unrelated

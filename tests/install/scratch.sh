@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared by the installation tests (sourced, bash): a scratch folder $tmp
 # removed at exit together with the game started as $pid, and fail <text>,
 # which prints the text and the game's log ($tmp/game.log) and exits 1.

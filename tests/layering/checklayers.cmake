@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fails when a source folder includes a header of its own layer's peers or
 # of a higher layer. Run as a script:
 #   cmake -DROOT=<source tree> -P checklayers.cmake

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the leak plant and passes only when the leak checker reports its
 # planted object with a stack that reaches the slot and, through Qt's event
 # loop, main():

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // leakplant: loses one object on purpose, from a slot the event loop calls
 // (a queued call, as timers, network replies and signals across threads
 // arrive in the game). The sanitized build must report it: the test around

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A small program the tests run as a child process for the paths that end
 // the process (fatal messages), for damaged level databases, and for saves
 // that must survive a hard kill. Runs in the current working directory.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Child process of the replay kill test: writes two different long replays
 // to one path in turn, for ever, printing "saved" after the first. The test
 // kills it at any moment and checks that the path holds one of the two.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef GOLDENRIDE_H
 #define GOLDENRIDE_H
 

@@ -1,10 +1,14 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "testsupport.h"
 
+#include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QtGlobal>
+#include <sys/stat.h>
 
 namespace TestSupport {
 
@@ -15,6 +19,21 @@ QString sourceDir()
 QString binaryDir()
 {
     return qEnvironmentVariable("VELOCRAG_BINARY_DIR");
+}
+
+bool plantNonFile(const QString &kind, const QString &path, qint64 largeBytes)
+{
+    if (kind == QLatin1String("named pipe"))
+        return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
+    if (kind == QLatin1String("folder"))
+        return QDir().mkpath(path);
+    if (kind == QLatin1String("device"))
+        return QFile::link(QStringLiteral("/dev/zero"), path);
+    if (kind == QLatin1String("too large")) {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.resize(largeBytes);
+    }
+    return false;
 }
 
 ProcessResult runProcess(

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef TESTSUPPORT_H
 #define TESTSUPPORT_H
 
@@ -26,6 +27,12 @@ struct ProcessResult
 // (timeout in ms). Used for fatal paths that must end the process.
 ProcessResult runProcess(const QString &program, const QStringList &arguments,
     const QString &workingDirectory = QString(), int timeoutMs = 60000);
+
+// Puts at path something a reader must refuse by what it is, not by its
+// bytes: "named pipe", "folder", "device" (a link to /dev/zero, which has
+// no end) or "too large" (a sparse file of largeBytes bytes, nothing of it
+// on the disk). False when it cannot be made.
+bool plantNonFile(const QString &kind, const QString &path, qint64 largeBytes = 0);
 
 // Number of shapes in a physics space, static and moving.
 int shapeCount(cpSpace *space);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the game window really shows, read back from the X server: the view
 // draws the same picture through OpenGL as through the raster engine, and
 // the HUD stays put while the camera scrolls. Runs under Xvfb, where Mesa's

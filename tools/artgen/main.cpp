@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // artgen: renders the game's pictures from assets/ and draws the contact sheet.
 //
 //   artgen render <pictures.json> <output folder>

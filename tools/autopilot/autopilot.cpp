@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // autopilot: finds solution rides for levels and sets target times from them.
 //
 //   autopilot solve --levels build/levels.db --pack 1 --level 3 --output 03.txt [--prefix 03.prefix.txt]
@@ -62,7 +63,8 @@ int solve(const QCommandLineParser &parser)
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
         return fail(QStringLiteral("cannot write %1").arg(output));
     const QString header
-        = QStringLiteral("# Pack %1, level %2: solution found by tools/autopilot (seed 1, %3 rides).\n"
+        = QStringLiteral("# SPDX-License-Identifier: CC-BY-SA-4.0\n"
+                         "# Pack %1, level %2: solution found by tools/autopilot (seed 1, %3 rides).\n"
                          "# Run time %4 s (%5 steps).\n")
               .arg(options.pack)
               .arg(options.level)

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Writes each shipped level's expected outcome into its solution ride: one
 # comment line
 #   # Golden ride: finishes at step <n>, final state <hash>

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Regenerates the solution ride of every shipped level with the autopilot,
 # then rewrites every level's target times from its solution and each
 # solution's expected outcome (golden-rides.sh).

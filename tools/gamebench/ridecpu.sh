@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # CPU share of one core and peak resident memory of the real game while
 # riding pack 1 level 1 under Xvfb (1920 x 1080), throttle held.
 #   ridecpu.sh <velocrag executable> [seconds]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // levelc: compiles the level sources (JSON, see levels/README.md) into a
 // level database.
 // Usage: levelc [--allow-duplicate-levels] [--packs <packs.json>]

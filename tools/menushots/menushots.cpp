@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Renders each menu of the game in each of its states to a PNG file, placed
 // over a window-sized backdrop as in the game, for looking at the layout.
 //

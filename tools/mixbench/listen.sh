@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Listening by proxy: the real game rides pack 1 level 1 with the throttle
 # held under Xvfb, playing into a private PulseAudio null sink whose monitor
 # is recorded with parecord; sox reports level, peak and DC of the recording
@@ -8,7 +9,7 @@
 # default 60 to 100).
 set -euo pipefail
 if [ "${1:-}" != "--inner" ]; then
-  exec xvfb-run -a -s "-screen 0 1920x1080x24" bash "$0" --inner "$@"
+  exec bash "$(dirname "$0")/../../tests/e2e/withxvfb.sh" bash "$0" --inner "$@"
 fi
 shift
 game=$(realpath "$1")

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Mixes eight looping sounds (the game's own files, at different speeds and
 // volumes) into 8192-sample blocks, as the output thread does, and reports
 // the CPU share of one core that this costs at real time.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Steps a scene of a few hundred shapes and reports microseconds per step.
 // Usage: physicsbench [steps] [objects]
 

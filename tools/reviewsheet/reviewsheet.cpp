@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // reviewsheet: renders the 24 levels of a pack as a grid of thumbnails (the
 // whole terrain with its objects, start and finish) labelled with number,
 // name and target times, into one PNG.

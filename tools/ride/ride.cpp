@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ride: rides one level headlessly from an input timeline and prints one
 // JSON line with the outcome. See README.md beside this file.
 

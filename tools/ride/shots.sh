@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Renders ride-tool snapshots of the bike on the vehicle test levels:
 # at rest, mid-wheelie, landing after a drop, and the ragdoll after a crash.
 # Usage: tools/ride/shots.sh <build folder>

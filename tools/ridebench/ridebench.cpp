@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ridebench: rides the loose-objects test level with the game's simulation
 // step and reports microseconds per step and the ride tool's real-time
 // factor. Usage: ridebench [testlevels.db] [steps]

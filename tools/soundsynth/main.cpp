@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Makes every wave file of the game from the recipes in soundrecipes.cpp.
 // Usage: soundsynth <output folder> [name ...]
 // Prints one line per file: rate, duration, RMS and peak (dBFS).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef SYNTHDSP_H
 #define SYNTHDSP_H
 
