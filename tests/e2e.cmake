@@ -1,6 +1,6 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # End-to-end: the real executable under Xvfb, driven with xdotool like a
-# player (tests/e2e/play.sh). Needs xvfb-run, xdotool, ImageMagick and
+# player (tests/e2e/play.sh). Needs Xvfb, xdotool, ImageMagick and
 # sqlite3, which `make test` installs. In the sanitized build the script
 # first checks that the leak checker can run at all (with the leak plant of
 # leakplant.cmake); where it cannot, the case is skipped with the reason.
