@@ -7,6 +7,7 @@
 #include "game/gameview.h"
 #include "game/mygame.h"
 #include "game/myscene.h"
+#include "ge/audioout.h"
 #include "levels/datapaths.h"
 #include "physics/fatalerror.h"
 
@@ -72,6 +73,49 @@ void chooseViewport(GameView *view)
         return;
     view->useOpenGLViewport(renderer != QLatin1String("opengl"));
 }
+
+// Runs the game until it quits. The results and settings are saved before
+// the event loop ends (MyGame::exitApplication); on return the windows are
+// closed and the game's objects destroyed.
+int runGame(QApplication &app, const QCommandLineParser &parser, const QCommandLineOption &replayOption)
+{
+    GameView view;
+    chooseViewport(&view);
+    MyScene scene(kInitialSceneRect);
+    view.setScene(&scene);
+
+    MyGame game(&scene, &view, gameWindowRect().size());
+    view.setGame(&game);
+    placeGameWindow(&view);
+    view.applyFullScreenSetting();
+    view.setWindowTitle("Velocrag");
+    view.viewport()->update();
+    app.installEventFilter(&game);
+    game.startGame();
+    if (parser.isSet(replayOption)) {
+        QString error;
+        if (!game.watchReplayFile(parser.value(replayOption), &error))
+            std::fprintf(stderr, "%s\n", qPrintable(error));
+    }
+
+    return app.exec();
+}
+
+// An audio output thread still held by an unresponsive audio server (the
+// sound manager waited a bounded time for it and left it) is inside the
+// multimedia and audio client libraries: their static destructors would
+// wait for it until the server's connection times out (half a minute) and
+// then free what it is using. With everything saved and the windows
+// closed, the process ends here instead, without running them.
+void endAtOnceIfAudioIsHeld(int status)
+{
+    if (GE::AudioOut::unfinishedThreads() == 0)
+        return;
+    std::fprintf(stderr, "velocrag: the audio server does not answer; quitting without waiting for it\n");
+    std::fflush(stdout);
+    std::fflush(stderr);
+    std::_Exit(status);
+}
 } // namespace
 
 int main(int argc, char **argv)
@@ -101,24 +145,7 @@ int main(int argc, char **argv)
     registerGameFonts();
     locateData();
 
-    GameView view;
-    chooseViewport(&view);
-    MyScene scene(kInitialSceneRect);
-    view.setScene(&scene);
-
-    MyGame game(&scene, &view, gameWindowRect().size());
-    view.setGame(&game);
-    placeGameWindow(&view);
-    view.applyFullScreenSetting();
-    view.setWindowTitle("Velocrag");
-    view.viewport()->update();
-    app.installEventFilter(&game);
-    game.startGame();
-    if (parser.isSet(replayOption)) {
-        QString error;
-        if (!game.watchReplayFile(parser.value(replayOption), &error))
-            std::fprintf(stderr, "%s\n", qPrintable(error));
-    }
-
-    return app.exec();
+    const int status = runGame(app, parser, replayOption);
+    endAtOnceIfAudioIsHeld(status);
+    return status;
 }

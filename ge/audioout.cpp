@@ -16,7 +16,16 @@ constexpr int kOutputBufferBytes = 16384; // about 186 ms at 22050 Hz stereo
 constexpr int kOutputBlockSamples = kOutputBufferBytes / 2; // 16-bit samples
 constexpr int kBytesPerFrame = kOutputChannels * int(sizeof(qint16));
 constexpr unsigned long kPollIntervalMs = 1;
+
+// Counted up before a thread starts and down as its last step, so that a
+// thread not yet scheduled counts too.
+std::atomic<int> unfinishedThreadCount {0};
 } // namespace
+
+int AudioOut::unfinishedThreads()
+{
+    return unfinishedThreadCount.load();
+}
 
 AudioOut::AudioOut(AudioSource *source, QObject *parent)
     : QThread(parent)
@@ -27,6 +36,7 @@ AudioOut::AudioOut(AudioSource *source, QObject *parent)
     m_format.setSampleRate(kOutputSampleRate);
     m_format.setChannelCount(kOutputChannels);
     m_format.setSampleFormat(QAudioFormat::Int16);
+    ++unfinishedThreadCount;
     start(QThread::InheritPriority);
 }
 
@@ -119,6 +129,7 @@ void AudioOut::run()
         closeOutput();
     }
     m_runState = Stopped;
+    --unfinishedThreadCount;
 }
 
 int AudioOut::pull(int samples)

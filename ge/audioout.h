@@ -28,6 +28,11 @@ class AudioSource;
 // shutdown() stops pulling at once and waits a bounded time for the thread;
 // destroying the object waits for the thread without a bound. The source
 // must outlive the object or the return of shutdown(), whichever is first.
+//
+// A thread held by an unresponsive server is inside the multimedia library
+// and the audio client library, whose static objects it needs until it
+// comes back: the process must not run its static destructors while
+// unfinishedThreads() is not zero (it ends with std::_Exit instead).
 class AudioOut : public QThread
 {
     Q_OBJECT
@@ -50,6 +55,10 @@ public:
     QAudioFormat format() const;
     // Total bytes handed to the device so far.
     qint64 bytesWritten() const { return m_bytesWritten; }
+
+    // Output threads of the whole process started and not yet ended (an
+    // object left to a thread held by the server counts until it ends).
+    static int unfinishedThreads();
 
 public slots:
     // Tops the device buffer up with whole stereo frames from the source.

@@ -36,6 +36,8 @@ private slots:
             QVERIFY(!out.isReady());
             QCOMPARE(out.runState(), GE::AudioOut::Stopped);
             QCOMPARE(out.bytesWritten(), 0);
+            // Nothing holds the process at its exit.
+            QCOMPARE(GE::AudioOut::unfinishedThreads(), 0);
         }
         QVERIFY(clock.elapsed() < 5000);
     }
