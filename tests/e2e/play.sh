@@ -30,6 +30,11 @@ CHECKER_FATAL_STATUS=86
 if [ -n "${ASAN_OPTIONS:-}" ]; then
   export ASAN_OPTIONS="$ASAN_OPTIONS:exitcode=$CHECKER_FATAL_STATUS"
 fi
+# The leak checker names each thread it scans, so that a crash of its own
+# at the game's exit shows which thread it was reading.
+if [ -n "${LSAN_OPTIONS:-}" ]; then
+  export LSAN_OPTIONS="$LSAN_OPTIONS:verbosity=1:log_threads=1"
+fi
 if [ -n "${E2E_LEAK_PROBE:-}" ]; then
   probe=$("$E2E_LEAK_PROBE" 2>&1 || true)
   if grep -q "LeakSanitizer has encountered a fatal error" <<< "$probe"; then
@@ -91,6 +96,8 @@ wait_exit() {
     # Not a pass: the run ends as skipped, with the checker's own words.
     leak_check_off="it crashed at the game's exit: $(grep -m1 -E "Tracer caught|LeakSanitizer has" "$work/game.log" | tr -d '\n')"
     echo "e2e: the leak checker crashed at the game's exit; this run cannot count as checked" >&2
+    echo "e2e: the checker's last lines before its crash (the thread it was scanning):" >&2
+    grep -B8 -m1 "Tracer caught" "$work/game.log" | sed 's/^/  game: /' >&2 || true
     return
   fi
   [ "$rc" -eq 0 ] || fail "the game exited with status $rc"
