@@ -29,30 +29,45 @@ exempt() {
   return 1
 }
 
-# The licence a file must carry, or empty for any of the known ones.
+# The licence a file must carry, in $want; empty for any of the known ones.
 required() {
   case "$1" in
-    *.svg | levels/solutions/*) echo CC-BY-SA-4.0 ;;
-    *.cpp | *.h | *.h.in | *.cmake | CMakeLists.txt | */CMakeLists.txt | *.sh | *.py | Makefile) echo GPL-3.0-or-later ;;
-    *) echo "" ;;
+    *.svg | levels/solutions/*) want=CC-BY-SA-4.0 ;;
+    *.cpp | *.h | *.h.in | *.cmake | CMakeLists.txt | */CMakeLists.txt | *.sh | *.py | Makefile) want=GPL-3.0-or-later ;;
+    *) want="" ;;
   esac
 }
 known=" GPL-3.0-or-later CC-BY-SA-4.0 CC0-1.0 "
 
-faults=0
-checked=0
+checked=()
 for f in "${files[@]}"; do
   [ -f "$f" ] || continue # deleted in the work tree, not yet committed
-  exempt "$f" && continue
-  checked=$((checked + 1))
-  id=$(head -n 3 -- "$f" | grep -a -o -m 1 'SPDX-License-Identifier: [A-Za-z0-9.+-]*' | head -n 1 || true)
-  id=${id#SPDX-License-Identifier: }
+  exempt "$f" || checked+=("$f")
+done
+[ "${#checked[@]}" -gt 0 ] || { echo "spdx: no files found in $root"; exit 1; }
+
+# The identifier of each file that has one in its first three lines, read in
+# one pass: "<file>\t<identifier>".
+declare -A ids
+while IFS=$'\t' read -r f id; do
+  ids[$f]=$id
+done < <(printf '%s\0' "${checked[@]}" | xargs -0 awk '
+  FNR == 1 { found = 0 }
+  !found && match($0, /SPDX-License-Identifier: [A-Za-z0-9.+-]+/) {
+    print FILENAME "\t" substr($0, RSTART + 25, RLENGTH - 25)
+    found = 1
+  }
+  FNR >= 3 { nextfile }')
+
+faults=0
+for f in "${checked[@]}"; do
+  id=${ids[$f]:-}
   if [ -z "$id" ]; then
     echo "$f: no SPDX-License-Identifier line in its first 3 lines"
     faults=$((faults + 1))
     continue
   fi
-  want=$(required "$f")
+  required "$f"
   if [ -n "$want" ] && [ "$id" != "$want" ]; then
     echo "$f: SPDX-License-Identifier $id, expected $want"
     faults=$((faults + 1))
@@ -63,8 +78,7 @@ for f in "${files[@]}"; do
 done
 
 if [ "$faults" -gt 0 ]; then
-  echo "spdx: $faults of $checked files at fault"
+  echo "spdx: $faults of ${#checked[@]} files at fault"
   exit 1
 fi
-[ "$checked" -gt 0 ] || { echo "spdx: no files found in $root"; exit 1; }
-echo "spdx: $checked files carry an SPDX line"
+echo "spdx: ${#checked[@]} files carry an SPDX line"
