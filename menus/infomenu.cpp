@@ -49,15 +49,53 @@ void InfoMenu::setKeyBindings(const KeyBindings &bindings)
     update();
 }
 
+void InfoMenu::setView(View view)
+{
+    m_view = view;
+    update();
+}
+
 QStringList InfoMenu::lines() const
 {
+    return m_view == AboutView ? aboutLines() : infoLines();
+}
+
+QString InfoMenu::versionLine() const
+{
+    return tr("Version: %1.%2.%3 (PC)")
+        .arg(ProjectInfo::kVersionMajor)
+        .arg(ProjectInfo::kVersionMinor)
+        .arg(ProjectInfo::kVersionBuild);
+}
+
+QString InfoMenu::fontsLine() const
+{
+    return tr("Fonts: Bitstream Vera, \u00a9 2003 Bitstream, Inc., Bitstream Vera licence");
+}
+
+QStringList InfoMenu::aboutLines() const
+{
+    const QString code = QString::fromLatin1(ProjectInfo::kCodeLicence);
+    const QString content = QString::fromLatin1(ProjectInfo::kContentLicence);
+    return {tr("About %1").arg(QString::fromLatin1(ProjectInfo::kName)), versionLine(),
+        tr("\u00a9 %1 %2")
+            .arg(QString::fromLatin1(ProjectInfo::kCopyrightYears),
+                QString::fromLatin1(ProjectInfo::kPublisher)),
+        tr("Code: GNU GPL, version 3 or later (%1)").arg(code),
+        tr("Levels, pictures and sounds: CC BY-SA 4.0 (%1)").arg(content), fontsLine(),
+        tr("Free software, with NO WARRANTY, to the extent the law allows."),
+        tr("The full terms: the files LICENSE and COPYING, and on Debian"),
+        tr("/usr/share/doc/velocrag/copyright")};
+}
+
+QStringList InfoMenu::infoLines() const
+{
     QStringList text = {QString::fromLatin1(ProjectInfo::kName), QString::fromLatin1(ProjectInfo::kPublisher),
-        tr("Version: %1.%2.%3 (PC)")
-            .arg(ProjectInfo::kVersionMajor)
-            .arg(ProjectInfo::kVersionMinor)
-            .arg(ProjectInfo::kVersionBuild),
-        QString::fromLatin1(ProjectInfo::kWebAddress),
-        tr("Fonts: Bitstream Vera, \u00a9 2003 Bitstream, Inc., Bitstream Vera licence")};
+        versionLine(),
+        tr("Licences: %1 (code), %2 (content)")
+            .arg(QString::fromLatin1(ProjectInfo::kCodeLicence),
+                QString::fromLatin1(ProjectInfo::kContentLicence)),
+        fontsLine()};
     if (!m_progressPath.isEmpty())
         text.append(tr("Progress is kept in %1").arg(m_progressPath));
     // An action's keys as "W / Up". Escape opens the menu whatever the menu

@@ -8,14 +8,23 @@
 #include <QFont>
 #include <QStringList>
 
-// Panel with the game's name, publisher, version and web address, the
-// fonts' licence credit, where the player's progress is kept and the
-// player's keys (as set in the settings).
+// Panel with two views. The info view: the game's name, publisher,
+// version and licences in short, the fonts' licence credit, where the
+// player's progress is kept and the player's keys (as set in the
+// settings). The about view: name, version, copyright, the licences of the
+// code and of the levels, pictures and sounds, the fonts' credit, and that
+// there is no warranty.
 class InfoMenu : public SubMenu
 {
     Q_OBJECT
 public:
+    enum View { InfoView, AboutView };
+
     explicit InfoMenu(const QSize &windowSize, QWidget *parent = nullptr);
+
+    // The view shown (the info view until set); set it before showMenu().
+    void setView(View view);
+    View view() const { return m_view; }
 
     void paint(QPainter *painter) override;
 
@@ -23,13 +32,19 @@ public:
     void setProgressPath(const QString &path);
     // The keys the key lines name (the default keys until set).
     void setKeyBindings(const KeyBindings &bindings);
-    // The text lines in drawing order (the title first).
+    // The text lines of the view in drawing order (the title first).
     QStringList lines() const;
 
 protected:
     void keyPressEvent(QKeyEvent *e) override;
 
 private:
+    QStringList infoLines() const;
+    QStringList aboutLines() const;
+    QString versionLine() const;
+    QString fontsLine() const;
+
+    View m_view = InfoView;
     QFont m_titleFont;
     QFont m_textFont;
     QString m_progressPath;

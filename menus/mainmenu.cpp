@@ -8,14 +8,11 @@
 #include "levels/levelmanager.h"
 #include "menutext.h"
 #include "physics/fatalerror.h"
-#include "projectinfo.h"
 
-#include <QDesktopServices>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPropertyAnimation>
-#include <QUrl>
 
 namespace {
 constexpr int kMenuWidth = 479;
@@ -53,7 +50,7 @@ constexpr qreal kPack2X = 257.5;
 constexpr qreal kPackY = 120;
 
 // Bottom row: seven slots, 66 apart from the left margin. The first holds
-// back (level view) or the project page (pack view), the second next level
+// back (level view) or about (pack view), the second next level
 // or current level (level view only).
 constexpr qreal kButtonSize = 64;
 constexpr qreal kBottomRowY = 274;
@@ -197,14 +194,14 @@ void MainMenu::createBottomRow(bool soundsEnabled)
     m_info = add("info", kInfoX);
     m_help = add("help", kHelpX);
     m_settings = add("settings", kSettingsX);
-    m_social = add("facebook", kLeftMargin);
+    m_about = add("about", kLeftMargin);
 
     connect(m_back, &ButtonPixmap::released, this, &MainMenu::backAction);
     connect(m_next, &ButtonPixmap::released, this, &MainMenu::nextLevelAction);
     connect(m_currentLevel, &ButtonPixmap::released, this, &MainMenu::currentLevelAction);
     connect(exitButton, &ButtonPixmap::released, this, &MainMenu::exitAction);
     connect(m_info, &ButtonPixmap::released, this, &MainMenu::infoAction);
-    connect(m_social, &ButtonPixmap::released, this, &MainMenu::facebookLinkClicked);
+    connect(m_about, &ButtonPixmap::released, this, &MainMenu::aboutClicked);
     connect(m_help, &ButtonPixmap::released, this, &MainMenu::helpAction);
     connect(m_settings, &ButtonPixmap::released, this, &MainMenu::settingsAction);
     connect(m_soundsOn, &ButtonPixmap::released, this, &MainMenu::soundsAction);
@@ -290,7 +287,7 @@ void MainMenu::showLevelPackView()
     m_next->setVisible(false);
     m_currentLevel->setVisible(false);
     m_back->setVisible(false);
-    m_social->setVisible(true);
+    m_about->setVisible(true);
     for (ButtonPixmap *pack : std::as_const(m_levelPackButtons))
         pack->setVisible(true);
 }
@@ -343,7 +340,7 @@ void MainMenu::showLevelView(bool openedFromLevel)
     m_currentLevel->setVisible(current);
     m_next->setVisible(!current && frontier >= 1);
     m_back->setVisible(true);
-    m_social->setVisible(false);
+    m_about->setVisible(false);
 
     qreal x = kLeftMargin;
     m_back->setPos(x, kBottomRowY);
@@ -523,6 +520,11 @@ void MainMenu::infoAction()
     slideOut(InfoAction);
 }
 
+void MainMenu::aboutClicked()
+{
+    slideOut(AboutAction);
+}
+
 void MainMenu::settingsAction()
 {
     slideOut(SettingsAction);
@@ -568,11 +570,6 @@ void MainMenu::helpFinished()
         emit helpDone();
 }
 
-void MainMenu::facebookLinkClicked()
-{
-    QDesktopServices::openUrl(QUrl(QString::fromLatin1(ProjectInfo::kWebAddress)));
-}
-
 void MainMenu::keyPressEvent(QKeyEvent *e)
 {
     if (isBackKey(e->key())) {
@@ -599,8 +596,11 @@ void MainMenu::hideMenuFinished()
         emit currentLevel();
         break;
     case InfoAction:
-        if (m_infoMenu)
+    case AboutAction:
+        if (m_infoMenu) {
+            m_infoMenu->setView(m_pendingAction == AboutAction ? InfoMenu::AboutView : InfoMenu::InfoView);
             m_infoMenu->showMenu();
+        }
         break;
     case HelpReturningAction:
     case HelpOnlyAction:

@@ -17,7 +17,7 @@ class Level;
 class LevelManager;
 
 // Start panel of the game with two views on one widget: the level-pack view
-// (two pack buttons and the project page) and the level view of one pack (a
+// (two pack buttons and the about button) and the level view of one pack (a
 // grid of level buttons showing the medal won in each level, with back and
 // next-level or current-level). Both share a bottom row with settings, help,
 // info, sounds on/off and exit. A level with a best run kept has a small
@@ -40,6 +40,7 @@ public:
         BackToPacksAction = 9, // back to the level-pack view
         SettingsAction = 10, // settingsRequested(); showAgain() brings it back
         WatchAction = 11, // watchRequested() for the level of the watch button
+        AboutAction = 12, // the info panel's about view
     };
 
     // levelManager gives the levels of a pack; not owned. The info and help
@@ -80,7 +81,7 @@ public:
     ButtonPixmap *soundsOffButton() const { return m_soundsOff; }
     ButtonPixmap *infoButton() const { return m_info; }
     ButtonPixmap *helpButton() const { return m_help; }
-    ButtonPixmap *socialButton() const { return m_social; }
+    ButtonPixmap *aboutButton() const { return m_about; }
     ButtonPixmap *settingsButton() const { return m_settings; }
 
     // The pack's name and the caption of the level the pointer rests on (or
@@ -139,13 +140,13 @@ private slots:
     void nextLevelAction();
     void currentLevelAction();
     void infoAction();
+    void aboutClicked();
     void helpAction();
     void settingsAction();
     void backAction();
     void soundsAction();
     void infoFinished();
     void helpFinished();
-    void facebookLinkClicked();
     void hideMenuFinished();
 
 private:
@@ -167,7 +168,7 @@ private:
     ButtonPixmap *m_soundsOff = nullptr;
     ButtonPixmap *m_info = nullptr;
     ButtonPixmap *m_help = nullptr;
-    ButtonPixmap *m_social = nullptr;
+    ButtonPixmap *m_about = nullptr;
     ButtonPixmap *m_settings = nullptr;
     LevelManager *m_levelManager;
     QPointer<InfoMenu> m_infoMenu;

@@ -10,7 +10,7 @@ PACKAGES=(
   libchipmunk-dev
   libsdl2-dev
   ttf-bitstream-vera
-  desktop-file-utils appstream dpkg-dev
+  desktop-file-utils appstream dpkg-dev lintian
   xvfb xauth xdotool imagemagick pulseaudio pulseaudio-utils sox sqlite3 libgl1-mesa-dri
   clang libclang-rt-14-dev
 )

@@ -11,7 +11,6 @@
 #include "menus/helpmenu.h"
 #include "menus/infomenu.h"
 #include "menus/mainmenu.h"
-#include "menus/projectinfo.h"
 #include "menutesting.h"
 #include "testsupport.h"
 
@@ -136,7 +135,7 @@ private slots:
         QCOMPARE(m_menu->infoButton()->x(), 274.0);
         QCOMPARE(m_menu->soundsOnButton()->x(), 340.0);
         QCOMPARE(m_menu->soundsOffButton()->x(), 340.0);
-        QCOMPARE(m_menu->socialButton()->hitRect(), QRectF(10, 274, 64, 64));
+        QCOMPARE(m_menu->aboutButton()->hitRect(), QRectF(10, 274, 64, 64));
     }
 
     // The panels are the menu's parent's children but belong to the menu.
@@ -160,7 +159,7 @@ private slots:
             QVERIFY(!m_menu->levelButton(n)->isVisible());
         for (ButtonPixmap *pack : m_menu->levelPackButtons())
             QVERIFY(pack->isVisible());
-        QVERIFY(m_menu->socialButton()->isVisible());
+        QVERIFY(m_menu->aboutButton()->isVisible());
         QVERIFY(!m_menu->backButton()->isVisible());
         QVERIFY(!m_menu->nextButton()->isVisible());
         QVERIFY(!m_menu->currentLevelButton()->isVisible());
@@ -229,7 +228,7 @@ private slots:
         QVERIFY(m_menu->nextButton()->isVisible());
         QVERIFY(!m_menu->currentLevelButton()->isVisible());
         QVERIFY(m_menu->backButton()->isVisible());
-        QVERIFY(!m_menu->socialButton()->isVisible());
+        QVERIFY(!m_menu->aboutButton()->isVisible());
         QCOMPARE(m_menu->backButton()->hitRect().topLeft(), QPointF(10, 274));
         QCOMPARE(m_menu->nextButton()->hitRect().topLeft(), QPointF(76, 274));
 
@@ -540,15 +539,44 @@ private slots:
         QCOMPARE(current.count(), 1);
     }
 
-    void socialButtonOpensProjectPage()
+    // The pack view's first slot opens the about view of the info panel
+    // (licences, version) and nothing outside the game: no URL is opened.
+    void aboutButtonOpensAboutPanel()
     {
         UrlRecorder recorder;
-        QDesktopServices::setUrlHandler("https", &recorder, "open");
+        for (const char *scheme : {"http", "https", "file", "mailto"})
+            QDesktopServices::setUrlHandler(scheme, &recorder, "open");
         open();
-        clickButton(m_menu->socialButton());
-        QDesktopServices::unsetUrlHandler("https");
-        QCOMPARE(recorder.urls, QList<QUrl> {QUrl(ProjectInfo::kWebAddress)});
-        QVERIFY(!isHiding(m_menu));
+        clickButton(m_menu->aboutButton());
+        for (const char *scheme : {"http", "https", "file", "mailto"})
+            QDesktopServices::unsetUrlHandler(scheme);
+        QVERIFY(recorder.urls.isEmpty());
+        QVERIFY(isHiding(m_menu));
+        finishHide(m_menu);
+        InfoMenu *info = m_menu->infoMenu();
+        QVERIFY(!info->isHidden());
+        QVERIFY(!m_menu->subMenusHidden());
+        QCOMPARE(info->view(), InfoMenu::AboutView);
+        const QStringList lines = info->lines();
+        QVERIFY2(lines.filter("GPL-3.0-or-later").size() == 1, qPrintable(lines.join('|')));
+        QVERIFY2(lines.filter("CC-BY-SA-4.0").size() == 1, qPrintable(lines.join('|')));
+        QVERIFY2(lines.filter("NO WARRANTY").size() == 1, qPrintable(lines.join('|')));
+        QVERIFY(lines.contains("Version: 1.1.0 (PC)"));
+
+        // Back from it: the main menu again, as after the info panel.
+        finishShow(info);
+        keyPress(info, Qt::Key_Escape);
+        finishHide(info);
+        QVERIFY(!m_menu->isHidden());
+        QVERIFY(m_menu->subMenusHidden());
+        QCOMPARE(m_menu->pendingAction(), 0);
+
+        // The info button opens the info view again, not the about view.
+        finishShow(m_menu);
+        clickButton(m_menu->infoButton());
+        finishHide(m_menu);
+        QVERIFY(!info->isHidden());
+        QCOMPARE(info->view(), InfoMenu::InfoView);
     }
 
     void ignoredLevelIds()

@@ -5,11 +5,14 @@
 # installed game (offscreen) from an unrelated folder with a fresh HOME and
 # checks that it finds its levels there and keeps results.db in the XDG data
 # folder; with the shipped levels.db gone it must stop with a message naming
-# every path it tried.
-#   layout.sh <build folder> <version>
+# every path it tried. The manual page and the Debian changelog are
+# gzip -9n files, the changelog's newest entry names the package's version,
+# and every file and folder has Debian's permissions (0644, 0755).
+#   layout.sh <build folder> <version> <Debian version>
 set -euo pipefail
 build=$(realpath "$1")
 version=$2
+deb_version=$3
 test_name=install
 # shellcheck source=scratch.sh
 source "$(dirname "$0")/scratch.sh"
@@ -27,7 +30,10 @@ expected=(
   share/icons/hicolor/256x256/apps/velocrag.png
   share/icons/hicolor/scalable/apps/velocrag.svg
   share/metainfo/games.velocrag.Velocrag.metainfo.xml
-  share/man/man6/velocrag.6
+  share/man/man6/velocrag.6.gz
+  share/doc/velocrag/copyright
+  share/doc/velocrag/changelog.Debian.gz
+  share/lintian/overrides/velocrag
 )
 for f in "${expected[@]}"; do
   [ -f "$prefix/$f" ] || fail "$f was not installed"
@@ -39,11 +45,29 @@ for size in 48 64 128 256; do
 done
 grep -q "<release version=\"$version\"" "$prefix/share/metainfo/games.velocrag.Velocrag.metainfo.xml" \
   || fail "the metainfo release is not version $version"
-grep -q "\"Velocrag $version\"" "$prefix/share/man/man6/velocrag.6" || fail "the man page does not name version $version"
+man="$prefix/share/man/man6/velocrag.6.gz"
+changelog="$prefix/share/doc/velocrag/changelog.Debian.gz"
+for gz in "$man" "$changelog"; do
+  gzip -t "$gz" || fail "$gz is no gzip file"
+  # -n: no name and no time stamp in the header (bytes 4-7 are the time).
+  [ "$(od -An -tu4 -j4 -N4 "$gz" | tr -d ' ')" = 0 ] || fail "$gz has a time stamp (not gzip -n)"
+  [ "$(od -An -tu1 -j3 -N1 "$gz" | tr -d ' ')" = 0 ] || fail "$gz stores a file name (not gzip -n)"
+  # Byte 8: 2 for the best compression (-9).
+  [ "$(od -An -tu1 -j8 -N1 "$gz" | tr -d ' ')" = 2 ] || fail "$gz was not compressed with -9"
+done
+zcat "$man" | grep -q "\"Velocrag $version\"" || fail "the man page does not name version $version"
 if command -v groff > /dev/null; then
-  warnings=$(groff -man -ww -z "$prefix/share/man/man6/velocrag.6" 2>&1)
+  warnings=$(zcat "$man" | groff -man -ww -z 2>&1)
   [ -z "$warnings" ] || fail "the man page has formatting warnings: $warnings"
 fi
+zcat "$changelog" | head -1 | grep -qF "velocrag ($deb_version) unstable; urgency=medium" \
+  || fail "the changelog's newest entry is not velocrag ($deb_version) unstable: $(zcat "$changelog" | head -1)"
+head -1 "$prefix/share/doc/velocrag/copyright" \
+  | grep -qF "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" \
+  || fail "the copyright file is not machine-readable (DEP-5)"
+wrong=$(find "$prefix" -mindepth 1 \( -type d ! -perm 0755 \) -o \( -type f ! -path "$prefix/games/*" ! -perm 0644 \) \
+  -o \( -type f -path "$prefix/games/*" ! -perm 0755 \))
+[ -z "$wrong" ] || fail "files or folders without 0644 / 0755: $wrong"
 if find "$prefix" -name '*.ttf' | grep -q .; then fail "font files were installed"; fi
 
 # A fresh player: nothing but HOME; XDG_DATA_HOME unset means ~/.local/share.

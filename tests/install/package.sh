@@ -5,7 +5,7 @@
 # starts the unpacked game on a virtual 1920 x 1080 display from an unrelated
 # folder with a fresh HOME. Passes when the main menu is on screen and
 # results.db is in the XDG data folder (and nothing else is written).
-#   package.sh <package folder> <version> <build's velocrag> <folder for screenshots>
+#   package.sh <package folder> <Debian version> <build's velocrag> <folder for screenshots>
 set -euo pipefail
 
 if [ "${1:-}" != "--inner" ]; then

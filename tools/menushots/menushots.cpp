@@ -155,6 +155,10 @@ void shootSubMenus(QWidget *view, Shooter &shooter)
     info.showMenu();
     shooter.shoot(view, &info, QStringLiteral("info"));
     info.hide();
+    info.setView(InfoMenu::AboutView);
+    info.showMenu();
+    shooter.shoot(view, &info, QStringLiteral("about"));
+    info.hide();
 
     HelpMenu help(gameWindowRect().size(), view);
     help.showMenu();
