@@ -51,7 +51,8 @@ bool levelMatches(Level level, bool loaded)
 ScreenFlow::Action ScreenFlow::actionFor(Screen screen, Input input, bool levelLoaded)
 {
     for (const Rule &rule : kRules) {
-        if ((!rule.screen || *rule.screen == screen) && rule.input == input && levelMatches(rule.level, levelLoaded))
+        if ((!rule.screen || *rule.screen == screen) && rule.input == input
+            && levelMatches(rule.level, levelLoaded))
             return rule.action;
     }
     return Action::None;

@@ -12,7 +12,7 @@ PACKAGES=(
   ttf-bitstream-vera
   desktop-file-utils appstream dpkg-dev lintian
   xvfb xauth xdotool imagemagick pulseaudio pulseaudio-utils sox sqlite3 libgl1-mesa-dri
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format-14
 )
 
 missing=()

@@ -41,7 +41,8 @@ private slots:
         QTest::newRow("info") << Screen::Info << false << Input::Escape << Action::None;
         // A pad's Start is Escape.
         QTest::newRow("pad start riding") << Screen::Riding << true << Input::PadStart << Action::Pause;
-        QTest::newRow("pad start results") << Screen::Results << true << Input::PadStart << Action::PanelRetry;
+        QTest::newRow("pad start results")
+            << Screen::Results << true << Input::PadStart << Action::PanelRetry;
         // Restart: a panel over the run slides out first; the submenus and a
         // menu without a level take no restart; a watched run starts over.
         QTest::newRow("restart riding") << Screen::Riding << true << Input::Restart << Action::RestartNow;
@@ -49,15 +50,20 @@ private slots:
         QTest::newRow("restart paused") << Screen::Paused << true << Input::Restart << Action::PanelRetry;
         QTest::newRow("restart results") << Screen::Results << true << Input::Restart << Action::PanelRetry;
         QTest::newRow("restart menu") << Screen::MainMenu << true << Input::Restart << Action::MenuRetry;
-        QTest::newRow("restart menu, no level") << Screen::MainMenu << false << Input::Restart << Action::None;
+        QTest::newRow("restart menu, no level")
+            << Screen::MainMenu << false << Input::Restart << Action::None;
         QTest::newRow("restart settings") << Screen::Settings << true << Input::Restart << Action::None;
         QTest::newRow("restart help") << Screen::Help << true << Input::Restart << Action::None;
-        QTest::newRow("restart watching") << Screen::Watching << true << Input::Restart << Action::RestartWatch;
+        QTest::newRow("restart watching")
+            << Screen::Watching << true << Input::Restart << Action::RestartWatch;
         QTest::newRow("pad back riding") << Screen::Riding << true << Input::PadBack << Action::RestartNow;
         // The window's focus changes the sounds on every screen, nothing else.
-        QTest::newRow("focus lost riding") << Screen::Riding << true << Input::FocusLost << Action::MuteSounds;
-        QTest::newRow("focus lost menu") << Screen::MainMenu << false << Input::FocusLost << Action::MuteSounds;
-        QTest::newRow("focus back paused") << Screen::Paused << true << Input::FocusGained << Action::UnmuteSounds;
+        QTest::newRow("focus lost riding")
+            << Screen::Riding << true << Input::FocusLost << Action::MuteSounds;
+        QTest::newRow("focus lost menu")
+            << Screen::MainMenu << false << Input::FocusLost << Action::MuteSounds;
+        QTest::newRow("focus back paused")
+            << Screen::Paused << true << Input::FocusGained << Action::UnmuteSounds;
     }
 
     void inputs()

@@ -205,7 +205,8 @@ private slots:
                 earthBottom = std::max(earthBottom, item->sceneBoundingRect().bottom());
         }
         QVERIFY2(earthBottom >= l->sceneMaxY(),
-            qPrintable(QStringLiteral("ground ends at y %1, scene at %2").arg(earthBottom).arg(l->sceneMaxY())));
+            qPrintable(
+                QStringLiteral("ground ends at y %1, scene at %2").arg(earthBottom).arg(l->sceneMaxY())));
     }
 
     void solutionFinishesInsideBronze_data() { allLevels(); }
@@ -219,7 +220,8 @@ private slots:
         QVERIFY2(QFile::exists(timeline), qPrintable(timeline));
         const GoldenRide golden = goldenRide(timeline);
         QVERIFY2(golden.steps > 0,
-            qPrintable(QStringLiteral("%1 has no golden line (tools/autopilot/golden-rides.sh)").arg(timeline)));
+            qPrintable(
+                QStringLiteral("%1 has no golden line (tools/autopilot/golden-rides.sh)").arg(timeline)));
         QTemporaryDir dir;
         const QString trace = dir.filePath(QStringLiteral("trace.csv"));
         TestSupport::ProcessResult raw;

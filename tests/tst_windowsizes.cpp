@@ -35,16 +35,18 @@ void verifyWhole(MenuWidget *panel, const QRect &view)
 {
     const QString name = QString::fromLatin1(panel->metaObject()->className());
     QVERIFY2(view.contains(panel->geometry()),
-        qPrintable(name + QStringLiteral(" at %1,%2 %3x%4")
-                              .arg(panel->x())
-                              .arg(panel->y())
-                              .arg(panel->width())
-                              .arg(panel->height())));
+        qPrintable(name
+            + QStringLiteral(" at %1,%2 %3x%4")
+                  .arg(panel->x())
+                  .arg(panel->y())
+                  .arg(panel->width())
+                  .arg(panel->height())));
     const qreal scale = panel->panelScale();
     for (const ButtonPixmap *button : panel->buttons()) {
         const QRectF hit = button->hitRect();
         const QRectF shown(panel->pos() + hit.topLeft() * scale, hit.size() * scale);
-        QVERIFY2(QRectF(view).contains(shown), qPrintable(name + " button " + QString::number(button->buttonId())));
+        QVERIFY2(QRectF(view).contains(shown),
+            qPrintable(name + " button " + QString::number(button->buttonId())));
     }
 }
 
@@ -99,7 +101,8 @@ private slots:
         const QRect view(QPoint(0, 0), size);
         for (MenuWidget *panel : panels(r.game.get())) {
             // Scaled exactly when the full-size panel and its margins do not fit.
-            const bool fits = panel->menuWidth() + 16 <= size.width() && panel->menuHeight() + 16 <= size.height();
+            const bool fits
+                = panel->menuWidth() + 16 <= size.width() && panel->menuHeight() + 16 <= size.height();
             QVERIFY2((panel->panelScale() == 1.0) == fits, panel->metaObject()->className());
             verifyWhole(panel, view);
         }
@@ -169,8 +172,7 @@ private slots:
         const QString saved = keep.filePath("results.db");
         QVERIFY(QFile::copy(r.game->levelManager()->resultsDbPath(), saved));
         m_rig.reset();
-        GameRig &again
-            = rig(QSize(640, 480), [&](const QString &folder) {
+        GameRig &again = rig(QSize(640, 480), [&](const QString &folder) {
             QFile::remove(folder + "/results.db");
             QFile::copy(saved, folder + "/results.db");
         });

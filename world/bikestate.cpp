@@ -28,8 +28,8 @@ QString BikeState::row(int steps, const BikeItem &bike)
 {
     const QChar comma(u',');
     return QString::number(steps) + comma + number(bike.bodyX()) + comma + number(bike.bodyY()) + comma
-        + number(bike.bodyAngle()) + comma + number(bike.velocityX()) + comma + number(bike.velocityY()) + comma
-        + number(bike.angularVelocity()) + comma + number(bike.rearWheel()->angularVelocity()) + comma
+        + number(bike.bodyAngle()) + comma + number(bike.velocityX()) + comma + number(bike.velocityY())
+        + comma + number(bike.angularVelocity()) + comma + number(bike.rearWheel()->angularVelocity()) + comma
         + number(bike.frontWheel()->angularVelocity()) + comma + number(bike.throttle()) + comma
         + number(bike.tilt()) + comma + QString::number(int(bike.isActive())) + comma
         + QString::number(int(bike.hasRagdoll()));

@@ -6,8 +6,7 @@
 
 // A sound manager whose rate limits run on a clock the test moves by hand
 // (milliseconds; starts past the start-up gaps of the limits).
-template<typename Manager>
-class ManualClock : public Manager
+template <typename Manager> class ManualClock : public Manager
 {
 public:
     using Manager::Manager;

@@ -65,8 +65,9 @@ int main(int argc, char **argv)
     double total = 0;
     for (double s : samples)
         total += s;
-    std::printf("physicsbench: %d shapes, %d steps: median %.1f us/step, mean %.1f us/step, p95 %.1f us/step\n",
-                objects + kTerrainSegments, steps, samples[samples.size() / 2], total / samples.size(),
-                samples[samples.size() * 95 / 100]);
+    std::printf(
+        "physicsbench: %d shapes, %d steps: median %.1f us/step, mean %.1f us/step, p95 %.1f us/step\n",
+        objects + kTerrainSegments, steps, samples[samples.size() / 2], total / samples.size(),
+        samples[samples.size() * 95 / 100]);
     return 0;
 }

@@ -31,7 +31,8 @@ void addBirdCall(Signal &out, int at, Rng &rng, const AmbientRecipe &r)
         double phase = 0.0;
         for (int d = 0; d < frames; ++d) {
             const double t = d / rate, x = double(d) / frames;
-            const double f = pitch * (1.0 - kNoteSweep * x) * (1.0 + kVibratoDepth * std::sin(2 * kPi * kVibratoHz * t));
+            const double f
+                = pitch * (1.0 - kNoteSweep * x) * (1.0 + kVibratoDepth * std::sin(2 * kPi * kVibratoHz * t));
             phase += 2 * kPi * f / rate;
             const double env = std::min(1.0, t / kNoteAttackS) * std::sin(kPi * x);
             out[(start + d) % length] += float(level * env * std::sin(phase));
@@ -57,7 +58,8 @@ Signal makeAmbient(const AmbientRecipe &r)
     Signal raw(total, 0.0f);
     for (int n = 0; n < total; ++n) {
         const double t = n / rate;
-        const double gust = 1.0 - r.gustDepth * 0.5 * (1.0 + std::sin(2 * kPi * r.gustCycles * t / r.loopS + gustPhase));
+        const double gust
+            = 1.0 - r.gustDepth * 0.5 * (1.0 + std::sin(2 * kPi * r.gustCycles * t / r.loopS + gustPhase));
         const float white = rng.noise();
         double v = r.windLevel * gust * high2.process(high.process(low.process(white)));
         if (r.whistleHz > 0.0)
