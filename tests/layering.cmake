@@ -10,3 +10,9 @@ add_test(NAME layering_sees_upward_include
   -P ${CMAKE_CURRENT_SOURCE_DIR}/layering/checklayers.cmake)
 set_tests_properties(layering_sees_upward_include PROPERTIES
   PASS_REGULAR_EXPRESSION "physics/upward.h: physics/ \\(rank 3\\) must not include vehicle/")
+# The third runs it on a tree with a folder of sources that has no rank.
+add_test(NAME layering_sees_unknown_folder
+  COMMAND ${CMAKE_COMMAND} -DROOT=${CMAKE_CURRENT_SOURCE_DIR}/layering/stray
+  -P ${CMAKE_CURRENT_SOURCE_DIR}/layering/checklayers.cmake)
+set_tests_properties(layering_sees_unknown_folder PROPERTIES
+  PASS_REGULAR_EXPRESSION "widgets/: holds C\\+\\+ sources but is not a known layer")

@@ -5,7 +5,13 @@
 # A folder may include its own headers and those of folders with a lower
 # rank only (the layers of the top-level CMakeLists.txt, with the order
 # inside the simulation layer: physics below levels and vehicle, both below
-# world, replays on top; menus below the game's controller and view).
+# world, replays on top; menus below the game's controller and view;
+# resources, linked by the executable alone, on top of all).
+# A top-level folder that holds C++ sources and is neither a layer nor one of
+# the folders outside the layers (tests and tools link the layers, they are
+# no part of them; build folders are made by the build) is an error: a new
+# folder must be given its place here.
+set(outside_layers tests tools)
 set(layer_ranks
   ge 1
   sound 2
@@ -16,7 +22,10 @@ set(layer_ranks
   replays 6
   menus 7
   game 8
-  app 9)
+  app 9
+  resources 10)
+
+cmake_minimum_required(VERSION 3.25)
 
 if(NOT ROOT)
   message(FATAL_ERROR "checklayers: ROOT (the source tree) is not set")
@@ -35,6 +44,19 @@ while(index LESS count)
 endwhile()
 
 set(violations 0)
+file(GLOB top_entries LIST_DIRECTORIES true RELATIVE ${ROOT} ${ROOT}/*)
+foreach(entry ${top_entries})
+  if(NOT IS_DIRECTORY ${ROOT}/${entry} OR entry MATCHES "^(\\.|build)" OR entry IN_LIST names
+     OR entry IN_LIST outside_layers)
+    continue()
+  endif()
+  file(GLOB_RECURSE stray_sources ${ROOT}/${entry}/*.h ${ROOT}/${entry}/*.cpp)
+  if(stray_sources)
+    message(SEND_ERROR "${entry}/: holds C++ sources but is not a known layer; give it a rank in checklayers.cmake")
+    math(EXPR violations "${violations} + 1")
+  endif()
+endforeach()
+
 foreach(folder ${names})
   file(GLOB sources ${ROOT}/${folder}/*.h ${ROOT}/${folder}/*.cpp)
   foreach(source ${sources})
@@ -54,6 +76,6 @@ foreach(folder ${names})
 endforeach()
 
 if(violations GREATER 0)
-  message(FATAL_ERROR "checklayers: ${violations} include(s) against the layering")
+  message(FATAL_ERROR "checklayers: ${violations} include(s) or folder(s) against the layering")
 endif()
 message(STATUS "checklayers: every folder includes only its own and lower layers")
