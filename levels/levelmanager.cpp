@@ -9,6 +9,7 @@
 #include "levellimits.h"
 #include "physics/fatalerror.h"
 #include "physics/physicsitem.h"
+#include "physics/pixmapshare.h"
 #include "physicsitemhelper.h"
 #include "resultssalvage.h"
 #include "resultsschema.h"
@@ -202,6 +203,8 @@ void LevelManager::unloadLevel()
 Level *LevelManager::LoadLevel(int levelPackNumber, int levelNumber)
 {
     unloadLevel();
+    // The level's items share their pictures (a type's objects show one).
+    const PixmapShare pictures;
     m_currentLevel = new Level(m_physics, m_scene, nullptr);
     Level *level = m_currentLevel;
 
