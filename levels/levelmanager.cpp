@@ -203,8 +203,9 @@ void LevelManager::unloadLevel()
 Level *LevelManager::LoadLevel(int levelPackNumber, int levelNumber)
 {
     unloadLevel();
-    // The level's items share their pictures (a type's objects show one).
-    const PixmapShare pictures;
+    // The level's items share their pictures (a type's objects show one),
+    // and those of the level before.
+    PixmapShare pictures(m_levelPictures);
     m_currentLevel = new Level(m_physics, m_scene, nullptr);
     Level *level = m_currentLevel;
 
@@ -299,6 +300,7 @@ Level *LevelManager::LoadLevel(int levelPackNumber, int levelNumber)
     level->dropStaleIndexEntries();
 
     level->setPlayable(true);
+    m_levelPictures = pictures.resourcePictures();
     m_currentLevelNumber = levelNumber;
     m_currentLevelPack = levelPackNumber;
     return level;

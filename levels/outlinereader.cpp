@@ -18,11 +18,10 @@ OutlineReader::OutlineReader()
     if (!m_itemQuery.prepare(QStringLiteral("SELECT id, startx, starty FROM grounditem WHERE id = ?")))
         dbFailure("Error preparing grounditem query:", m_itemQuery);
     if (!m_vertexQuery.prepare(
-            QStringLiteral("SELECT id, grounditem_id, vertexnumber, type, endx, endy FROM "
-                           "groundvertex WHERE grounditem_id = ? ORDER BY vertexnumber ASC")))
+            QStringLiteral("SELECT id, endx, endy FROM groundvertex WHERE grounditem_id = ? ORDER BY "
+                           "vertexnumber ASC")))
         dbFailure("Error preparing groundvertex query:", m_vertexQuery);
-    if (!m_typeQuery.prepare(
-            QStringLiteral("SELECT id, startx, starty FROM grounditem WHERE objecttype_id = ?")))
+    if (!m_typeQuery.prepare(QStringLiteral("SELECT id FROM grounditem WHERE objecttype_id = ?")))
         dbFailure("Error preparing generic item query:", m_typeQuery);
 }
 
@@ -63,8 +62,8 @@ const OutlineReader::Outline &OutlineReader::outline(int groundItemId)
         if (!m_vertexQuery.exec())
             dbFailure("Error selecting vertexes for groundItem:", m_vertexQuery);
         while (m_vertexQuery.next()) {
-            const double x = m_vertexQuery.value(4).toDouble();
-            const double y = m_vertexQuery.value(5).toDouble();
+            const double x = m_vertexQuery.value(1).toDouble();
+            const double y = m_vertexQuery.value(2).toDouble();
             if (!LevelLimits::validCoordinate(x) || !LevelLimits::validCoordinate(y))
                 outline.skippedVertexIds.append(m_vertexQuery.value(0).toInt());
             else

@@ -21,13 +21,13 @@ QPixmap DensePixmap::load(const QString &path, qreal devicePixelRatio)
 {
     PixmapShare *share = PixmapShare::current();
     if (share) {
-        const QPixmap shared = share->find(path, devicePixelRatio);
+        const QPixmap shared = share->find({path, devicePixelRatio});
         if (!shared.isNull())
             return shared;
     }
     const QPixmap pixmap = loadUnshared(path, devicePixelRatio);
     if (share && !pixmap.isNull())
-        share->keep(path, devicePixelRatio, pixmap);
+        share->keep({path, devicePixelRatio}, pixmap);
     return pixmap;
 }
 

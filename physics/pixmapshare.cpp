@@ -3,14 +3,20 @@
 
 namespace {
 PixmapShare *g_current = nullptr;
+
+bool isResource(const QString &path)
+{
+    return path.startsWith(QLatin1String(":/"));
+}
 } // namespace
 
-PixmapShare::PixmapShare()
+PixmapShare::PixmapShare(const Pictures &earlier)
 {
-    if (!g_current) {
-        g_current = this;
-        m_active = true;
-    }
+    if (g_current)
+        return;
+    g_current = this;
+    m_active = true;
+    m_earlier = earlier;
 }
 
 PixmapShare::~PixmapShare()
@@ -24,17 +30,29 @@ PixmapShare *PixmapShare::current()
     return g_current;
 }
 
-QString PixmapShare::key(const QString &path, qreal devicePixelRatio)
+QPixmap PixmapShare::find(const Key &key)
 {
-    return QString::number(devicePixelRatio) + QLatin1Char(' ') + path;
+    const auto here = m_pictures.constFind(key);
+    if (here != m_pictures.constEnd())
+        return here.value();
+    const auto earlier = m_earlier.constFind(key);
+    if (earlier == m_earlier.constEnd() || !isResource(key.first))
+        return QPixmap();
+    m_pictures.insert(key, earlier.value());
+    return earlier.value();
 }
 
-QPixmap PixmapShare::find(const QString &path, qreal devicePixelRatio) const
+void PixmapShare::keep(const Key &key, const QPixmap &pixmap)
 {
-    return m_pixmaps.value(key(path, devicePixelRatio));
+    m_pictures.insert(key, pixmap);
 }
 
-void PixmapShare::keep(const QString &path, qreal devicePixelRatio, const QPixmap &pixmap)
+PixmapShare::Pictures PixmapShare::resourcePictures() const
 {
-    m_pixmaps.insert(key(path, devicePixelRatio), pixmap);
+    Pictures pictures;
+    for (auto it = m_pictures.cbegin(); it != m_pictures.cend(); ++it) {
+        if (isResource(it.key().first))
+            pictures.insert(it.key(), it.value());
+    }
+    return pictures;
 }

@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QPixmap>
 #include <QString>
+#include <utility>
 
 // While one lives (on the GUI thread, for the span of building something,
 // such as a level), DensePixmap::load gives every caller asking for the same
@@ -12,26 +13,36 @@
 // one picture share it, and the file is looked up once instead of once per
 // item (each lookup stats the file and converts its time). What is loaded is
 // what DensePixmap::load gives without one. Nested shares defer to the
-// outermost one.
+// outermost.
 class PixmapShare
 {
 public:
-    PixmapShare();
+    // Path and device pixel ratio asked for.
+    using Key = std::pair<QString, qreal>;
+    using Pictures = QHash<Key, QPixmap>;
+
+    // Starts with `earlier`, pictures of the application's resources
+    // (":/...", which never change) that an earlier share handed out: the
+    // next level of a pack shows most of the pictures of the one before.
+    explicit PixmapShare(const Pictures &earlier = Pictures());
     ~PixmapShare();
     PixmapShare(const PixmapShare &) = delete;
     PixmapShare &operator=(const PixmapShare &) = delete;
 
     // The share in effect, or null.
     static PixmapShare *current();
-    // The picture already loaded for path at ratio, or a null pixmap.
-    QPixmap find(const QString &path, qreal devicePixelRatio) const;
-    void keep(const QString &path, qreal devicePixelRatio, const QPixmap &pixmap);
+    // The picture handed out for the key, or a null pixmap.
+    QPixmap find(const Key &key);
+    void keep(const Key &key, const QPixmap &pixmap);
+    // The pictures of the resources this share handed out, to start the
+    // next one with (only those: what an earlier share held and this one
+    // was not asked for is dropped).
+    Pictures resourcePictures() const;
 
 private:
-    static QString key(const QString &path, qreal devicePixelRatio);
-
     bool m_active = false;
-    QHash<QString, QPixmap> m_pixmaps;
+    Pictures m_earlier;
+    Pictures m_pictures;
 };
 
 #endif
