@@ -4,9 +4,10 @@
 namespace {
 PixmapShare *g_current = nullptr;
 
+// ":/images/a.png" and ":images/a.png" both name a compiled-in resource.
 bool isResource(const QString &path)
 {
-    return path.startsWith(QLatin1String(":/"));
+    return path.startsWith(QLatin1Char(':'));
 }
 } // namespace
 

@@ -22,7 +22,7 @@ public:
     using Pictures = QHash<Key, QPixmap>;
 
     // Starts with `earlier`, pictures of the application's resources
-    // (":/...", which never change) that an earlier share handed out: the
+    // (":/..." or ":...", which never change) that an earlier share handed out: the
     // next level of a pack shows most of the pictures of the one before.
     explicit PixmapShare(const Pictures &earlier = Pictures());
     ~PixmapShare();

@@ -71,6 +71,16 @@ private slots:
         QVERIFY(share.resourcePictures().isEmpty());
     }
 
+    void resourcesWithoutSlashAreCarried()
+    {
+        const QString menu = QStringLiteral(":images/ingamemenu.png");
+        PixmapShare::Pictures earlier;
+        earlier.insert({menu, kRatio}, marker());
+        const PixmapShare share(earlier);
+        QCOMPARE(DensePixmap::load(menu, kRatio).size(), QSize(3, 5));
+        QVERIFY(share.resourcePictures().contains({menu, kRatio}));
+    }
+
     void onlyPicturesHandedOutAreCarried()
     {
         PixmapShare::Pictures earlier;
