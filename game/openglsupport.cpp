@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "openglsupport.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
@@ -34,8 +36,37 @@ bool OpenGLSupport::isSoftwareRenderer(const QByteArray &name)
     return false;
 }
 
+bool OpenGLSupport::acceleratedRuledOut(const QByteArray &alwaysSoftware, const QString &platform,
+    const QByteArray &display, bool graphicsDeviceFound)
+{
+    const QByteArray software = alwaysSoftware.toLower();
+    for (const char *yes : {"1", "true", "y", "yes"}) {
+        if (software == yes)
+            return true;
+    }
+    if (graphicsDeviceFound)
+        return false;
+    // An X display of this machine is ":N" or "unix:N"; any other host part
+    // names a server elsewhere.
+    const bool remoteX
+        = platform == QLatin1String("xcb") && !display.startsWith(':') && !display.startsWith("unix:");
+    return !remoteX;
+}
+
+bool OpenGLSupport::graphicsDeviceFound()
+{
+    if (QFileInfo::exists(QStringLiteral("/dev/nvidiactl")))
+        return true;
+    const QDir dri(QStringLiteral("/dev/dri"));
+    return !dri.entryList({QStringLiteral("card*"), QStringLiteral("renderD*")}, QDir::System).isEmpty();
+}
+
 bool OpenGLSupport::available(bool acceleratedOnly)
 {
+    if (acceleratedOnly
+        && acceleratedRuledOut(qgetenv("LIBGL_ALWAYS_SOFTWARE"), QGuiApplication::platformName(),
+            qgetenv("DISPLAY"), graphicsDeviceFound()))
+        return false;
     const QByteArray name = rendererName();
     if (name.isEmpty())
         return false;

@@ -9,6 +9,7 @@
 #include "levellimits.h"
 #include "physics/fatalerror.h"
 #include "physics/physicsitem.h"
+#include "physics/pixmapshare.h"
 #include "physicsitemhelper.h"
 #include "resultssalvage.h"
 #include "resultsschema.h"
@@ -202,6 +203,9 @@ void LevelManager::unloadLevel()
 Level *LevelManager::LoadLevel(int levelPackNumber, int levelNumber)
 {
     unloadLevel();
+    // The level's items share their pictures (a type's objects show one),
+    // and those of the level before.
+    PixmapShare pictures(m_levelPictures);
     m_currentLevel = new Level(m_physics, m_scene, nullptr);
     Level *level = m_currentLevel;
 
@@ -296,6 +300,7 @@ Level *LevelManager::LoadLevel(int levelPackNumber, int levelNumber)
     level->dropStaleIndexEntries();
 
     level->setPlayable(true);
+    m_levelPictures = pictures.resourcePictures();
     m_currentLevelNumber = levelNumber;
     m_currentLevelPack = levelPackNumber;
     return level;

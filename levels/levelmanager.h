@@ -3,6 +3,7 @@
 #define LEVELMANAGER_H
 
 #include "levelinfo.h"
+#include "physics/pixmapshare.h"
 
 #include <QHash>
 #include <QSet>
@@ -130,6 +131,8 @@ private:
     QHash<QString, QString> m_pendingSettings;
     // What the last successful store of a level left in results.db.
     QHash<int, StoredResult> m_lastStored;
+    // The pictures of the last level loaded (its items hold them anyway).
+    PixmapShare::Pictures m_levelPictures;
 };
 
 #endif

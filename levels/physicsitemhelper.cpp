@@ -4,6 +4,7 @@
 #include "dbfailure.h"
 #include "grounditem.h"
 #include "levellimits.h"
+#include "outlinereader.h"
 #include "physics/ballitem.h"
 #include "physics/boxitem.h"
 #include "physics/fatalerror.h"
@@ -65,13 +66,11 @@ void logSkipped(const ObjectRow &r)
                        << "with invalid values";
 }
 
-GroundItem *loadStaticObject(Physics *physics, QSqlQuery &outlineQuery, const ObjectRow &r)
+GroundItem *loadStaticObject(Physics *physics, OutlineReader &outlines, const ObjectRow &r)
 {
-    outlineQuery.bindValue(0, r.typeId);
-    if (!outlineQuery.exec())
-        dbFailure("Error selecting groundItem for static physics item:", outlineQuery);
-    if (outlineQuery.next())
-        return GroundItem::loadGroundItem(outlineQuery.value(0).toInt(), physics, QString(), r.pixmapFile);
+    const int groundItemId = outlines.typeOutlineId(r.typeId);
+    if (groundItemId >= 0)
+        return outlines.build(groundItemId, physics, QString(), r.pixmapFile);
     return new GroundItem(physics, r.x + kNoOutlineOffsetX, kNoOutlineY, 0.0, QString(), r.pixmapFile);
 }
 } // namespace
@@ -80,7 +79,9 @@ QVector<PhysicsItem *> PhysicsItemHelper::loadPhysicsItems(
     Physics *physics, int levelId, const QString &groundTexture)
 {
     QVector<PhysicsItem *> items;
+    // Rows are read once, in order: no cache of them is needed.
     QSqlQuery objectQuery;
+    objectQuery.setForwardOnly(true);
     if (!objectQuery.prepare(QStringLiteral(
             "SELECT  objecttype_id,  x,  y,  angle,  physics_height,  physics_width,  physics_mass,  "
             "physics_bounciness,  physics_friction,  pixmapfile,  physicsitem_type FROM physicsobject JOIN "
@@ -88,19 +89,17 @@ QVector<PhysicsItem *> PhysicsItemHelper::loadPhysicsItems(
             "ORDER BY physicsobject.id")))
         dbFailure("Error preparing physicsobject query:", objectQuery);
     QSqlQuery terrainQuery;
+    terrainQuery.setForwardOnly(true);
     if (!terrainQuery.prepare(QStringLiteral("SELECT id FROM grounditem WHERE level_id = ?")))
         dbFailure("Error preparing grounditem query:", terrainQuery);
-    QSqlQuery outlineQuery;
-    if (!outlineQuery.prepare(
-            QStringLiteral("SELECT id, startx, starty FROM grounditem WHERE objecttype_id = ?")))
-        dbFailure("Error preparing generic item query:", outlineQuery);
+    OutlineReader outlines;
 
     terrainQuery.addBindValue(levelId);
     if (!terrainQuery.exec())
         dbFailure("Error selecting ground items:", terrainQuery);
     while (terrainQuery.next()) {
         if (GroundItem *terrain
-            = GroundItem::loadGroundItem(terrainQuery.value(0).toInt(), physics, groundTexture, QString()))
+            = outlines.build(terrainQuery.value(0).toInt(), physics, groundTexture, QString()))
             items.append(terrain);
     }
 
@@ -143,7 +142,7 @@ QVector<PhysicsItem *> PhysicsItemHelper::loadPhysicsItems(
         } else if (r.kind == QLatin1String("Box")) {
             item = new BoxItem(physics, r.width, r.height, r.mass, r.pixmapFile);
         } else {
-            GroundItem *object = loadStaticObject(physics, outlineQuery, r);
+            GroundItem *object = loadStaticObject(physics, outlines, r);
             if (!object) {
                 logSkipped(r);
                 continue;

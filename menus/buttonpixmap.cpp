@@ -5,11 +5,23 @@
 
 #include <QPainter>
 
+namespace {
+// The picture at path, decoded on the first call.
+const QPixmap &decodedOnce(const QString &path, QPixmap &pixmap, bool &decoded)
+{
+    if (!decoded) {
+        decoded = true;
+        pixmap = path.isEmpty() ? QPixmap() : DensePixmap::load(path);
+    }
+    return pixmap;
+}
+} // namespace
+
 ButtonPixmap::ButtonPixmap(const QString &offImage, const QString &onImage, qreal x, qreal y, qreal width,
     qreal height, qreal hitX, qreal hitY, qreal hitWidth, qreal hitHeight, int buttonId, QObject *parent)
     : QObject(parent)
-    , m_onPixmap(DensePixmap::load(onImage))
-    , m_offPixmap(DensePixmap::load(offImage))
+    , m_onPath(onImage)
+    , m_offPath(offImage)
     , m_x(x)
     , m_y(y)
     , m_width(width)
@@ -24,17 +36,20 @@ ButtonPixmap::ButtonPixmap(const QString &offImage, const QString &onImage, qrea
 
 void ButtonPixmap::setOnPixmap(const QString &path)
 {
-    m_onPixmap = DensePixmap::load(path);
+    m_onPath = path;
+    m_onDecoded = false;
 }
 
 void ButtonPixmap::setOffPixmap(const QString &path)
 {
-    m_offPixmap = DensePixmap::load(path);
+    m_offPath = path;
+    m_offDecoded = false;
 }
 
 void ButtonPixmap::setDisabledPixmap(const QString &path)
 {
-    m_disabledPixmap = DensePixmap::load(path);
+    m_disabledPath = path;
+    m_disabledDecoded = false;
 }
 
 void ButtonPixmap::setPos(qreal x, qreal y)
@@ -74,8 +89,9 @@ void ButtonPixmap::setVisible(bool visible)
 const QPixmap &ButtonPixmap::currentPixmap() const
 {
     if (!m_enabled)
-        return m_disabledPixmap;
-    return m_pressed ? m_onPixmap : m_offPixmap;
+        return decodedOnce(m_disabledPath, m_disabledPixmap, m_disabledDecoded);
+    return m_pressed ? decodedOnce(m_onPath, m_onPixmap, m_onDecoded)
+                     : decodedOnce(m_offPath, m_offPixmap, m_offDecoded);
 }
 
 void ButtonPixmap::paint(QPainter *painter) const

@@ -6,6 +6,7 @@
 #include <QPixmap>
 #include <QRectF>
 #include <QSizeF>
+#include <QString>
 
 class QPainter;
 
@@ -60,9 +61,18 @@ private:
     void updateHitRect();
 
     bool m_pressed = false;
-    QPixmap m_onPixmap;
-    QPixmap m_offPixmap;
-    QPixmap m_disabledPixmap;
+    // Each picture is decoded when first drawn: most buttons are built at
+    // start on panels shown later, if ever, and a pressed or disabled
+    // picture may never be needed.
+    QString m_onPath;
+    QString m_offPath;
+    QString m_disabledPath;
+    mutable QPixmap m_onPixmap;
+    mutable QPixmap m_offPixmap;
+    mutable QPixmap m_disabledPixmap;
+    mutable bool m_onDecoded = false;
+    mutable bool m_offDecoded = false;
+    mutable bool m_disabledDecoded = false;
     qreal m_x;
     qreal m_y;
     qreal m_width;

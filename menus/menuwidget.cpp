@@ -111,7 +111,7 @@ void MenuWidget::updateScreenPosition(const QRect &screen)
 
 void MenuWidget::paint(QPainter *painter)
 {
-    painter->drawPixmap(0, 0, m_background);
+    painter->drawPixmap(0, 0, background());
     paintButtons(painter);
 }
 
@@ -123,7 +123,19 @@ void MenuWidget::paintButtons(QPainter *painter) const
 
 void MenuWidget::setBackground(const QString &path)
 {
-    m_background = DensePixmap::load(path);
+    m_backgroundPath = path;
+    m_background = QPixmap();
+    m_backgroundDecoded = false;
+}
+
+const QPixmap &MenuWidget::background() const
+{
+    if (!m_backgroundDecoded) {
+        m_backgroundDecoded = true;
+        if (!m_backgroundPath.isEmpty())
+            m_background = DensePixmap::load(m_backgroundPath);
+    }
+    return m_background;
 }
 
 bool MenuWidget::event(QEvent *e)

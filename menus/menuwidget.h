@@ -48,7 +48,9 @@ public:
     // The scale the panel takes on a screen of that size.
     qreal fitScale(const QSize &screen) const;
     const QList<ButtonPixmap *> &buttons() const { return m_buttons; }
-    const QPixmap &background() const { return m_background; }
+    // Decoded on first use: most panels are built at start and not shown
+    // until later, if ever.
+    const QPixmap &background() const;
 
     // A focusable part of the panel: a button, or an item the panel draws
     // itself (id != 0). rect is in panel coordinates.
@@ -162,7 +164,9 @@ private:
     // The item Return/Enter pressed, fired by their release.
     ButtonPixmap *m_keyPressedButton = nullptr;
     int m_keyPressedId = 0;
-    QPixmap m_background;
+    QString m_backgroundPath;
+    mutable QPixmap m_background;
+    mutable bool m_backgroundDecoded = false;
     QList<ButtonPixmap *> m_buttons;
     int m_menuWidth = 0;
     int m_menuHeight = 0;

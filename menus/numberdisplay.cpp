@@ -83,7 +83,6 @@ NumberDisplay::NumberDisplay(
     , m_y(y)
     , m_width(width)
     , m_height(height)
-    , m_digits(DensePixmap::load(QStringLiteral(":/images/numbers.png")))
     , m_text {}
     , m_useMinutes(useMinutes)
     , m_showPlusSign(showPlusSign)
@@ -204,7 +203,10 @@ QVector<NumberDisplay::Glyph> NumberDisplay::setGlyphs(const QVector<int> &index
 void NumberDisplay::paint(QPainter *painter) const
 {
     // Glyph rectangles count the strip's logical pixels.
-    for (const Glyph &glyph : layout()) {
+    const QVector<Glyph> glyphs = layout();
+    if (m_digits.isNull() && !glyphs.isEmpty())
+        m_digits = DensePixmap::load(QStringLiteral(":/images/numbers.png"));
+    for (const Glyph &glyph : glyphs) {
         const QRect source = glyphSourceRect(glyph.index);
         if (!source.isNull())
             painter->drawPixmap(QRectF(glyph.pos, QSizeF(source.size())), m_digits,

@@ -76,7 +76,9 @@ private:
     qreal m_y;
     qreal m_width;
     qreal m_height;
-    QPixmap m_digits;
+    // Decoded when first drawn: several displays are built at start on
+    // panels shown later.
+    mutable QPixmap m_digits;
     char m_text[kTextCapacity];
     bool m_useMinutes;
     bool m_showPlusSign;

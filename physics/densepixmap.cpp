@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "densepixmap.h"
 
+#include "pixmapshare.h"
+
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <cmath>
@@ -16,6 +18,20 @@ QPixmap DensePixmap::load(const QString &path)
 }
 
 QPixmap DensePixmap::load(const QString &path, qreal devicePixelRatio)
+{
+    PixmapShare *share = PixmapShare::current();
+    if (share) {
+        const QPixmap shared = share->find({path, devicePixelRatio});
+        if (!shared.isNull())
+            return shared;
+    }
+    const QPixmap pixmap = loadUnshared(path, devicePixelRatio);
+    if (share && !pixmap.isNull())
+        share->keep({path, devicePixelRatio}, pixmap);
+    return pixmap;
+}
+
+QPixmap DensePixmap::loadUnshared(const QString &path, qreal devicePixelRatio)
 {
     if (devicePixelRatio > 1.0) {
         const QString dense = variantPath(path, kDenseRatio);

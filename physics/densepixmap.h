@@ -14,7 +14,8 @@
 class DensePixmap
 {
 public:
-    // The ratio of the application (the highest of its screens).
+    // The ratio of the application (the highest of its screens). Within a
+    // PixmapShare, one picture per path and ratio.
     static QPixmap load(const QString &path);
     static QPixmap load(const QString &path, qreal devicePixelRatio);
     // "a/b.png" -> "a/b@2x.png".
@@ -32,6 +33,9 @@ public:
     // Where a picture stands, in logical pixels, when drawn centred on the
     // origin (its top-left corner truncated to whole pixels).
     static QRectF centredRect(const QPixmap &pixmap);
+
+private:
+    static QPixmap loadUnshared(const QString &path, qreal devicePixelRatio);
 };
 
 #endif

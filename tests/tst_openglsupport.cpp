@@ -31,6 +31,45 @@ private slots:
         QCOMPARE(OpenGLSupport::isSoftwareRenderer(name), software);
     }
 
+    // The probe is skipped only where no accelerated renderer can answer it.
+    void acceleratedRuledOut_data()
+    {
+        QTest::addColumn<QByteArray>("alwaysSoftware");
+        QTest::addColumn<QString>("platform");
+        QTest::addColumn<QByteArray>("display");
+        QTest::addColumn<bool>("device");
+        QTest::addColumn<bool>("ruledOut");
+        const QString xcb = QStringLiteral("xcb");
+        QTest::newRow("GPU, local X") << QByteArray() << xcb << QByteArray(":0") << true << false;
+        QTest::newRow("GPU, software asked for")
+            << QByteArray("1") << xcb << QByteArray(":0") << true << true;
+        QTest::newRow("software: true") << QByteArray("TRUE") << xcb << QByteArray(":0") << true << true;
+        QTest::newRow("software: yes") << QByteArray("yes") << xcb << QByteArray(":0") << true << true;
+        QTest::newRow("software: 0") << QByteArray("0") << xcb << QByteArray(":0") << true << false;
+        QTest::newRow("software: other")
+            << QByteArray("sometimes") << xcb << QByteArray(":0") << true << false;
+        QTest::newRow("no GPU, local X") << QByteArray() << xcb << QByteArray(":99") << false << true;
+        QTest::newRow("no GPU, unix socket")
+            << QByteArray() << xcb << QByteArray("unix:1.0") << false << true;
+        QTest::newRow("no GPU, forwarded X")
+            << QByteArray() << xcb << QByteArray("localhost:10.0") << false << false;
+        QTest::newRow("no GPU, remote X") << QByteArray() << xcb << QByteArray("host:0") << false << false;
+        QTest::newRow("no GPU, no display") << QByteArray() << xcb << QByteArray() << false << false;
+        QTest::newRow("no GPU, wayland")
+            << QByteArray() << QStringLiteral("wayland") << QByteArray() << false << true;
+        QTest::newRow("GPU, wayland")
+            << QByteArray() << QStringLiteral("wayland") << QByteArray() << true << false;
+    }
+    void acceleratedRuledOut()
+    {
+        QFETCH(QByteArray, alwaysSoftware);
+        QFETCH(QString, platform);
+        QFETCH(QByteArray, display);
+        QFETCH(bool, device);
+        QFETCH(bool, ruledOut);
+        QCOMPARE(OpenGLSupport::acceleratedRuledOut(alwaysSoftware, platform, display, device), ruledOut);
+    }
+
     void offscreenHasNoOpenGL()
     {
         QCOMPARE(QGuiApplication::platformName(), QStringLiteral("offscreen"));
