@@ -30,7 +30,10 @@ QPoint gameWindowPosForScreen(const QSize &screen)
     return QPoint(screen.width() / kOffsetDivisor, screen.height() / kOffsetDivisor);
 }
 
-QRect gameWindowRect() { return gameWindowRectForScreen(primaryScreenSize()); }
+QRect gameWindowRect()
+{
+    return gameWindowRectForScreen(primaryScreenSize());
+}
 
 void placeGameWindow(QWidget *window)
 {
