@@ -9,6 +9,21 @@
 void ParallaxBackground::setImage(const QString &path)
 {
     m_pixmap = DensePixmap::load(path);
+    m_scaled = QPixmap();
+    m_scaledFor = 0.0;
+}
+
+const QPixmap &ParallaxBackground::scaledPixmap(qreal scale)
+{
+    if (scale == 1.0 || m_pixmap.isNull())
+        return m_pixmap;
+    if (scale != m_scaledFor || m_scaled.isNull()) {
+        const QSize size(qRound(m_pixmap.width() * scale), qRound(m_pixmap.height() * scale));
+        m_scaled = m_pixmap.scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        m_scaled.setDevicePixelRatio(m_pixmap.devicePixelRatio());
+        m_scaledFor = scale;
+    }
+    return m_scaled;
 }
 
 void ParallaxBackground::setGroundLevel(qreal sceneY)
@@ -84,24 +99,38 @@ ParallaxBackground::Placement ParallaxBackground::placement(
 }
 
 void ParallaxBackground::draw(
-    QPainter *painter, const QRectF &viewport, const QRectF &scene, const QRectF &visible, qreal zoom) const
+    QPainter *painter, const QRectF &viewport, const QRectF &scene, const QRectF &visible, qreal zoom)
 {
     painter->setCompositionMode(QPainter::CompositionMode_Source);
     if (m_pixmap.width() <= 0 || m_pixmap.height() <= 0)
         return;
     const Placement p = placement(viewport, scene, visible, zoom);
-    const qreal ratio = m_pixmap.devicePixelRatio();
-    painter->drawPixmap(p.target, m_pixmap, DensePixmap::sourceRect(m_pixmap, p.source));
+    if (p.source.height() <= 0.0)
+        return;
+    // Every placement scales both ways alike.
+    const qreal scale = p.target.height() / p.source.height();
+    const QPixmap &picture = scaledPixmap(scale);
+    const qreal ratio = picture.devicePixelRatio();
+    const QSizeF size = picture.deviceIndependentSize();
+    // The placement in the scaled picture, on whole pixels, as wide as the
+    // viewport where the picture reaches (a scaled target may fall short of
+    // its right edge by part of a pixel).
+    const qreal left = qMin(std::round(p.source.left() * scale), size.width());
+    const qreal top = qMin(std::round(p.source.top() * scale), size.height());
+    const qreal width = qMin(qMax(std::round(p.target.width()), viewport.width()), size.width() - left);
+    const qreal height = qMin(std::round(p.target.height()), size.height() - top);
+    if (width <= 0.0 || height <= 0.0)
+        return;
+    const QRectF source(left, top, width, height);
+    const QRectF target(std::round(p.target.left()), std::round(p.target.top()), width, height);
+    painter->drawPixmap(target, picture, DensePixmap::sourceRect(picture, source));
     // Above and below the picture: its first and last row of pixels, stretched.
     const qreal rowHeight = 1.0 / ratio;
-    if (p.target.top() > 0.0)
-        painter->drawPixmap(QRectF(p.target.left(), 0.0, p.target.width(), p.target.top()), m_pixmap,
-            DensePixmap::sourceRect(
-                m_pixmap, QRectF(p.source.left(), p.source.top(), p.source.width(), rowHeight)));
-    if (p.target.bottom() < viewport.height())
-        painter->drawPixmap(QRectF(p.target.left(), p.target.bottom(), p.target.width(),
-                                viewport.height() - p.target.bottom()),
-            m_pixmap,
-            DensePixmap::sourceRect(m_pixmap,
-                QRectF(p.source.left(), p.source.bottom() - rowHeight, p.source.width(), rowHeight)));
+    if (target.top() > 0.0)
+        painter->drawPixmap(QRectF(target.left(), 0.0, width, target.top()), picture,
+            DensePixmap::sourceRect(picture, QRectF(left, top, width, rowHeight)));
+    if (target.bottom() < viewport.height())
+        painter->drawPixmap(
+            QRectF(target.left(), target.bottom(), width, viewport.height() - target.bottom()), picture,
+            DensePixmap::sourceRect(picture, QRectF(left, top + height - rowHeight, width, rowHeight)));
 }

@@ -15,6 +15,11 @@ class QPainter;
 // above that ground on screen, following the ground's screen position at a
 // fraction of its speed. A viewport taller than the picture gets the picture
 // scaled up; what the picture leaves uncovered gets its top or bottom row.
+//
+// The scaled-up picture is made once per scale (a new viewport height) and
+// then copied unscaled at whole-pixel offsets: scaling a viewport's worth
+// of pixels every frame cost the raster engine more than the rest of the
+// frame's drawing.
 class ParallaxBackground
 {
 public:
@@ -45,13 +50,20 @@ public:
     // units); zoom: the view's scale.
     Placement placement(const QRectF &viewport, const QRectF &scene, const QRectF &visible, qreal zoom) const;
     // Paints over whatever is beneath (the first layer of a frame).
-    void draw(QPainter *painter, const QRectF &viewport, const QRectF &scene, const QRectF &visible,
-        qreal zoom) const;
+    void draw(
+        QPainter *painter, const QRectF &viewport, const QRectF &scene, const QRectF &visible, qreal zoom);
+    // The picture as draw() copies it at a placement's scale (the target's
+    // size over the source's): the picture itself at scale 1, else the
+    // picture scaled by nearest pixel (as a scaled draw samples it) to the
+    // scale's whole-pixel size, kept until the scale or the picture changes.
+    const QPixmap &scaledPixmap(qreal scale);
 
 private:
     Placement groundedPlacement(const QRectF &viewport, const QRectF &scene, const QRectF &visible) const;
 
     QPixmap m_pixmap;
+    QPixmap m_scaled;
+    qreal m_scaledFor = 0.0;
     qreal m_groundY = 0.0;
     bool m_hasGround = false;
 };
