@@ -98,6 +98,9 @@ void GamepadInput::poll()
         }
     }
     updateHeld();
+    const int interval = m_pads.empty() ? kIdlePollIntervalMs : kPollIntervalMs;
+    if (m_timer.interval() != interval)
+        m_timer.setInterval(interval);
 }
 
 void GamepadInput::announceMenuKey(int button, bool pressed)

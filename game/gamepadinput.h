@@ -30,7 +30,11 @@ public:
     static constexpr int kTriggerThreshold = 8192;
     // Stick deflections up to this value (either side) give no lean.
     static constexpr int kStickDeadZone = 8000;
+    // SDL is polled this often (ms) while a pad is open, and at the idle
+    // interval while none is: then a poll only looks for a pad being
+    // plugged in, and the game need not wake a hundred times a second for it.
     static constexpr int kPollIntervalMs = 10;
+    static constexpr int kIdlePollIntervalMs = 250;
 
     explicit GamepadInput(QObject *parent = nullptr);
     ~GamepadInput() override;
@@ -44,6 +48,8 @@ public:
     bool throttleHeld() const { return m_throttle; }
     bool brakeHeld() const { return m_brake; }
     qreal lean() const { return m_lean; }
+    // The poll timer's interval now (ms).
+    int pollIntervalMs() const { return m_timer.interval(); }
 
     // Lean for a horizontal stick value: 0 inside the dead zone, then rising
     // linearly to 1 at full deflection; positive leans back (stick left).

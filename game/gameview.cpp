@@ -41,6 +41,9 @@ GameView::GameView(QWidget *parent)
     // pixels already drawn when the camera moves, the HUD's and the slower
     // parallax background's with them, and redraw only the exposed strip.
     setViewportUpdateMode(QGraphicsView::FullViewportUpdate);
+    // The frame's first layer paints every pixel (drawBackground), so the
+    // viewport is not filled with its background colour beforehand.
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     setDragMode(QGraphicsView::NoDrag);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -400,7 +403,12 @@ void GameView::drawBackground(QPainter *painter, const QRectF &rect)
     painter->save();
     painter->resetTransform();
     const QRectF viewportRect(0.0, 0.0, viewport()->width(), viewport()->height());
-    m_background.draw(painter, viewportRect, sceneRect(), visibleSceneRect(viewportRect), m_zoom);
+    const QRect covered
+        = m_background.draw(painter, viewportRect, sceneRect(), visibleSceneRect(viewportRect), m_zoom);
+    // What no picture covers gets the viewport's background colour.
+    const QRegion uncovered = QRegion(viewportRect.toAlignedRect()) - covered;
+    for (const QRect &r : uncovered)
+        painter->fillRect(r, viewport()->palette().brush(viewport()->backgroundRole()));
     painter->restore();
 }
 

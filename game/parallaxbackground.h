@@ -15,6 +15,11 @@ class QPainter;
 // above that ground on screen, following the ground's screen position at a
 // fraction of its speed. A viewport taller than the picture gets the picture
 // scaled up; what the picture leaves uncovered gets its top or bottom row.
+//
+// The scaled-up picture is made once per scale (a new viewport height) and
+// then copied unscaled at whole-pixel offsets, and so are the strips of its
+// top and bottom rows: scaling a viewport's worth of pixels every frame cost
+// the raster engine more than the rest of the frame's drawing.
 class ParallaxBackground
 {
 public:
@@ -44,14 +49,32 @@ public:
     // rectangle; visible: the part of the scene the viewport shows (scene
     // units); zoom: the view's scale.
     Placement placement(const QRectF &viewport, const QRectF &scene, const QRectF &visible, qreal zoom) const;
-    // Paints over whatever is beneath (the first layer of a frame).
-    void draw(QPainter *painter, const QRectF &viewport, const QRectF &scene, const QRectF &visible,
-        qreal zoom) const;
+    // Rows in each strip of the picture's top and bottom row.
+    static constexpr int kEdgeRows = 32;
+
+    // Paints over whatever is beneath (the first layer of a frame) and
+    // returns the part of the viewport it painted, whole pixels (the full
+    // height, or nothing without a picture; a picture narrower than the
+    // viewport leaves its right part).
+    QRect draw(
+        QPainter *painter, const QRectF &viewport, const QRectF &scene, const QRectF &visible, qreal zoom);
+    // The picture as draw() copies it at a placement's scale (the target's
+    // size over the source's): the picture itself at scale 1, else the
+    // picture scaled by nearest pixel (as a scaled draw samples it) to the
+    // scale's whole-pixel size, kept until the scale or the picture changes.
+    const QPixmap &scaledPixmap(qreal scale);
+    // kEdgeRows copies of the picture's top row over as many of its bottom
+    // row, kept until the picture changes.
+    const QPixmap &edgeRows(const QPixmap &picture);
 
 private:
     Placement groundedPlacement(const QRectF &viewport, const QRectF &scene, const QRectF &visible) const;
 
     QPixmap m_pixmap;
+    QPixmap m_scaled;
+    qreal m_scaledFor = 0.0;
+    QPixmap m_edges;
+    qint64 m_edgesFor = 0;
     qreal m_groundY = 0.0;
     bool m_hasGround = false;
 };

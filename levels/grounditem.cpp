@@ -66,6 +66,12 @@ void GroundItem::init(double lineWidth)
         }
         if (m_lineWidth == 0.0)
             m_lineWidth = kDefaultLineWidth;
+        // Terrain does not change while it is shown: its textured fill is
+        // drawn once into a cache in the view's pixels, which follows the
+        // camera's scrolling and draws only the strip that scrolls in. Filling
+        // the textured outline every frame cost the raster engine a large
+        // share of the frame, spread over Qt's worker threads.
+        setCacheMode(DeviceCoordinateCache);
     }
     // Static, and deliberately not added to the space: its shapes go into the
     // static index and move only when reindexed.

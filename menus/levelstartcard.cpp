@@ -64,6 +64,7 @@ void LevelStartCard::showLevel(
         = name.isEmpty() ? tr("Level %1").arg(levelNumber) : tr("Level %1: %2").arg(levelNumber).arg(name);
     m_times = {formatRunTime(gold), formatRunTime(silver), formatRunTime(bronze)};
     m_best = tr("Best: %1").arg(formatRunTime(best));
+    m_face = QPixmap();
     m_fade->stop();
     setOpacity(1.0);
     place();
@@ -95,10 +96,24 @@ void LevelStartCard::place()
 
 void LevelStartCard::paintEvent(QPaintEvent *)
 {
+    const qreal ratio = devicePixelRatioF();
+    if (m_face.isNull() || m_face.devicePixelRatio() != ratio
+        || m_face.deviceIndependentSize() != QSizeF(size()))
+        paintFace();
     QPainter painter(this);
+    painter.setOpacity(m_opacity);
+    painter.drawPixmap(0, 0, m_face);
+}
+
+void LevelStartCard::paintFace()
+{
+    const qreal ratio = devicePixelRatioF();
+    m_face = QPixmap(size() * ratio);
+    m_face.setDevicePixelRatio(ratio);
+    m_face.fill(Qt::transparent);
+    QPainter painter(&m_face);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.setOpacity(m_opacity);
     const QRectF card = QRectF(rect()).adjusted(kBorderWidth, kBorderWidth, -kBorderWidth, -kBorderWidth);
     painter.setPen(QPen(kBorder, kBorderWidth));
     painter.setBrush(kFill);

@@ -42,11 +42,18 @@ protected:
 
 private:
     void place();
+    // The card at full opacity, drawn into m_face.
+    void paintFace();
 
     QString m_title;
     QStringList m_times; // gold, silver, bronze
     QString m_best;
     QPixmap m_medals[3];
+    // The card as last drawn (for this text, size and pixel density), laid
+    // over the view each frame at the fade's opacity: the view repaints
+    // beneath it every frame, and drawing the rounded, antialiased card and
+    // its text anew each time cost more than the rest of the frame.
+    QPixmap m_face;
     QTimer *m_timer;
     QPropertyAnimation *m_fade;
     qreal m_opacity = 1.0;

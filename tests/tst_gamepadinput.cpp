@@ -105,6 +105,19 @@ private slots:
         QVERIFY(!m_input->brakeHeld());
     }
 
+    // Without a pad SDL is polled only now and then for one being plugged
+    // in; an open pad is polled at the full rate until it goes.
+    void pollsSlowlyWithoutPads()
+    {
+        QCOMPARE(m_input->pollIntervalMs(), GamepadInput::kIdlePollIntervalMs);
+        {
+            auto pad = plug();
+            QCOMPARE(m_input->pollIntervalMs(), GamepadInput::kPollIntervalMs);
+        }
+        QCOMPARE(pollLog(), QStringList({"pads 0"}));
+        QCOMPARE(m_input->pollIntervalMs(), GamepadInput::kIdlePollIntervalMs);
+    }
+
     void triggersCountPastTheThreshold()
     {
         auto pad = plug();

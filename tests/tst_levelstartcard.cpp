@@ -37,6 +37,24 @@ private slots:
         QVERIFY(image.pixelColor(card.width() / 2, card.height() / 2).alpha() > 0);
     }
 
+    // The card keeps its drawn picture between frames; showing another
+    // level's card draws that level, exactly as a new card would.
+    void anotherLevelRedrawsTheCard()
+    {
+        QWidget view;
+        view.resize(1267, 712);
+        LevelStartCard card(&view);
+        card.showLevel(3, "Rolling hills", 8.4, 10.0, 72.25, 0.0);
+        const QImage first = card.grab().toImage();
+        QCOMPARE(card.grab().toImage(), first);
+        card.showLevel(12, "Quarry", 9.4, 11.0, 13.0, 9.06);
+        const QImage second = card.grab().toImage();
+        QVERIFY(second != first);
+        LevelStartCard fresh(&view);
+        fresh.showLevel(12, "Quarry", 9.4, 11.0, 13.0, 9.06);
+        QCOMPARE(fresh.grab().toImage(), second);
+    }
+
     void fadesOutByItselfAndDismisses()
     {
         QWidget view;

@@ -100,6 +100,34 @@ private slots:
         }
     }
 
+    // Scaled up to a view taller than the picture, the picture still reaches
+    // the view's right edge: its scaled width falls short of the view by
+    // part of a pixel, which the scaled draw left as a column of whatever
+    // was beneath.
+    void scaledPictureCoversTheView()
+    {
+        ParallaxBackground background;
+        background.setImage(m_picture);
+        background.setGroundLevel(0.0);
+        const QRectF view(0, 0, kViewWidth, kViewHeight);
+        const QColor beneath(255, 0, 255);
+        for (qreal left : {0.0, 1000.0, 3000.0}) {
+            const QRectF visible = visibleWithGroundAt(430, left);
+            const auto p = background.placement(view, kScene, visible, kZoom);
+            QVERIFY(p.target.height() > p.source.height());
+            QImage frame(int(kViewWidth), int(kViewHeight), QImage::Format_RGB32);
+            frame.fill(beneath);
+            QPainter painter(&frame);
+            background.draw(&painter, view, kScene, visible, kZoom);
+            painter.end();
+            for (int y = 0; y < frame.height(); ++y)
+                for (int x = 0; x < frame.width(); ++x)
+                    if (frame.pixelColor(x, y) == beneath)
+                        QFAIL(
+                            qPrintable(QString("pixel %1,%2 left unpainted at %3").arg(x).arg(y).arg(left)));
+        }
+    }
+
     // Without a ground level the picture keeps its old placement: the view's
     // height, from the picture's top.
     void withoutGroundThePictureFillsTheHeight()
