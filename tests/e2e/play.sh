@@ -59,12 +59,6 @@ trap cleanup EXIT
 # shellcheck source=xgame.sh
 source "$(dirname "$0")/xgame.sh"
 
-fail() {
-  echo "e2e: FAIL: $*" >&2
-  [ -f "$work/game.log" ] && sed 's/^/  game: /' "$work/game.log" >&2
-  exit 1
-}
-
 WIN_X=320
 WIN_Y=180
 WIN_W=1267

@@ -49,12 +49,6 @@ trap cleanup EXIT
 # shellcheck source=xgame.sh
 source "$(dirname "$0")/xgame.sh"
 
-fail() {
-  echo "e2e: FAIL: $*" >&2
-  [ -f "$work/game.log" ] && sed 's/^/  game: /' "$work/game.log" >&2
-  exit 1
-}
-
 volume_setting() {
   sqlite3 "$work/velocrag/results.db" "SELECT value FROM playersetting WHERE name = 'volume'" 2> /dev/null || true
 }

@@ -15,6 +15,14 @@ SETTLE_TIMEOUT=20
 # Interval between the two pictures that must agree for "at rest", in seconds.
 SETTLE_INTERVAL=0.2
 
+# fail <message>: ends an end-to-end script with the message and the game's
+# log (of the folder in $work).
+fail() {
+  echo "e2e: FAIL: $*" >&2
+  [ -f "$work/game.log" ] && sed 's/^/  game: /' "$work/game.log" >&2
+  exit 1
+}
+
 # start_game <executable> <folder>: starts the game in the folder with the
 # folder as its XDG data home (results in <folder>/velocrag/results.db; the
 # levels are found beside the executable), sets pid and win, focuses the
