@@ -581,6 +581,14 @@ QString LevelManager::packName(int levelPackNumber) const
         .toString();
 }
 
+int LevelManager::packCount() const
+{
+    // A file written before the pack names were kept holds the two first packs.
+    constexpr int kPacksOfOldFiles = 2;
+    const QVariant count = lookUp(m_database, QStringLiteral("SELECT COUNT(*) FROM levelpack"), {});
+    return count.isNull() || count.toInt() < 1 ? kPacksOfOldFiles : count.toInt();
+}
+
 double LevelManager::bestTime(int levelPackNumber, int levelNumber) const
 {
     return lookUp(m_database,

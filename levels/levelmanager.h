@@ -85,6 +85,8 @@ public:
     // level or pack is unknown or the file predates the names.
     QString levelName(int levelPackNumber, int levelNumber) const;
     QString packName(int levelPackNumber) const;
+    // The number of level packs levels.db holds (packs are numbered from 1).
+    int packCount() const;
     // The player's best time of a level in seconds; 0 when never finished.
     double bestTime(int levelPackNumber, int levelNumber) const;
 
