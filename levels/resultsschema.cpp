@@ -128,10 +128,15 @@ bool ResultsSchema::complete(QSqlDatabase &db, const QString &schema, QString *e
         *error = probe.lastError().text();
         return false;
     }
-    if (stored >= kCurrentVersion)
+    if (stored > kCurrentVersion)
         return true;
-    const int from = stored > 0 ? stored : shapeVersion(db, schema);
+    // The tables decide for a file that predates the version, and for one
+    // that lost a table since it was written (a file edited by hand).
+    const int shape = shapeVersion(db, schema);
+    const int from = stored > 0 ? qMin(stored, shape) : shape;
     QSqlQuery query(db);
+    if (from >= kCurrentVersion && stored == kCurrentVersion)
+        return true;
     if (from >= kCurrentVersion) {
         // Complete already, only the version is missing. A file that cannot
         // be written (read-only) is recognised by its tables again next time.

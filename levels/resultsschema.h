@@ -23,8 +23,9 @@ public:
     // Brings db's schema `schema` ("main", or the name a results file is
     // attached under) to kCurrentVersion, step by step from the version it
     // holds. A step only adds what is missing and never touches a row. One
-    // transaction: a start stopped half-way leaves none of it. A file of a
-    // later version is left as it is. False with *error on failure.
+    // transaction: a start stopped half-way leaves none of it. A table
+    // missing from a file of the current version is added again; a file of
+    // a later version is left as it is. False with *error on failure.
     static bool complete(QSqlDatabase &db, const QString &schema, QString *error);
     // The version user_version holds (0 for a file that predates it), or -1
     // when it cannot be read.

@@ -72,6 +72,9 @@ private slots:
         QTest::newRow("player settings without the settings table") << QStringList {kLevelResult,
             kPlayerSetting, "INSERT INTO playersetting VALUES ('zoom', '0.5')",
             kTwoResults} << kept << QVariantList {"1,1"} << QVariantList {"zoom=0.5"};
+        QTest::newRow("current version that lost a table") << QStringList {kLevelResult, kGameSettings,
+            "INSERT INTO gamesettings VALUES (1, 0)", kTwoResults, "PRAGMA user_version = 2"}
+                                                           << kept << QVariantList {"1,0"} << QVariantList();
         QTest::newRow("first release, versioned") << QStringList {kLevelResult, kGameSettings,
             "INSERT INTO gamesettings VALUES (1, 0)", kTwoResults, "PRAGMA user_version = 1"}
                                                   << kept << QVariantList {"1,0"} << QVariantList();
