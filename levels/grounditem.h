@@ -10,6 +10,7 @@
 #include <QVector>
 
 class Physics;
+class QSqlDatabase;
 class PhysicsSegment;
 
 // A piece of terrain, or a static object of a level: an outline of straight
@@ -28,11 +29,11 @@ public:
     ~GroundItem() override;
 
     // Reads ground item groundItemId with its vertices from the level
-    // database and returns it completed. Vertices with a non-finite or
+    // database db and returns it completed. Vertices with a non-finite or
     // out-of-range point are skipped with a log line; a start point of that
     // kind yields null (the caller skips the item). A missing row is fatal.
-    static GroundItem *loadGroundItem(
-        int groundItemId, Physics *physics, const QString &texturePath, const QString &pixmapPath);
+    static GroundItem *loadGroundItem(const QSqlDatabase &db, int groundItemId, Physics *physics,
+        const QString &texturePath, const QString &pixmapPath);
 
     // Appends p to the outline; with withSegment also the edge from the last
     // point to p.

@@ -5,9 +5,9 @@
 #include "grounditem.h"
 #include "outlinereader.h"
 
-GroundItem *GroundItem::loadGroundItem(
-    int groundItemId, Physics *physics, const QString &texturePath, const QString &pixmapPath)
+GroundItem *GroundItem::loadGroundItem(const QSqlDatabase &db, int groundItemId, Physics *physics,
+    const QString &texturePath, const QString &pixmapPath)
 {
-    OutlineReader reader;
+    OutlineReader reader(db);
     return reader.build(groundItemId, physics, texturePath, pixmapPath);
 }

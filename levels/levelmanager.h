@@ -2,6 +2,7 @@
 #ifndef LEVELMANAGER_H
 #define LEVELMANAGER_H
 
+#include "leveldatabases.h"
 #include "levelinfo.h"
 #include "physics/pixmapshare.h"
 
@@ -10,25 +11,28 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <QVector>
+#include <memory>
 #include <optional>
 
 class Level;
+class LevelBuilder;
+class PackTable;
 class QSqlError;
+class ResultsStore;
+class SettingsStore;
 class Physics;
 class QGraphicsScene;
 
-// Owner of the game's one database connection (Qt's default connection):
-// the level database opened read only as the main database, the results
-// database attached as "result" (created on the first start, completed if
-// an earlier start was stopped while creating it). Where both files are
-// comes from DataPaths::current(). Loads levels, lists a
-// pack's levels with their status and stores results and the sound setting.
-// A results file that fails its check is salvaged before anything is
-// written (see ResultsSalvage). A write that fails (a full disk, a
-// read-only file, a lock another program holds) loses nothing: what it
-// would have stored stays pending, is read back as if stored, and goes in
-// with the next write that succeeds. Every other database failure ends the
-// program with a fixed message.
+// The levels subsystem's one door for the game and the menus: opens the
+// databases (LevelDatabases: levels.db read only, the player's results.db
+// attached as "result", salvaged, created or upgraded as needed), loads
+// levels (LevelBuilder), lists a pack's levels with their status and stores
+// results (ResultsStore) and settings (SettingsStore), and names what the
+// pack table of levels.db says about a pack (PackTable). A write that fails
+// (a full disk, a read-only file, a lock another program holds) loses
+// nothing: what it would have stored stays pending, is read back as if
+// stored, and goes in with the next write that succeeds. Every other
+// database failure ends the program with a fixed message.
 class LevelManager
 {
 public:
@@ -69,7 +73,7 @@ public:
     QString lastWriteError() const { return m_lastWriteError; }
     // What the player should be told once about the results file as the
     // game starts (a damaged file salvaged), or empty.
-    QString startNotice() const { return m_startNotice; }
+    QString startNotice() const { return m_databases.startNotice(); }
     bool soundsEnabled();
     // False when the write failed; the setting is kept pending.
     bool setSoundsEnabled(bool enabled);
@@ -80,6 +84,8 @@ public:
     QString playerSetting(const QString &name);
     // False when the write failed; the setting is kept pending.
     bool setPlayerSetting(const QString &name, const QString &value);
+    // The picture a pack's levels are shown on (the first pack's for a pack
+    // without one).
     QString backgroundImage(int levelPackNumber) const;
     // Display names kept in levels.db beside the level data. Empty when the
     // level or pack is unknown or the file predates the names.
@@ -87,6 +93,13 @@ public:
     QString packName(int levelPackNumber) const;
     // The number of level packs levels.db holds (packs are numbered from 1).
     int packCount() const;
+    // What levels.db's pack table says about a pack (see PackTable): its
+    // background picture, terrain texture and surface strip (resource
+    // paths) and the name of its ambient loop; empty when it has none.
+    QString packPicture(int levelPackNumber) const;
+    QString packGround(int levelPackNumber) const;
+    QString packSurface(int levelPackNumber) const;
+    QString packAmbient(int levelPackNumber) const;
     // The player's best time of a level in seconds; 0 when never finished.
     double bestTime(int levelPackNumber, int levelNumber) const;
 
@@ -94,45 +107,24 @@ public:
     int currentLevelNumber() const { return m_currentLevelNumber; }
     Level *currentLevel() const { return m_currentLevel; }
     int levelsPerPack() const;
-    QString resultsDbPath() const { return m_resultsDbPath; }
+    QString resultsDbPath() const { return m_databases.resultsDbPath(); }
 
 private:
-    struct PendingResult
-    {
-        int status = 0;
-        double bestTime = 0.0;
-    };
-    struct StoredResult
-    {
-        qint64 rowId = -1;
-        int status = 0;
-        double bestTime = 0.0;
-    };
-
-    void completeResultsDb();
-    bool storeResult(int levelId, const PendingResult &result);
     bool writeFailed(const QSqlError &error);
-    QString groundTexture(int levelPackNumber) const;
-    // The strip laid along the terrain's top edges (grass, rock crust).
-    QString surfaceStrip(int levelPackNumber) const;
 
     Physics *m_physics;
     QGraphicsScene *m_scene;
     int m_currentLevelPack = 1;
     Level *m_currentLevel = nullptr;
     int m_currentLevelNumber = 0;
-    QSqlDatabase m_database;
-    QString m_resultsDbPath;
+    // Declared before what uses its connection, which therefore goes first.
+    LevelDatabases m_databases;
+    std::unique_ptr<PackTable> m_packs;
+    std::unique_ptr<LevelBuilder> m_builder;
+    std::unique_ptr<ResultsStore> m_results;
+    std::unique_ptr<SettingsStore> m_settings;
     QSet<int> m_refusedLevels;
-    QString m_startNotice;
     QString m_lastWriteError;
-    // Writes that failed, by level id and setting name, kept until a write
-    // succeeds.
-    QHash<int, PendingResult> m_pendingResults;
-    std::optional<bool> m_pendingSounds;
-    QHash<QString, QString> m_pendingSettings;
-    // What the last successful store of a level left in results.db.
-    QHash<int, StoredResult> m_lastStored;
     // The pictures of the last level loaded (its items hold them anyway).
     PixmapShare::Pictures m_levelPictures;
 };

@@ -9,7 +9,10 @@
 #include <QDebug>
 #include <QSqlError>
 
-OutlineReader::OutlineReader()
+OutlineReader::OutlineReader(const QSqlDatabase &db)
+    : m_itemQuery(db)
+    , m_vertexQuery(db)
+    , m_typeQuery(db)
 {
     // Rows are read once, in order: no cache of them is needed.
     m_itemQuery.setForwardOnly(true);

@@ -12,14 +12,14 @@ class GroundItem;
 class Physics;
 
 // Reads outlines from the tables grounditem and groundvertex of the level
-// database (the default connection) with statements prepared once, and
+// database (the connection it is given) with statements prepared once, and
 // keeps each outline it has read: the placed objects of one type share
 // their type's outline, which is then read once per reader, not once per
 // object. Lives for one level load; a reader never sees the database change.
 class OutlineReader
 {
 public:
-    OutlineReader();
+    explicit OutlineReader(const QSqlDatabase &db);
 
     // Ground item groundItemId with its vertices, completed. Vertices with a
     // non-finite or out-of-range point are skipped with a log line (each

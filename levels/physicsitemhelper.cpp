@@ -13,6 +13,7 @@
 #include <QHash>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 
 namespace {
 // Where a static object without an outline row puts its (unused) start point.
@@ -28,11 +29,32 @@ struct ObjectRow
     QString kind;
 };
 
-ObjectRow readObjectRow(const QSqlQuery &q)
+// Where each field of ObjectRow is among the statement's columns, found by
+// name once per statement.
+struct ObjectColumns
 {
-    return ObjectRow {q.value(0).toInt(), q.value(1).toDouble(), q.value(2).toDouble(), q.value(3).toDouble(),
-        q.value(4).toDouble(), q.value(5).toDouble(), q.value(6).toDouble(), q.value(7).toDouble(),
-        q.value(8).toDouble(), q.value(9).toString(), q.value(10).toString()};
+    explicit ObjectColumns(const QSqlRecord &r)
+        : typeId(r.indexOf(QStringLiteral("objecttype_id")))
+        , x(r.indexOf(QStringLiteral("x")))
+        , y(r.indexOf(QStringLiteral("y")))
+        , angle(r.indexOf(QStringLiteral("angle")))
+        , height(r.indexOf(QStringLiteral("physics_height")))
+        , width(r.indexOf(QStringLiteral("physics_width")))
+        , mass(r.indexOf(QStringLiteral("physics_mass")))
+        , bounciness(r.indexOf(QStringLiteral("physics_bounciness")))
+        , friction(r.indexOf(QStringLiteral("physics_friction")))
+        , pixmapFile(r.indexOf(QStringLiteral("pixmapfile")))
+        , kind(r.indexOf(QStringLiteral("physicsitem_type")))
+    { }
+    int typeId, x, y, angle, height, width, mass, bounciness, friction, pixmapFile, kind;
+};
+
+ObjectRow readObjectRow(const QSqlQuery &q, const ObjectColumns &c)
+{
+    return ObjectRow {q.value(c.typeId).toInt(), q.value(c.x).toDouble(), q.value(c.y).toDouble(),
+        q.value(c.angle).toDouble(), q.value(c.height).toDouble(), q.value(c.width).toDouble(),
+        q.value(c.mass).toDouble(), q.value(c.bounciness).toDouble(), q.value(c.friction).toDouble(),
+        q.value(c.pixmapFile).toString(), q.value(c.kind).toString()};
 }
 
 bool placementValid(const ObjectRow &r)
@@ -76,11 +98,11 @@ GroundItem *loadStaticObject(Physics *physics, OutlineReader &outlines, const Ob
 } // namespace
 
 QVector<PhysicsItem *> PhysicsItemHelper::loadPhysicsItems(
-    Physics *physics, int levelId, const QString &groundTexture)
+    const QSqlDatabase &db, Physics *physics, int levelId, const QString &groundTexture)
 {
     QVector<PhysicsItem *> items;
     // Rows are read once, in order: no cache of them is needed.
-    QSqlQuery objectQuery;
+    QSqlQuery objectQuery(db);
     objectQuery.setForwardOnly(true);
     if (!objectQuery.prepare(QStringLiteral(
             "SELECT  objecttype_id,  x,  y,  angle,  physics_height,  physics_width,  physics_mass,  "
@@ -88,11 +110,11 @@ QVector<PhysicsItem *> PhysicsItemHelper::loadPhysicsItems(
             "objecttype ON physicsobject.objecttype_id = objecttype.id WHERE physicsobject.level_id = ? "
             "ORDER BY physicsobject.id")))
         dbFailure("Error preparing physicsobject query:", objectQuery);
-    QSqlQuery terrainQuery;
+    QSqlQuery terrainQuery(db);
     terrainQuery.setForwardOnly(true);
     if (!terrainQuery.prepare(QStringLiteral("SELECT id FROM grounditem WHERE level_id = ?")))
         dbFailure("Error preparing grounditem query:", terrainQuery);
-    OutlineReader outlines;
+    OutlineReader outlines(db);
 
     terrainQuery.addBindValue(levelId);
     if (!terrainQuery.exec())
@@ -110,8 +132,9 @@ QVector<PhysicsItem *> PhysicsItemHelper::loadPhysicsItems(
     int overLevelLimit = 0;
     int overAreaLimit = 0;
     QHash<long long, int> perArea;
+    const ObjectColumns columns(objectQuery.record());
     while (objectQuery.next()) {
-        const ObjectRow r = readObjectRow(objectQuery);
+        const ObjectRow r = readObjectRow(objectQuery, columns);
         const bool isStatic = r.kind == QLatin1String("Generic_Static")
             || r.kind == QLatin1String("Generic_Static_Foreground");
         if (!isStatic && r.kind != QLatin1String("Ball") && r.kind != QLatin1String("Box")) {

@@ -7,8 +7,9 @@
 
 class Physics;
 class PhysicsItem;
+class QSqlDatabase;
 
-// Builds the items of one level from the level database: its terrain pieces
+// Builds the items of one level from the level database db: its terrain pieces
 // first, then its placed objects, each after its object type. Rows whose
 // values the physics world cannot take (non-finite or out-of-range numbers,
 // sizes or masses that are not positive, negative friction or bounciness)
@@ -18,7 +19,7 @@ class PhysicsItemHelper
 public:
     // The caller takes ownership of the returned items.
     static QVector<PhysicsItem *> loadPhysicsItems(
-        Physics *physics, int levelId, const QString &groundTexture);
+        const QSqlDatabase &db, Physics *physics, int levelId, const QString &groundTexture);
 };
 
 #endif

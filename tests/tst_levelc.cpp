@@ -377,7 +377,9 @@ private slots:
         QTemporaryDir dir;
         write(dir.filePath("types.json"), json(catalogue()));
         write(dir.filePath("a.json"), json(level()));
-        write(dir.filePath("packs.json"), R"({"packs": [{"number": 1, "name": " Farmland "}]})");
+        write(dir.filePath("packs.json"),
+            R"({"packs": [{"number": 1, "name": " Farmland "}, {"number": 2, "name": "Canyon", "picture": )"
+            R"(":/images/b.jpg", "ground": ":/images/g.jpg", "surface": ":/images/s.png", "ambient": "ambient2"}]})");
         const auto r = TestSupport::runProcess(kCompiler,
             {"--packs", dir.filePath("packs.json"), "--objecttypes", dir.filePath("types.json"), "--output",
                 dir.filePath("out.db"), dir.filePath("a.json")});
@@ -390,10 +392,20 @@ private slots:
             QVERIFY(q.exec("SELECT name FROM level WHERE id = 1005"));
             QVERIFY(q.next());
             QCOMPARE(q.value(0).toString(), QString("Bad one"));
-            QVERIFY(q.exec("SELECT number, name FROM levelpack"));
+            QVERIFY(q.exec(
+                "SELECT number, name, picture, ground, surface, ambient FROM levelpack ORDER BY number"));
             QVERIFY(q.next());
             QCOMPARE(q.value(0).toInt(), 1);
             QCOMPARE(q.value(1).toString(), QString("Farmland"));
+            // Not given: NULL, the game's sign that the pack has none.
+            for (int column = 2; column <= 5; ++column)
+                QVERIFY(q.value(column).isNull());
+            QVERIFY(q.next());
+            QCOMPARE(q.value(0).toInt(), 2);
+            QCOMPARE(q.value(2).toString(), QString(":/images/b.jpg"));
+            QCOMPARE(q.value(3).toString(), QString(":/images/g.jpg"));
+            QCOMPARE(q.value(4).toString(), QString(":/images/s.png"));
+            QCOMPARE(q.value(5).toString(), QString("ambient2"));
             QVERIFY(!q.next());
         }
         QSqlDatabase::removeDatabase("names");
@@ -411,6 +423,12 @@ private slots:
                                << "field packs[1].number: pack 2 is named twice";
         QTest::newRow("unknown key") << QByteArray(R"({"packs": [{"number": 1, "name": "A", "title": "B"}]})")
                                      << "packs[0].title";
+        QTest::newRow("picture outside the resources")
+            << QByteArray(R"({"packs": [{"number": 1, "name": "A", "picture": "/tmp/bg.jpg"}]})")
+            << "field packs[0].picture: must be a picture resource path (:/images/...)";
+        QTest::newRow("ambient not a string")
+            << QByteArray(R"({"packs": [{"number": 1, "name": "A", "ambient": 2}]})")
+            << "field packs[0].ambient: must be a string";
     }
 
     void rejectsBadPackLists()

@@ -366,14 +366,26 @@ private slots:
         QVERIFY(game.manager->LoadLevel(kTestPack, 1)->isPlayable());
     }
 
-    void backgroundPictures()
+    // The pack table of levels.db names the background: a changed row
+    // changes it, and a pack without one is shown on the first pack's.
+    void backgroundsComeFromThePackTable()
     {
-        GameFolder folder;
+        GameFolder folder(QString(), "levels.db");
+        QCOMPARE(
+            TestSupport::execSql(folder.file("levels.db"),
+                {"UPDATE levelpack SET picture = ':/images/levelpack1bg.jpg', ground = NULL WHERE number = 2",
+                    "UPDATE levelpack SET picture = ':/images/levelpack2bg.jpg' WHERE number = 1"}),
+            QString());
         Game game;
-        QCOMPARE(game.manager->backgroundImage(2), QString(":/images/levelpack2bg.jpg"));
-        QCOMPARE(game.manager->backgroundImage(1), QString(":/images/levelpack1bg.jpg"));
-        QCOMPARE(game.manager->backgroundImage(0), QString(":/images/levelpack1bg.jpg"));
-        QCOMPARE(game.manager->backgroundImage(3), QString(":/images/levelpack1bg.jpg"));
+        QCOMPARE(game.manager->backgroundImage(2), QString(":/images/levelpack1bg.jpg"));
+        QCOMPARE(game.manager->backgroundImage(1), QString(":/images/levelpack2bg.jpg"));
+        QCOMPARE(game.manager->backgroundImage(0), QString(":/images/levelpack2bg.jpg"));
+        QCOMPARE(game.manager->backgroundImage(3), QString(":/images/levelpack2bg.jpg"));
+        QCOMPARE(game.manager->packPicture(3), QString());
+        QCOMPARE(game.manager->packGround(2), QString());
+        QCOMPARE(game.manager->packSurface(2), QString(":/images/surface_306.png"));
+        QCOMPARE(game.manager->packAmbient(1), QString("ambient1"));
+        QVERIFY(game.manager->LoadLevel(2, 1)->isPlayable()); // terrain without a texture
         QCOMPARE(game.manager->levelsPerPack(), 24);
     }
 

@@ -14,7 +14,8 @@ const QStringList kSchema = {
     "REAL, "
     "background_number INTEGER, finishline_x REAL, finishline_y REAL, scene_min_y REAL, scene_max_y REAL, "
     "name TEXT)",
-    "CREATE TABLE levelpack (number INTEGER PRIMARY KEY, name TEXT)",
+    "CREATE TABLE levelpack (number INTEGER PRIMARY KEY, name TEXT, picture TEXT, ground TEXT, surface TEXT, "
+    "ambient TEXT)",
     "CREATE TABLE grounditem (id      INTEGER PRIMARY KEY, level_id INTEGER, objecttype_id INTEGER, startx   "
     "REAL, starty   REAL)",
     "CREATE TABLE groundvertex (id           INTEGER PRIMARY KEY, grounditem_id INTEGER, vertexnumber  "
@@ -82,7 +83,9 @@ public:
             }
         }
         for (const SourcePack &p : packs) {
-            if (!insert(m_pack, {p.number, p.name}))
+            if (!insert(m_pack,
+                    {p.number, p.name, orNull(p.picture), orNull(p.ground), orNull(p.surface),
+                        orNull(p.ambient)}))
                 return false;
         }
         return m_db.commit() || fail(m_db.lastError().text());
@@ -107,9 +110,16 @@ private:
                 "bike_startx, bike_starty, goldtime, silvertime, bronzetime, background_number, "
                 "finishline_x, finishline_y, scene_min_y, scene_max_y, name) VALUES (?, ?, ?, ?, ?, "
                 "?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
-            && m_pack.prepare("INSERT INTO levelpack (number, name) VALUES (?, ?)")
+            && m_pack.prepare("INSERT INTO levelpack (number, name, picture, ground, surface, ambient) "
+                              "VALUES (?, ?, ?, ?, ?, ?)")
             && m_object.prepare("INSERT INTO physicsobject (id, level_id, objecttype_id, x, y, angle) VALUES "
                                 "(?, ?, ?, ?, ?, ?)");
+    }
+
+    // A value not given is stored as NULL.
+    static QVariant orNull(const QString &text)
+    {
+        return text.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(text);
     }
 
     // Runs a prepared insert with the given values, in order.

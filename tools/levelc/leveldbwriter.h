@@ -10,8 +10,9 @@
 // objecttype and physicsobject with the columns the game reads, plus the
 // indexes its loading statements use. The display names ride along where a
 // reader of the original layout does not look: level.name, a column of its
-// own, and the table levelpack (number, name). The file appears complete or not at
-// all (written beside the target, then renamed over it).
+// own, and the table levelpack (number, name, picture, ground, surface,
+// ambient). The file appears complete or not at all (written beside the
+// target, then renamed over it).
 class LevelDbWriter
 {
 public:

@@ -44,11 +44,17 @@ struct SourceObject
     double angle = 0.0;
 };
 
-// A level pack's name as the game shows it.
+// A level pack as the game shows it: its name, and resource paths of its
+// background picture, terrain texture and surface strip, and the name of
+// its ambient loop (each empty when not given).
 struct SourcePack
 {
     int number = 0;
     QString name;
+    QString picture;
+    QString ground;
+    QString surface;
+    QString ambient;
 };
 
 struct SourceLevel

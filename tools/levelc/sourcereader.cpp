@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 namespace {
 const QStringList kKinds = {"Ball", "Box", "Generic_Static", "Generic_Static_Foreground"};
@@ -22,6 +23,8 @@ constexpr int kMaxPack = 999;
 // Default level id: pack x kPackIdStride + number, so that ids (which the
 // player's results refer to) stay the same when levels are added.
 constexpr int kPackIdStride = 1000;
+// Where the pictures a pack names live.
+const char *const kPictureResources = ":/images/";
 
 // A number as written, without rounding (100000.5 stays 100000.5).
 QString shown(double d)
@@ -291,7 +294,7 @@ QVector<SourcePack> SourceReader::readPacks(const QString &file)
         if (!a[i].isObject())
             reject(path.chopped(1), QStringLiteral("must be an object with number and name"));
         const QJsonObject o = a[i].toObject();
-        checkKeys(o, path, {"number", "name"});
+        checkKeys(o, path, {"number", "name", "picture", "ground", "surface", "ambient"});
         SourcePack pack;
         pack.number = wholeNumber(require(o, "number", path), path + "number");
         pack.name = text(require(o, "name", path), path + "name").trimmed();
@@ -299,6 +302,17 @@ QVector<SourcePack> SourceReader::readPacks(const QString &file)
             reject(path + "number", QStringLiteral("must be 1..%1").arg(kMaxPack));
         if (pack.name.isEmpty())
             reject(path + "name", QStringLiteral("a pack needs a name"));
+        for (const auto &[key, value] : {std::pair {"picture", &pack.picture},
+                 std::pair {"ground", &pack.ground}, std::pair {"surface", &pack.surface}}) {
+            if (!o.contains(QLatin1String(key)))
+                continue;
+            *value = text(o.value(QLatin1String(key)), path + key);
+            if (!value->startsWith(QLatin1String(kPictureResources)))
+                reject(path + key,
+                    QStringLiteral("must be a picture resource path (%1...)").arg(kPictureResources));
+        }
+        if (o.contains(QLatin1String("ambient")))
+            pack.ambient = text(o.value(QLatin1String("ambient")), path + "ambient");
         if (numbers.contains(pack.number))
             reject(path + "number", QStringLiteral("pack %1 is named twice").arg(pack.number));
         numbers.insert(pack.number);

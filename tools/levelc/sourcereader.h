@@ -17,7 +17,7 @@ class SourceReader
 public:
     QVector<SourceObjectType> readObjectTypes(const QString &file);
     SourceLevel readLevel(const QString &file);
-    // The packs' display names (packs.json).
+    // The packs' names, pictures and sounds (packs.json).
     QVector<SourcePack> readPacks(const QString &file);
 
 private:
