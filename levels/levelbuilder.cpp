@@ -8,6 +8,7 @@
 #include "packtable.h"
 #include "physics/physicsitem.h"
 #include "physicsitemhelper.h"
+#include "resultsstore.h"
 
 #include <QDebug>
 #include <QSqlQuery>
@@ -23,28 +24,45 @@ double real(const QSqlRecord &row, const char *column)
 }
 } // namespace
 
-LevelBuilder::LevelBuilder(const QSqlDatabase &db, const QSet<int> &refused)
+LevelBuilder::LevelBuilder(const QSqlDatabase &db, const QSet<int> &refused, const ResultsStore *results)
     : m_db(db)
     , m_refused(refused)
+    , m_results(results)
 { }
 
 bool LevelBuilder::build(
     Level *level, Physics *physics, int levelPackNumber, int levelNumber, const PackTable &packs) const
 {
+    // The player's result comes with the level's row, or from the results
+    // store while another program holds a lock on results.db.
+    const QString columns = QStringLiteral(
+        "level.id AS level_id, bike_startx, bike_starty, finishline_x, finishline_y, goldtime, silvertime, "
+        "bronzetime, scene_min_y, scene_max_y");
+    const QString where
+        = QStringLiteral("WHERE levelpack_number = ? AND level_number = ? ORDER BY level.id DESC");
+    bool resultsInRow = !(m_results && m_results->readsFromMemory());
     QSqlQuery query(m_db);
-    if (!query.prepare(QStringLiteral(
-            "SELECT  level.id AS level_id, bike_startx, bike_starty,  finishline_x, finishline_y, goldtime, "
-            "silvertime, bronzetime,  scene_min_y, scene_max_y,  levelresult.id AS levelresult_id, "
-            "levelresult.status,  levelresult.besttime FROM level LEFT OUTER JOIN result.levelresult "
-            "levelresult "
-            "ON level.id=levelresult.level_id WHERE levelpack_number = ? AND level_number = ? ORDER BY "
-            "level.id "
-            "DESC")))
-        dbFailure("Error preparing level query:", query);
-    query.addBindValue(levelPackNumber);
-    query.addBindValue(levelNumber);
-    if (!query.exec())
-        dbFailure("Error selecting levels:", query);
+    auto select = [&] {
+        const QString statement = resultsInRow
+            ? QStringLiteral(
+                "SELECT %1, levelresult.id AS levelresult_id, levelresult.status, "
+                "levelresult.besttime FROM level LEFT OUTER JOIN result.levelresult levelresult ON "
+                "level.id=levelresult.level_id %2")
+                  .arg(columns, where)
+            : QStringLiteral("SELECT %1 FROM level %2").arg(columns, where);
+        if (!query.prepare(statement))
+            dbFailure("Error preparing level query:", query);
+        query.addBindValue(levelPackNumber);
+        query.addBindValue(levelNumber);
+        return query.exec();
+    };
+    if (!select()) {
+        if (!resultsInRow || !m_results || !m_results->readFailedBusy(query.lastError()))
+            dbFailure("Error selecting levels:", query);
+        resultsInRow = false;
+        if (!select())
+            dbFailure("Error selecting levels:", query);
+    }
     if (!query.next()) {
         qDebug().noquote() << QStringLiteral(
             "LevelManager::LoadLevel - No level found from levelpack %1 with "
@@ -96,11 +114,18 @@ bool LevelBuilder::build(
     level->setSceneMaxY(sceneMaxY);
 
     // A level without a result row reads as never finished.
-    const QVariant resultId = row.value(QStringLiteral("levelresult_id"));
-    const bool hasResult = !resultId.isNull();
-    level->setLevelResultId(hasResult ? resultId.toLongLong() : -1);
-    level->setBestTime(hasResult ? real(row, "besttime") : 0.0, false);
-    level->setStatus(hasResult ? row.value(QStringLiteral("status")).toInt() : 0);
+    if (resultsInRow) {
+        const QVariant resultId = row.value(QStringLiteral("levelresult_id"));
+        const bool hasResult = !resultId.isNull();
+        level->setLevelResultId(hasResult ? resultId.toLongLong() : -1);
+        level->setBestTime(hasResult ? real(row, "besttime") : 0.0, false);
+        level->setStatus(hasResult ? row.value(QStringLiteral("status")).toInt() : 0);
+    } else {
+        const std::optional<ResultsStore::Stored> result = m_results->known(levelId);
+        level->setLevelResultId(result ? result->rowId : -1);
+        level->setBestTime(result ? result->bestTime : 0.0, false);
+        level->setStatus(result ? result->status : 0);
+    }
 
     const QVector<PhysicsItem *> items
         = PhysicsItemHelper::loadPhysicsItems(m_db, physics, levelId, packs.ground(levelPackNumber));

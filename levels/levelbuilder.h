@@ -7,6 +7,7 @@
 
 class Level;
 class PackTable;
+class ResultsStore;
 class Physics;
 
 // Fills a Level from its row of levels.db's "level" table (read by column
@@ -18,7 +19,9 @@ class LevelBuilder
 {
 public:
     // refused: the level ids LevelAdmission refused when the file was opened.
-    LevelBuilder(const QSqlDatabase &db, const QSet<int> &refused);
+    // results answers for the player's result while another program holds
+    // a lock on results.db.
+    LevelBuilder(const QSqlDatabase &db, const QSet<int> &refused, const ResultsStore *results = nullptr);
 
     // Fills level (new and empty) with the level pack/number names, the one
     // with the highest id among several; its items go into physics and, as
@@ -31,6 +34,7 @@ public:
 private:
     QSqlDatabase m_db;
     QSet<int> m_refused;
+    const ResultsStore *m_results = nullptr;
 };
 
 #endif

@@ -51,8 +51,8 @@ bool LevelManager::openDb()
     const QSqlDatabase db = m_databases.database();
     m_refusedLevels = LevelAdmission::refusedLevelIds(db);
     m_packs = std::make_unique<PackTable>(db);
-    m_builder = std::make_unique<LevelBuilder>(db, m_refusedLevels);
     m_results = std::make_unique<ResultsStore>(db);
+    m_builder = std::make_unique<LevelBuilder>(db, m_refusedLevels, m_results.get());
     m_settings = std::make_unique<SettingsStore>(db);
     return true;
 }

@@ -9,7 +9,62 @@
 
 ResultsStore::ResultsStore(const QSqlDatabase &db)
     : m_db(db)
-{ }
+{
+    readKnown();
+}
+
+void ResultsStore::readKnown()
+{
+    QSqlQuery query(m_db);
+    query.setForwardOnly(true);
+    if (!query.exec(
+            QStringLiteral("SELECT id, level_id, status, besttime FROM result.levelresult ORDER BY id"))) {
+        if (readFailedBusy(query.lastError()))
+            return;
+        dbFailure("Error selecting level results:", query);
+    }
+    while (query.next()) {
+        const int levelId = query.value(1).toInt();
+        // The first row of a level is the one stores update.
+        if (m_known.contains(levelId))
+            continue;
+        m_known.insert(
+            levelId, {query.value(0).toLongLong(), query.value(2).toInt(), query.value(3).toDouble()});
+    }
+}
+
+std::optional<ResultsStore::Stored> ResultsStore::known(int levelId) const
+{
+    const auto found = m_known.constFind(levelId);
+    if (found == m_known.constEnd())
+        return std::nullopt;
+    return found.value();
+}
+
+bool ResultsStore::readFailedBusy(const QSqlError &error) const
+{
+    if (!ReadBackoff::isBusy(error))
+        return false;
+    m_backoff.busy();
+    return true;
+}
+
+QVector<QPair<int, int>> ResultsStore::packLevels(int levelPackNumber) const
+{
+    QSqlQuery query(m_db);
+    query.setForwardOnly(true);
+    if (!query.prepare(
+            QStringLiteral("SELECT level_number, id FROM level WHERE levelpack_number = ? ORDER BY "
+                           "level_number, id DESC")))
+        dbFailure("Error preparing level-info query:", query);
+    query.addBindValue(levelPackNumber);
+    if (!query.exec())
+        dbFailure("Error selecting level-infos:", query);
+    QVector<QPair<int, int>> levels;
+    while (query.next())
+        levels.append({query.value(0).toInt(), query.value(1).toInt()});
+    return levels;
+}
 
 void ResultsStore::queue(int levelId, int status, double bestTime)
 {
@@ -84,11 +139,20 @@ bool ResultsStore::store(int levelId, const Pending &result, QSqlError *error)
     if (!query.exec(QStringLiteral("COMMIT")))
         return rollBack(query.lastError());
     m_lastStored.insert(levelId, stored);
+    m_known.insert(levelId, stored);
     return true;
 }
 
 QVector<LevelInfo> ResultsStore::levelInfos(int levelPackNumber, const QSet<int> &leftOut) const
 {
+    if (readsFromMemory()) {
+        QVector<LevelInfo> infos;
+        for (const auto &[number, id] : packLevels(levelPackNumber)) {
+            if (!leftOut.contains(id))
+                infos.append(LevelInfo(number, m_known.value(id).status));
+        }
+        return infos;
+    }
     QSqlQuery query(m_db);
     if (!query.prepare(
             QStringLiteral("SELECT level_number, levelresult.status, level.id FROM level LEFT OUTER JOIN "
@@ -96,8 +160,11 @@ QVector<LevelInfo> ResultsStore::levelInfos(int levelPackNumber, const QSet<int>
                            "levelpack_number = ? ORDER BY level_number ")))
         dbFailure("Error preparing level-info query:", query);
     query.addBindValue(levelPackNumber);
-    if (!query.exec())
+    if (!query.exec()) {
+        if (readFailedBusy(query.lastError()))
+            return levelInfos(levelPackNumber, leftOut);
         dbFailure("Error selecting level-infos:", query);
+    }
     const QSqlRecord columns = query.record();
     const int number = columns.indexOf(QStringLiteral("level_number"));
     const int status = columns.indexOf(QStringLiteral("status"));
@@ -112,6 +179,15 @@ QVector<LevelInfo> ResultsStore::levelInfos(int levelPackNumber, const QSet<int>
 
 double ResultsStore::bestTime(int levelPackNumber, int levelNumber) const
 {
+    if (readsFromMemory()) {
+        // As the query below: the highest id among the number's levels that
+        // have a result.
+        for (const auto &[number, id] : packLevels(levelPackNumber)) {
+            if (number == levelNumber && m_known.contains(id))
+                return m_known.value(id).bestTime;
+        }
+        return 0.0;
+    }
     QSqlQuery query(m_db);
     if (!query.prepare(
             QStringLiteral("SELECT levelresult.besttime FROM level JOIN result.levelresult levelresult ON "
@@ -120,7 +196,12 @@ double ResultsStore::bestTime(int levelPackNumber, int levelNumber) const
         return 0.0;
     query.addBindValue(levelPackNumber);
     query.addBindValue(levelNumber);
-    if (!query.exec() || !query.next())
+    if (!query.exec()) {
+        if (readFailedBusy(query.lastError()))
+            return bestTime(levelPackNumber, levelNumber);
+        return 0.0;
+    }
+    if (!query.next())
         return 0.0;
     return query.value(0).toDouble();
 }

@@ -3,11 +3,13 @@
 #define RESULTSSTORE_H
 
 #include "levelinfo.h"
+#include "readbackoff.h"
 
 #include <QHash>
 #include <QSet>
 #include <QSqlDatabase>
 #include <QVector>
+#include <optional>
 
 class QSqlError;
 
@@ -15,7 +17,9 @@ class QSqlError;
 // "result" to a connection whose main database is levels.db): best times
 // and medal statuses per level id, at most one row per level. A result is
 // queued first and stored by savePending(); one whose write failed stays
-// queued until a write succeeds. Read failures are fatal ("DB error").
+// queued until a write succeeds. While another program holds a lock on the
+// file, reads answer from the rows read at start and stored since (see
+// ReadBackoff); other read failures are fatal ("DB error").
 class ResultsStore
 {
 public:
@@ -41,6 +45,16 @@ public:
     bool hasPending() const { return !m_pending.isEmpty(); }
     bool isPending(int levelId) const { return m_pending.contains(levelId); }
     Stored lastStored(int levelId) const { return m_lastStored.value(levelId); }
+    // The result of a level as last read or stored; none when the level has
+    // no row.
+    std::optional<Stored> known(int levelId) const;
+    // Whether reads of results.db answer from memory now (a lock held by
+    // another program was met a moment ago).
+    bool readsFromMemory() const { return !m_backoff.mayRead(); }
+    // A read of the file failed with error: true (and reads go to memory for
+    // a while) when it was another program's lock, false for any other
+    // failure.
+    bool readFailedBusy(const QSqlError &error) const;
 
     // The levels of a pack in ascending number with their status (0 without
     // a result), leaving out the given level ids.
@@ -56,10 +70,16 @@ private:
         double bestTime = 0.0;
     };
     bool store(int levelId, const Pending &result, QSqlError *error);
+    void readKnown();
+    // The ids of a pack's levels (from levels.db alone), by ascending number
+    // and, for one number, descending id.
+    QVector<QPair<int, int>> packLevels(int levelPackNumber) const;
 
     QSqlDatabase m_db;
     QHash<int, Pending> m_pending;
     QHash<int, Stored> m_lastStored;
+    QHash<int, Stored> m_known;
+    mutable ReadBackoff m_backoff;
 };
 
 #endif

@@ -2,6 +2,8 @@
 #ifndef SETTINGSSTORE_H
 #define SETTINGSSTORE_H
 
+#include "readbackoff.h"
+
 #include <QHash>
 #include <QSqlDatabase>
 #include <QString>
@@ -13,7 +15,9 @@ class QSqlError;
 // setting in row 1 of "gamesettings" and the others as name/value text
 // pairs in "playersetting". A change is queued and stored by savePending();
 // one whose write failed stays queued, and reads back as if stored, until a
-// write succeeds. Read failures are fatal ("DB error").
+// write succeeds. While another program holds a lock on the file, reads
+// answer from what was read at start or stored since (see ReadBackoff);
+// other read failures are fatal ("DB error").
 class SettingsStore
 {
 public:
@@ -36,7 +40,13 @@ public:
     bool hasPending() const { return m_pendingSounds || !m_pendingSettings.isEmpty(); }
 
 private:
+    void readKnown();
+    bool readFailedBusy(const QSqlError &error) const;
+
     QSqlDatabase m_db;
+    bool m_knownSounds = true;
+    QHash<QString, QString> m_knownSettings;
+    mutable ReadBackoff m_backoff;
     std::optional<bool> m_pendingSounds;
     QHash<QString, QString> m_pendingSettings;
 };
