@@ -91,6 +91,33 @@ bool GamePanels::eventFilter(QObject *watched, QEvent *event)
     return QObject::eventFilter(watched, event);
 }
 
+bool GamePanels::carryOut(ScreenFlow::Action action, Need need)
+{
+    using Action = ScreenFlow::Action;
+    if (need == Need::NoLevel) {
+        if (action == Action::CloseSettings)
+            m_settingsMenu->hideMenu();
+        else if (action == Action::CloseHelp)
+            m_mainMenu->hideHelp();
+        else if (action == Action::Quit)
+            m_mainMenu->exitAction();
+        else
+            return false;
+        return true;
+    }
+    if (action == Action::Resume)
+        m_inGameMenu->hideMenu();
+    else if (action == Action::PanelRetry && m_flow->is(Screen::Paused))
+        m_inGameMenu->hideAndReset();
+    else if (action == Action::PanelRetry)
+        m_levelCompletedMenu->hideAndReset();
+    else if (action == Action::MenuRetry)
+        m_mainMenu->hideAndResetCurrentLevel();
+    else
+        return false;
+    return true;
+}
+
 void GamePanels::updateScreenPosition(const QRect &screen, bool fullScreen)
 {
     m_inGameMenu->updateScreenPosition(screen);

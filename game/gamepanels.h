@@ -53,6 +53,13 @@ public:
     // key is kept for the screen that follows (true then).
     bool deferBackKey();
 
+    // Carries out a flow's action that is the panels' alone: closing the
+    // settings or the help, quitting, resuming, retrying (a panel slides
+    // out, then asks for the restart again). need: the actions done with
+    // no level loaded, or those that need one. False for any other action.
+    enum class Need { NoLevel, Level };
+    bool carryOut(ScreenFlow::Action action, Need need);
+
     void updateScreenPosition(const QRect &screen, bool fullScreen);
     void dismissStartCard();
     // The level's name and goal times over the view as the run starts.

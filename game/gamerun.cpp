@@ -55,6 +55,12 @@ Level *GameRun::load(int pack, int level)
     return m_level;
 }
 
+void GameRun::fitScene()
+{
+    if (m_level)
+        m_world->fitSceneToLevel();
+}
+
 void GameRun::restart()
 {
     endRecording(ReplayFile::Outcome::Unfinished);
@@ -81,6 +87,15 @@ void GameRun::stepTick(const std::function<void()> &afterPhysics, const std::fun
             endRecording(*m_runEnd);
     }
     m_ghost->showStep(stepCount());
+}
+
+bool GameRun::moveBikeToFinish()
+{
+    if (!m_bike || !m_level)
+        return false;
+    m_bike->setX(m_level->finishLineX());
+    m_bike->setBodyPos(m_level->finishLineX(), m_level->finishLineY());
+    return true;
 }
 
 RunOutcome GameRun::finish(int nextLevelNumber)

@@ -54,6 +54,8 @@ public:
     // Loads a level into a fresh world (see LevelWorld::loadLevel) and
     // makes it the run's level.
     Level *load(int pack, int level);
+    // The scene's bounds fit the level (nothing without one).
+    void fitScene();
     // A new run of the level: the last one's recording ends unfinished, a
     // lean held through the restart goes on with the new bike, recording
     // and the ghost start.
@@ -63,6 +65,9 @@ public:
     // every step; a run that ended in a step has its recording closed.
     void stepTick(const std::function<void()> &afterPhysics, const std::function<bool()> &stopped);
 
+    // Puts the bike on the finish line (a test's and a tool's shortcut);
+    // false without a bike or a level.
+    bool moveBikeToFinish();
     // The run has reached the finish: records a new best in the level (the
     // result waits to be saved) and the recording ends with this step.
     RunOutcome finish(int nextLevelNumber);

@@ -37,7 +37,6 @@ using Screen = ScreenFlow::Screen;
 using Input = ScreenFlow::Input;
 using Action = ScreenFlow::Action;
 
-constexpr int kVolumeStep = 15;
 // Levels place the bike this far (scene units) above the ground it starts
 // on; the background's horizon is laid against that ground.
 constexpr qreal kBikeStartAboveGround = 60.0;
@@ -87,13 +86,21 @@ MyGame::MyGame(MyScene *scene, GameView *view, const QSize &windowSize, SoundMan
     m_panels = std::make_unique<GamePanels>(levelManager(), soundsOn, windowSize, view, &m_flow);
     connect(m_panels.get(), &GamePanels::slidOut, this, &MyGame::enterPanelLessScreen);
     m_watch = new ReplayWatch(world(), m_soundManager, &m_settings->keys(), view, this);
-    connect(m_watch, &ReplayWatch::leaveRequested, this, &MyGame::stopWatching);
-    connect(m_watch, &ReplayWatch::worldRestarted, this, [this] { m_run->setLevel(world()->level()); });
-    connect(m_watch, &ReplayWatch::runEndReached, this, &MyGame::watchedRunEnded);
-    connect(m_watch, &ReplayWatch::timeShown, this, [this](double seconds) {
-        if (m_view)
-            m_view->setTime(seconds);
-    });
+    WatchSession::Hooks hooks;
+    hooks.leaveRun = [this] {
+        processLevelResults();
+        m_run->endRecording(ReplayFile::Outcome::Unfinished);
+        m_watch->stop();
+        pause(false);
+    };
+    hooks.pause = [this] { pause(false); };
+    hooks.showLevel = [this](int pack) {
+        updateSceneRect();
+        showLevelSurroundings(pack);
+    };
+    hooks.started = [this] { m_camera->zoomAnimation()->start(); };
+    m_session
+        = new WatchSession(m_watch, m_run.get(), m_panels.get(), &m_flow, view, m_soundManager, hooks, this);
     connectMenus();
     connectGamepad();
     m_run->createGhost();
@@ -116,6 +123,8 @@ MyGame::~MyGame()
 {
     m_tickTimer.stop();
     m_panels.reset();
+    delete m_session;
+    m_session = nullptr;
     delete m_watch;
     m_watch = nullptr;
     // The bike keeps a pointer to the sound manager: the run goes first.
@@ -180,11 +189,6 @@ void MyGame::connectGamepad()
 
 // --- The screen flow ----------------------------------------------------------
 
-MenuWidget *MyGame::activeMenu() const
-{
-    return m_panels->activePanel();
-}
-
 void MyGame::enterPanelLessScreen()
 {
     m_flow.enter(isWatching() ? Screen::Watching : m_paused ? Screen::Halted : Screen::Riding);
@@ -196,16 +200,6 @@ void MyGame::padMenuKey(int key, bool pressed)
         menu->padKey(key, pressed);
 }
 
-void MyGame::showInGameMenu()
-{
-    handleInput(Input::Escape, true);
-}
-
-void MyGame::reset(bool animateControls)
-{
-    handleInput(Input::Restart, animateControls);
-}
-
 void MyGame::handleInput(ScreenFlow::Input input, bool animateControls)
 {
     const bool back = input == Input::Escape || input == Input::PadStart;
@@ -213,7 +207,6 @@ void MyGame::handleInput(ScreenFlow::Input input, bool animateControls)
     // key belongs to the screen that follows.
     if (back && m_panels->deferBackKey())
         return;
-    const Screen screen = m_flow.screen();
     const Action action = m_flow.actionFor(input, currentLevel() != nullptr);
     if (action == Action::StopWatching) {
         stopWatching();
@@ -223,50 +216,22 @@ void MyGame::handleInput(ScreenFlow::Input input, bool animateControls)
         m_watch->restart();
         return;
     }
-    if (action == Action::CloseSettings) {
-        settingsMenu()->hideMenu();
-        return;
-    }
-    if (action == Action::CloseHelp) {
-        mainMenu()->hideHelp();
-        return;
-    }
-    if (action == Action::Quit) {
-        mainMenu()->exitAction();
-        return;
-    }
-    if (action == Action::None || !currentLevel())
+    if (m_panels->carryOut(action, GamePanels::Need::NoLevel) || action == Action::None || !currentLevel())
         return;
     // A restart key saves the results before anything slides.
     if (!back)
         processLevelResults();
-    switch (action) {
-    case Action::Resume:
-        inGameMenu()->hideMenu();
-        break;
-    // A panel slides out first and then asks for the restart again.
-    case Action::PanelRetry:
-        if (screen == Screen::Paused)
-            inGameMenu()->hideAndReset();
-        else
-            levelCompletedMenu()->hideAndReset();
-        break;
-    case Action::MenuRetry:
-        mainMenu()->hideAndResetCurrentLevel();
-        break;
-    case Action::Pause:
+    if (m_panels->carryOut(action, GamePanels::Need::Level))
+        return;
+    if (action == Action::Pause) {
         pause(false);
         if (m_view)
             m_view->hideControls();
         // The level's card would lie over the panel.
         m_panels->dismissStartCard();
         inGameMenu()->showMenu();
-        break;
-    case Action::RestartNow:
+    } else if (action == Action::RestartNow) {
         restartRun(animateControls);
-        break;
-    default:
-        break;
     }
 }
 
@@ -355,11 +320,6 @@ void MyGame::startCurrentLevel()
     showStartCard();
 }
 
-void MyGame::showStartCard()
-{
-    m_panels->showStartCard(currentLevel(), levelManager());
-}
-
 void MyGame::showMainMenu()
 {
     if (isWatching()) {
@@ -440,11 +400,6 @@ void MyGame::startGame()
 {
     connect(&m_tickTimer, &QTimer::timeout, this, &MyGame::advance, Qt::UniqueConnection);
     m_tickTimer.start(kTickMs);
-}
-
-bool MyGame::runActive() const
-{
-    return !m_paused && m_activeCheck && m_activeCheck();
 }
 
 void MyGame::advance()
@@ -531,15 +486,10 @@ void MyGame::nextLevel()
 
 void MyGame::finishLevel()
 {
-    BikeItem *bike = m_run->bike();
-    Level *level = currentLevel();
-    if (!bike || !level || isWatching()) {
+    if (isWatching() || !m_run->moveBikeToFinish())
         qDebug("MyGame::finishLevel - bike or level not defined, ignoring request");
-        return;
-    }
-    bike->setX(level->finishLineX());
-    bike->setBodyPos(level->finishLineX(), level->finishLineY());
-    qDebug("MyGame::finishLevel - bike moved");
+    else
+        qDebug("MyGame::finishLevel - bike moved");
 }
 
 void MyGame::checkCrowdAwe()
@@ -547,124 +497,6 @@ void MyGame::checkCrowdAwe()
     BikeItem *bike = m_run->bike();
     CrowdReactions::play(
         m_soundManager, m_crowd.watch(bike->bodyAngle(), bike->hasRagdoll(), bike->velocityX()));
-}
-
-void MyGame::updateSceneRect()
-{
-    if (!currentLevel())
-        return;
-    world()->fitSceneToLevel();
-}
-
-void MyGame::hardCollisionHandler(qreal speedX, qreal speedY, qreal angVel)
-{
-    m_camera->shake(speedX, speedY, angVel);
-}
-
-// --- Watching a run -----------------------------------------------------------
-
-bool MyGame::isWatching() const
-{
-    return m_watch && m_watch->isWatching();
-}
-
-bool MyGame::watchReplay(const ReplayFile &file, WatchOrigin origin, QString *error)
-{
-    // The file may be the last run, which ending a run replaces.
-    const ReplayFile watched = file;
-    processLevelResults();
-    m_run->endRecording(ReplayFile::Outcome::Unfinished);
-    m_watch->stop();
-    pause(false);
-    m_panels->dismissStartCard();
-    if (!m_run->load(watched.pack, watched.level)->isPlayable()) {
-        *error = tr("level %1 of pack %2 does not exist").arg(watched.level).arg(watched.pack);
-        m_run->setLevel(nullptr);
-        if (!m_flow.is(Screen::MainMenu))
-            mainMenu()->showMenu(nullptr);
-        return false;
-    }
-    updateSceneRect();
-    showLevelSurroundings(watched.pack);
-    m_run->setWatched();
-    if (!m_watch->start(watched, error)) {
-        if (!m_flow.is(Screen::MainMenu))
-            mainMenu()->showMenu(currentLevel());
-        return false;
-    }
-    m_flow.enter(Screen::Watching);
-    m_watchOrigin = origin;
-    m_run->setLevel(world()->level());
-    ghost()->leaveRun();
-    if (m_view) {
-        m_view->hideControls();
-        m_view->setButtonsOff();
-        m_view->setTime(0.0);
-        m_view->setFocus(Qt::OtherFocusReason);
-    }
-    m_camera->zoomAnimation()->start();
-    return true;
-}
-
-void MyGame::watchedRunEnded()
-{
-    const ReplayFile &file = m_watch->playback()->file();
-    if (file.outcome != ReplayFile::Outcome::Finished || !currentLevel())
-        return;
-    // A kept best (or a run someone shared) is cheered as the record it
-    // was; a run just finished as the results called it.
-    const bool record = m_watchOrigin == WatchOrigin::MainMenu
-        || (m_watchOrigin == WatchOrigin::LevelCompleted && m_run->isBest());
-    const qreal time = SimulationStep::runTimeForSteps(file.steps);
-    CrowdReactions::play(
-        m_soundManager, CrowdReactions::atFinish(record, currentLevel()->medalForTime(time)));
-}
-
-bool MyGame::watchReplayFile(const QString &path, QString *error)
-{
-    QString reason;
-    std::optional<ReplayFile> file = ReplayFile::load(path, &reason);
-    if (file) {
-        // The main menu of the start goes at once.
-        mainMenu()->hide();
-        if (watchReplay(*file, WatchOrigin::MainMenu, &reason))
-            return true;
-    }
-    *error = tr("Cannot watch the replay '%1': %2").arg(QDir::toNativeSeparators(path), reason);
-    if (!m_flow.is(Screen::MainMenu))
-        mainMenu()->showMenu(currentLevel());
-    if (m_watch->overlay())
-        m_watch->overlay()->showNotice(*error);
-    return false;
-}
-
-void MyGame::watchLastRun()
-{
-    QString error;
-    // The last run is this level's run that just ended (the recorder keeps
-    // none of a run with more distinct inputs than a file holds).
-    if (!lastRun() || !m_run->lastRunIsLatest()) {
-        error = tr("this run was not recorded");
-    } else if (watchReplay(*lastRun(), WatchOrigin::LevelCompleted, &error)) {
-        return;
-    }
-    qWarning().noquote() << "The run cannot be watched:" << error;
-    if (m_watch->overlay())
-        m_watch->overlay()->showNotice(tr("The run cannot be watched: %1").arg(error));
-    if (currentLevel() && !m_flow.is(Screen::MainMenu))
-        levelCompletedMenu()->showAgain();
-}
-
-void MyGame::stopWatching()
-{
-    if (!isWatching())
-        return;
-    m_watch->stop();
-    pause(false);
-    if (m_watchOrigin == WatchOrigin::LevelCompleted && currentLevel())
-        levelCompletedMenu()->showAgain();
-    else
-        mainMenu()->showMenu(currentLevel());
 }
 
 // --- The player's settings ----------------------------------------------------
@@ -679,22 +511,15 @@ void MyGame::restorePlayerSettings()
     mainMenu()->infoMenu()->setKeyBindings(keyBindings());
 }
 
-void MyGame::volumeUp()
+void MyGame::stepVolume(int step)
 {
     if (!m_applicationActive)
         return;
-    if (m_soundManager)
-        m_soundManager->increaseVolume(kVolumeStep);
-    setVolume(m_soundManager ? m_soundManager->volume() : volume() + kVolumeStep);
-}
-
-void MyGame::volumeDown()
-{
-    if (!m_applicationActive)
-        return;
-    if (m_soundManager)
-        m_soundManager->decreaseVolume(kVolumeStep);
-    setVolume(m_soundManager ? m_soundManager->volume() : volume() - kVolumeStep);
+    if (m_soundManager && step > 0)
+        m_soundManager->increaseVolume(step);
+    else if (m_soundManager)
+        m_soundManager->decreaseVolume(-step);
+    setVolume(m_soundManager ? m_soundManager->volume() : volume() + step);
 }
 
 void MyGame::setVolume(int volume)
@@ -720,17 +545,6 @@ void MyGame::setKeyBindings(const KeyBindings &bindings)
 {
     m_settings->setKeys(bindings);
     mainMenu()->infoMenu()->setKeyBindings(bindings);
-}
-
-void MyGame::toggleGhost()
-{
-    ghost()->cycle();
-    showGhostMode();
-}
-
-void MyGame::showGhostMode()
-{
-    m_panels->showGhostMode(ghost()->mode());
 }
 
 void MyGame::showSettings(MenuWidget *returnTo)
@@ -768,17 +582,9 @@ void MyGame::setCameraOffAngle(qreal angle)
     m_cameraOffAngle = angle;
 }
 
-bool MyGame::zoomIn(qreal z, int timems, bool linear)
+bool MyGame::zoomBy(bool in, qreal z, int timems, bool linear)
 {
-    if (!m_view || !m_camera->zoom(true, z, timems, linear))
-        return false;
-    m_settings->storeZoom(m_camera->zoomTarget());
-    return true;
-}
-
-bool MyGame::zoomOut(qreal z, int timems, bool linear)
-{
-    if (!m_view || !m_camera->zoom(false, z, timems, linear))
+    if (!m_view || !m_camera->zoom(in, z, timems, linear))
         return false;
     m_settings->storeZoom(m_camera->zoomTarget());
     return true;

@@ -10,6 +10,7 @@
 #include "game/playersettings.h"
 #include "game/replaywatchoverlay.h"
 #include "game/screenflow.h"
+#include "game/watchsession.h"
 #include "menus/keybindings.h"
 #include "replays/replayfile.h"
 
@@ -43,9 +44,10 @@ class SoundManager;
 
 // The game's controller. Wires the run (GameRun: world, level, bike,
 // recording, ghost), the player's settings (PlayerSettings), the riding
-// inputs (ControlMapper), the camera and the sound manager to the panels
-// it creates as children of the view, and turns the panels' decisions into
-// the state of the run: load, restart, pause, go on, show a panel, quit.
+// inputs (ControlMapper), the camera, the sound manager, watching a
+// recorded run (WatchSession) and the panels over the view (GamePanels),
+// and turns the panels' decisions into the state of the run: load,
+// restart, pause, go on, show a panel, quit.
 // Which screen shows is the ScreenFlow's: it moves as panels slide in and
 // out and runs start, stop and are watched, and it says what Escape, the
 // restart keys, a pad's Start and Back and the window's focus do. One timer
@@ -65,6 +67,7 @@ public:
     static constexpr int kDefaultZoomMs = 240;
     static constexpr qreal kTiltStep = ControlMapper::kTiltStep;
     static constexpr int kDefaultVolume = PlayerSettings::kDefaultVolume;
+    static constexpr int kVolumeStep = 15;
 
     // The game in the caller's scene (it outlives the game; the game's
     // LevelWorld builds the physics). windowSize: the window the menus and
@@ -115,12 +118,15 @@ public:
     // results, to them; else to the main menu. False (with *error, the
     // main menu showing) when the file's level cannot be played or its
     // poses cannot be read.
-    enum class WatchOrigin { MainMenu, LevelCompleted };
-    bool watchReplay(const ReplayFile &file, WatchOrigin origin, QString *error);
+    using WatchOrigin = WatchSession::Origin;
+    bool watchReplay(const ReplayFile &file, WatchOrigin origin, QString *error)
+    {
+        return m_session->watch(file, origin, error);
+    }
     // The file at path; a file that cannot be read is said on stderr's
     // terms in *error and over the view, and the main menu stays.
-    bool watchReplayFile(const QString &path, QString *error);
-    bool isWatching() const;
+    bool watchReplayFile(const QString &path, QString *error) { return m_session->watchFile(path, error); }
+    bool isWatching() const { return m_session && m_session->isWatching(); }
     ReplayWatch *replayWatch() const { return m_watch; }
     MainMenu *mainMenu() const { return m_panels->mainMenu(); }
     InGameMenu *inGameMenu() const { return m_panels->inGameMenu(); }
@@ -137,7 +143,7 @@ public:
     void setSoundsEnabled(bool on);
     // The panel of the screen now, which has the pad's menu keys; null
     // while no panel shows.
-    MenuWidget *activeMenu() const;
+    MenuWidget *activeMenu() const { return m_panels->activePanel(); }
     QPropertyAnimation *zoomAnimation() const { return m_camera->zoomAnimation(); }
     QPropertyAnimation *cameraOffCenterAnimation() const { return m_camera->offCenterAnimation(); }
     QPropertyAnimation *cameraOffAngleAnimation() const { return m_camera->offAngleAnimation(); }
@@ -150,11 +156,14 @@ public:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 public slots:
-    void hardCollisionHandler(qreal speedX, qreal speedY, qreal angVel);
+    void hardCollisionHandler(qreal speedX, qreal speedY, qreal angVel)
+    {
+        m_camera->shake(speedX, speedY, angVel);
+    }
     void loadLevel(int levelPackNumber, int levelNumber);
     void nextLevel();
     void advance();
-    void reset(bool animateControls);
+    void reset(bool animateControls) { handleInput(ScreenFlow::Input::Restart, animateControls); }
     void reset() { reset(true); }
     void resetWithoutControlAnimations() { reset(false); }
     // The riding inputs (see ControlMapper).
@@ -170,19 +179,26 @@ public slots:
     void addRiderTiltOff() { addRiderTilt(0.0); }
     void decRiderTiltOff() { addRiderTilt(0.0); }
     void releaseRagdoll() { m_controls->releaseRagdoll(); }
-    void volumeUp();
-    void volumeDown();
+    // Page Up and Down: the volume a step up or down.
+    void volumeUp() { stepVolume(kVolumeStep); }
+    void volumeDown() { stepVolume(-kVolumeStep); }
     void finishLevel();
     // Zoom by z (scale) over timems, eased unless linear; false when
     // refused (see GameCamera::zoom).
-    bool zoomIn(qreal z = kDefaultZoomStep, int timems = kDefaultZoomMs, bool linear = false);
-    bool zoomOut(qreal z = kDefaultZoomStep, int timems = kDefaultZoomMs, bool linear = false);
+    bool zoomIn(qreal z = kDefaultZoomStep, int timems = kDefaultZoomMs, bool linear = false)
+    {
+        return zoomBy(true, z, timems, linear);
+    }
+    bool zoomOut(qreal z = kDefaultZoomStep, int timems = kDefaultZoomMs, bool linear = false)
+    {
+        return zoomBy(false, z, timems, linear);
+    }
     void exit() { exitApplication(); }
     void exitApplication();
     void startGame();
     // Escape on the view (and the menu action's keys, the on-screen menu
     // button): what the screen flow says it does here.
-    void showInGameMenu();
+    void showInGameMenu() { handleInput(ScreenFlow::Input::Escape, true); }
     void showMainMenu();
     // Opens the settings panel from the main or the in-game menu, which
     // shows again when the panel closes.
@@ -191,11 +207,15 @@ public slots:
     void pauseGame();
     // The ghost's next choice: the best run, the author's ride, off (G, the
     // pause panel's ghost button), kept for the next start.
-    void toggleGhost();
+    void toggleGhost()
+    {
+        ghost()->cycle();
+        showGhostMode();
+    }
     // The last run, from the level's results panel.
-    void watchLastRun();
+    void watchLastRun() { m_session->watchLastRun(); }
     // Ends a watch and shows the panel it came from.
-    void stopWatching();
+    void stopWatching() { m_session->stop(); }
 
 private slots:
     void pause(bool useFadingSounds);
@@ -223,19 +243,18 @@ private:
     // The level's background, ambient sound and the start's zoom glide.
     void showLevelSurroundings(int levelPackNumber);
     void restorePlayerSettings();
-    void storeZoom();
-    void updateSceneRect();
-    bool runActive() const;
+    void stepVolume(int step);
+    bool zoomBy(bool in, qreal z, int timems, bool linear);
+    void updateSceneRect() { m_run->fitScene(); }
+    bool runActive() const { return !m_paused && m_activeCheck && m_activeCheck(); }
     void checkLevelFinished();
     // The crowd gasps at the bike's tumbles (its own pace; see CrowdReactions).
     void checkCrowdAwe();
     void showRunOutcome(const RunOutcome &outcome);
     // A line over the view for ms milliseconds.
     void showNotice(const QString &notice, int ms = ReplayWatchOverlay::kNoticeMs);
-    void showStartCard();
-    void showGhostMode();
-    // A watched run came to its end: the crowd reacts as at a finish.
-    void watchedRunEnded();
+    void showStartCard() { m_panels->showStartCard(currentLevel(), levelManager()); }
+    void showGhostMode() { m_panels->showGhostMode(ghost()->mode()); }
 
     std::unique_ptr<GameRun> m_run;
     std::unique_ptr<PlayerSettings> m_settings;
@@ -256,7 +275,7 @@ private:
     std::function<void()> m_afterPhysics;
     std::function<bool()> m_activeCheck;
     ReplayWatch *m_watch = nullptr;
-    WatchOrigin m_watchOrigin = WatchOrigin::MainMenu;
+    WatchSession *m_session = nullptr;
 };
 
 #endif
