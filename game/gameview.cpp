@@ -4,6 +4,7 @@
 #include "game/mygame.h"
 #include "game/onscreencontrols.h"
 #include "game/openglsupport.h"
+#include "game/playersettings.h"
 #include "game/zoomlimits.h"
 #include "levels/levelmanager.h"
 #include "menus/buttonpixmap.h"
@@ -30,8 +31,6 @@ constexpr qreal kClockRowHeight = 80.0;
 constexpr qreal kKeyZoomStep = 0.11;
 constexpr int kKeyZoomMs = 240;
 
-// Player setting: "1" fullscreen, "0" in a window.
-const QString kFullScreenSetting = QStringLiteral("fullscreen");
 } // namespace
 
 GameView::GameView(QWidget *parent)
@@ -117,22 +116,15 @@ void GameView::setFullScreenSetting(bool on)
 {
     setFullScreen(on);
     if (m_game && m_game->levelManager())
-        m_game->levelManager()->setPlayerSetting(
-            kFullScreenSetting, on ? QStringLiteral("1") : QStringLiteral("0"));
+        m_game->playerSettings()->storeFullScreen(on);
 }
 
 void GameView::applyFullScreenSetting()
 {
     if (!m_game || !m_game->levelManager())
         return;
-    const QString value = m_game->levelManager()->playerSetting(kFullScreenSetting);
-    if (value.isNull())
-        return;
-    if (value != QLatin1String("1") && value != QLatin1String("0")) {
-        qWarning("fullscreen setting \"%s\" is neither 1 nor 0; starting in a window", qPrintable(value));
-        return;
-    }
-    setFullScreen(value == QLatin1String("1"));
+    if (const std::optional<bool> on = m_game->playerSettings()->storedFullScreen())
+        setFullScreen(*on);
 }
 
 void GameView::setBackgroundImage(const QString &path)
@@ -145,11 +137,6 @@ void GameView::setTime(qreal seconds)
 {
     if (m_timeDisplay->setValue(seconds))
         viewport()->update();
-}
-
-void GameView::setFps(qreal fps)
-{
-    Q_UNUSED(fps);
 }
 
 // --- Zoom -------------------------------------------------------------------

@@ -64,8 +64,6 @@ public:
     void setBackgroundGroundLevel(qreal sceneY) { m_background.setGroundLevel(sceneY); }
     const QPixmap &backgroundPixmap() const { return m_background.pixmap(); }
     void setTime(qreal seconds);
-    // There is no frame-rate display; kept as the loop's reporting hook.
-    void setFps(qreal fps);
 
     qreal zoom() const { return m_zoom; }
     void setZoom(qreal z);

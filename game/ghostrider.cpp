@@ -2,6 +2,7 @@
 #include "ghostrider.h"
 
 #include "game/ghostitem.h"
+#include "game/playersettings.h"
 #include "levels/levelmanager.h"
 #include "replays/authorride.h"
 #include "replays/replayfile.h"
@@ -12,11 +13,6 @@
 #include <QDebug>
 #include <QFileInfo>
 #include <QGraphicsScene>
-
-const QString GhostRider::kSetting = QStringLiteral("ghost");
-const QString GhostRider::kOn = QStringLiteral("on");
-const QString GhostRider::kOff = QStringLiteral("off");
-const QString GhostRider::kAuthor = QStringLiteral("author");
 
 namespace {
 const QString kBuiltInSolutions = QStringLiteral(":/solutions");
@@ -31,16 +27,7 @@ GhostRider::GhostRider(QGraphicsScene *scene, LevelManager *levels)
     , m_solutionsFolder(kBuiltInSolutions)
 {
     scene->addItem(m_item);
-    const QString stored = m_levels->playerSetting(kSetting);
-    if (stored == kOff) {
-        m_mode = Mode::Off;
-    } else if (stored == kAuthor) {
-        m_mode = Mode::Author;
-    } else if (!stored.isNull() && stored != kOn) {
-        qWarning().noquote() << QStringLiteral(
-            "Stored ghost setting '%1' is none of '%2', '%3' and '%4'; the ghost is on.")
-                                    .arg(stored, kOn, kAuthor, kOff);
-    }
+    m_mode = PlayerSettings(m_levels).storedGhost();
 }
 
 GhostRider::~GhostRider()
@@ -62,7 +49,7 @@ void GhostRider::setMode(Mode mode)
     if (mode == m_mode)
         return;
     m_mode = mode;
-    m_levels->setPlayerSetting(kSetting, mode == Mode::Off ? kOff : mode == Mode::Author ? kAuthor : kOn);
+    PlayerSettings(m_levels).storeGhost(mode);
     if (mode == Mode::Off) {
         forget();
         m_item->setVisible(false);

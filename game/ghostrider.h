@@ -3,6 +3,7 @@
 #define GHOSTRIDER_H
 
 #include "replays/posetrack.h"
+#include "world/simulationstep.h"
 
 #include <QString>
 #include <QVector>
@@ -33,17 +34,12 @@ public:
     enum class Source { None, Best, Author };
     // What the player chose to ride along.
     enum class Mode { Off, Best, Author };
-    // The setting's name and values (Best, Off, Author).
-    static const QString kSetting;
-    static const QString kOn;
-    static const QString kOff;
-    static const QString kAuthor;
     // Steps of the author's ride simulated per shown step at most, and how
     // far ahead of the player it keeps.
     static constexpr int kAuthorStepsPerTick = 40;
     static constexpr int kAuthorLead = 3 * 6; // three pose samples
     // Steps (one second) the ghost takes to fade out after its run ended.
-    static constexpr int kFadeSteps = 55;
+    static constexpr int kFadeSteps = SimulationStep::kStepsPerRunSecond;
 
     // scene: where the ghost rides (outlives the rider); levels: the
     // player's settings.

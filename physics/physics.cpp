@@ -8,8 +8,8 @@
 #include <unistd.h>
 
 namespace {
-// 1/52 s, rounded to single precision on purpose: it is the value the
-// tuning was done with.
+// 1/kPhysicsStepsPerSecond s, rounded to single precision on purpose: it
+// is the value the tuning was done with.
 constexpr float kTimeStep = 0.01923077f;
 constexpr int kSolverIterations = 6;
 constexpr cpFloat kHashCellSize = 30.0;

@@ -4,6 +4,7 @@
 
 #include "replays/posetrack.h"
 #include "world/inputtimeline.h"
+#include "world/simulationstep.h"
 
 #include <QMetaObject>
 #include <QString>
@@ -25,7 +26,7 @@ public:
     // The bike's random sequence the ride tool rides solutions with.
     static constexpr std::uint32_t kSeed = 1;
     // A ride that has not ended by then (two minutes) ends there.
-    static constexpr int kMaxSteps = 55 * 120;
+    static constexpr int kMaxSteps = SimulationStep::kStepsPerRunSecond * 120;
 
     // world: the ride's own world (outlives the ride; a later ride may
     // reuse it for another level).

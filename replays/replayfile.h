@@ -3,6 +3,7 @@
 #define REPLAYFILE_H
 
 #include "replays/posetrack.h"
+#include "world/simulationstep.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -24,7 +25,7 @@ public:
     // Files of a higher version are refused (made by a newer game).
     static constexpr quint16 kFormatVersion = 1;
     // Limits a file must keep (a run of one hour).
-    static constexpr int kMaxSteps = 55 * 60 * 60;
+    static constexpr int kMaxSteps = SimulationStep::kStepsPerRunSecond * 60 * 60;
     static constexpr int kMaxGameVersionBytes = 64;
     static constexpr int kMaxControls = 65535;
     // The largest file the format holds: every count at its limit, every

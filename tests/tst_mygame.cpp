@@ -634,9 +634,7 @@ private slots:
         g->zoomAnimation()->stop();
         g->setZoom(0.9);
         QVERIFY(g->zoomIn());
-        QCOMPARE(g->zoomAnimation()->duration(), 240);
         QCOMPARE(g->zoomAnimation()->endValue().toReal(), 1.0);
-        QCOMPARE(g->zoomAnimation()->easingCurve().type(), QEasingCurve::OutSine);
         g->zoomAnimation()->setCurrentTime(100);
         QVERIFY(!g->zoomIn());
         g->zoomAnimation()->setCurrentTime(240);

@@ -4,6 +4,8 @@
 
 #include "riderun.h"
 
+#include "physics/physicsconventions.h"
+
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QRegularExpression>
@@ -144,7 +146,7 @@ int main(int argc, char **argv)
     std::fflush(stdout);
 
     if (parser.isSet(timingOpt)) {
-        const double simulated = result.steps * (1.0 / 52.0);
+        const double simulated = result.steps * (1.0 / kPhysicsStepsPerSecond);
         const double wall = result.wallNs / 1e9;
         std::fprintf(stderr,
             "ride: %d steps, %.3f s simulated in %.3f s: %.0fx real time, %.1f us per step\n", result.steps,

@@ -4,6 +4,7 @@
 
 #include "replays/replayfile.h"
 #include "world/inputtimeline.h"
+#include "world/simulationstep.h"
 
 #include <QMap>
 #include <QSize>
@@ -26,7 +27,7 @@ public:
         int level = 1;
         InputTimeline timeline;
         std::uint32_t seed = 1;
-        int maxSteps = 55 * 120;
+        int maxSteps = SimulationStep::kStepsPerRunSecond * 120;
         QString tracePath; // CSV of the bike's state after every step
         QMap<int, QString> snapshots; // step (steps taken) -> PNG path
         QSize snapshotSize {800, 480};

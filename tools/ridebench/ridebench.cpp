@@ -8,6 +8,8 @@
 
 #include "riderun.h"
 
+#include "physics/physicsconventions.h"
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <algorithm>
@@ -18,7 +20,7 @@ namespace {
 constexpr int kDefaultSteps = 5000;
 constexpr int kBenchPack = 95;
 constexpr int kBenchLevel = 2;
-constexpr double kStepSeconds = 1.0 / 52.0;
+constexpr double kStepSeconds = 1.0 / kPhysicsStepsPerSecond;
 
 double percentileUs(QVector<qint64> ns, double fraction)
 {
