@@ -331,8 +331,8 @@ void MyGame::watchedRunEnded()
     const bool record = m_watchOrigin == WatchOrigin::MainMenu
         || (m_watchOrigin == WatchOrigin::LevelCompleted && m_runIsBest);
     const qreal time = SimulationStep::runTimeForSteps(file.steps);
-    CrowdReactions::play(
-        m_soundManager, CrowdReactions::atFinish(record, m_currentLevel->medalForTime(time)));
+    CrowdReactions::play(m_soundManager,
+        CrowdReactions::atFinish(record, levelStatusCode(m_currentLevel->medalForTime(time))));
 }
 
 bool MyGame::watchReplayFile(const QString &path, QString *error)
@@ -823,18 +823,18 @@ void MyGame::checkLevelFinished()
     pause(true);
     Level *level = m_currentLevel;
     const qreal time = runTime();
-    const qreal oldBest = level->bestTime();
-    const int oldStatus = level->status();
+    const std::optional<qreal> oldBest = RunOutcome::previousTime(level->bestTime());
     if (RunOutcome::isNewRecord(time, oldBest)) {
         level->setBestTime(time, true);
         m_resultsPending = true;
     }
-    const RunOutcome outcome = RunOutcome::finished(time, oldBest, oldStatus, level->status(),
-        level->medalForTime(time), m_levelManager->nextLevelNumber());
+    const RunOutcome outcome = RunOutcome::finished(level->levelNumber(), time, oldBest, level->status(),
+        level->bestTime(), level->medalForTime(time), m_levelManager->nextLevelNumber());
     // The recording ends once this step is complete.
     m_runEnd = ReplayFile::Outcome::Finished;
     m_runIsBest = outcome.newRecord;
-    CrowdReactions::play(m_soundManager, CrowdReactions::atFinish(outcome.newRecord, outcome.medal));
+    CrowdReactions::play(
+        m_soundManager, CrowdReactions::atFinish(outcome.newRecord, levelStatusCode(outcome.medal)));
     showRunOutcome(outcome);
 }
 
@@ -844,7 +844,8 @@ void MyGame::levelFailedWithoutFinishing()
         return;
     pause(false);
     m_runEnd = ReplayFile::Outcome::Failed;
-    showRunOutcome(RunOutcome::failed(m_currentLevel->status(), m_levelManager->nextLevelNumber()));
+    showRunOutcome(RunOutcome::failedRun(m_currentLevel->levelNumber(), m_currentLevel->bestTime(),
+        m_currentLevel->status(), m_levelManager->nextLevelNumber()));
 }
 
 void MyGame::showRunOutcome(const RunOutcome &outcome)
@@ -854,20 +855,17 @@ void MyGame::showRunOutcome(const RunOutcome &outcome)
     if (m_startCard)
         m_startCard->dismiss();
     Level *level = m_currentLevel;
-    const bool finished = outcome.showTimeDiff != -1;
+    const bool finished = !outcome.failed;
     // The medal to aim for next: one better than this run's, or, after a
     // crash, one better than the level holds.
-    const int held = finished ? outcome.medal : level->status();
-    const int aim = (held >= 2 && held <= 4) ? held - 1 : (held == 0 ? 3 : 0);
-    const double aimTime = aim == 1 ? level->goldTime()
-        : aim == 2                  ? level->silverTime()
-                                    : level->bronzeTime();
+    const std::optional<LevelStatus> aim = nextBetterMedal(finished ? outcome.medal : level->status());
+    const double aimTime = aim == LevelStatus::Gold ? level->goldTime()
+        : aim == LevelStatus::Silver                ? level->silverTime()
+                                                    : level->bronzeTime();
     m_levelCompletedMenu->setRunDetails(
         m_levelManager->levelName(level->levelPackNumber(), level->levelNumber()), finished ? runTime() : 0.0,
         aim, aim ? aimTime : 0.0);
-    m_levelCompletedMenu->showMenu(m_currentLevel->levelNumber(), m_currentLevel->bestTime(),
-        outcome.showTimeDiff, outcome.timeDiff, outcome.newRecord, outcome.medal, outcome.nextLevelAvailable,
-        outcome.lastLevelOfPack);
+    m_levelCompletedMenu->showMenu(outcome);
 }
 
 void MyGame::processLevelResults()

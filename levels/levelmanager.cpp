@@ -276,11 +276,11 @@ Level *LevelManager::LoadLevel(int levelPackNumber, int levelNumber)
     level->setSceneMaxY(sceneMaxY);
 
     qint64 levelResultId = -1;
-    int status = 0;
+    LevelStatus status = LevelStatus::NotFinished;
     double bestTime = 0.0;
     if (!resultId.isNull()) {
         levelResultId = resultId.toLongLong();
-        status = query.value(11).toInt();
+        status = levelStatusFromCode(query.value(11).toInt());
         bestTime = query.value(12).toDouble();
     }
     level->setLevelResultId(levelResultId);
@@ -292,8 +292,8 @@ Level *LevelManager::LoadLevel(int levelPackNumber, int levelNumber)
         = PhysicsItemHelper::loadPhysicsItems(m_physics, levelId, groundTexture(levelPackNumber));
     const QString surface = surfaceStrip(levelPackNumber);
     for (PhysicsItem *item : items) {
-        if (item->physicsItemType() == PhysicsItem::KindTerrain)
-            static_cast<GroundItem *>(item)->setSurface(surface);
+        if (GroundItem *ground = qgraphicsitem_cast<GroundItem *>(item); ground && ground->isTerrain())
+            ground->setSurface(surface);
         level->addPhysicsItem(item);
     }
     // Placing static objects moved their outlines away from the origin.
@@ -345,7 +345,7 @@ QVector<LevelInfo> LevelManager::levelInfos(int levelPackNumber)
     QVector<LevelInfo> infos;
     while (query.next()) {
         if (!m_refusedLevels.contains(query.value(2).toInt()))
-            infos.append(LevelInfo(query.value(0).toInt(), query.value(1).toInt()));
+            infos.append(LevelInfo(query.value(0).toInt(), levelStatusFromCode(query.value(1).toInt())));
     }
     return infos;
 }
@@ -363,7 +363,7 @@ int LevelManager::nextLevelNumber()
 int LevelManager::frontierLevel(int levelPackNumber)
 {
     for (const LevelInfo &info : levelInfos(levelPackNumber)) {
-        if (info.status() < 1 || info.status() > 3)
+        if (!hasMedal(info.status()))
             return info.levelNumber();
     }
     return 0;
@@ -452,7 +452,7 @@ bool LevelManager::storeResult(int levelId, const PendingResult &result)
             QStringLiteral("UPDATE result.levelresult SET status = ?, besttime = ? WHERE level_id = ? "
                            "AND (besttime IS NULL OR besttime <= 0 OR besttime > ?)")))
         return rollBack(query.lastError());
-    query.addBindValue(result.status);
+    query.addBindValue(levelStatusCode(result.status));
     query.addBindValue(result.bestTime);
     query.addBindValue(levelId);
     query.addBindValue(result.bestTime);
@@ -468,7 +468,7 @@ bool LevelManager::storeResult(int levelId, const PendingResult &result)
     StoredResult stored;
     if (query.next()) {
         stored.rowId = query.value(0).toLongLong();
-        stored.status = query.value(1).toInt();
+        stored.status = levelStatusFromCode(query.value(1).toInt());
         stored.bestTime = query.value(2).toDouble();
         query.finish();
     } else {
@@ -477,7 +477,7 @@ bool LevelManager::storeResult(int levelId, const PendingResult &result)
                 "INSERT INTO result.levelresult (id, level_id, status, besttime) values(NULL, ?, ?, ?)")))
             return rollBack(query.lastError());
         query.addBindValue(levelId);
-        query.addBindValue(result.status);
+        query.addBindValue(levelStatusCode(result.status));
         query.addBindValue(result.bestTime);
         if (!query.exec())
             return rollBack(query.lastError());

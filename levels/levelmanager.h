@@ -99,13 +99,13 @@ public:
 private:
     struct PendingResult
     {
-        int status = 0;
+        LevelStatus status = LevelStatus::NotFinished;
         double bestTime = 0.0;
     };
     struct StoredResult
     {
         qint64 rowId = -1;
-        int status = 0;
+        LevelStatus status = LevelStatus::NotFinished;
         double bestTime = 0.0;
     };
 
