@@ -146,19 +146,16 @@ void GamePanels::showStartCard(Level *level, LevelManager *levels)
 void GamePanels::showRunOutcome(const RunOutcome &outcome, Level *level, LevelManager *levels, qreal runTime)
 {
     dismissStartCard();
-    const bool finished = outcome.showTimeDiff != -1;
+    const bool finished = !outcome.failed;
     // The medal to aim for next: one better than this run's, or, after a
     // crash, one better than the level holds.
-    const int held = finished ? outcome.medal : level->status();
-    const int aim = (held >= 2 && held <= 4) ? held - 1 : (held == 0 ? 3 : 0);
-    const double aimTime = aim == 1 ? level->goldTime()
-        : aim == 2                  ? level->silverTime()
-                                    : level->bronzeTime();
+    const std::optional<LevelStatus> aim = nextBetterMedal(finished ? outcome.medal : level->status());
+    const double aimTime = aim == LevelStatus::Gold ? level->goldTime()
+        : aim == LevelStatus::Silver                ? level->silverTime()
+                                                    : level->bronzeTime();
     m_levelCompletedMenu->setRunDetails(levels->levelName(level->levelPackNumber(), level->levelNumber()),
         finished ? runTime : 0.0, aim, aim ? aimTime : 0.0);
-    m_levelCompletedMenu->showMenu(level->levelNumber(), level->bestTime(), outcome.showTimeDiff,
-        outcome.timeDiff, outcome.newRecord, outcome.medal, outcome.nextLevelAvailable,
-        outcome.lastLevelOfPack);
+    m_levelCompletedMenu->showMenu(outcome);
 }
 
 void GamePanels::showGhostMode(GhostRider::Mode mode)

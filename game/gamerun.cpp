@@ -102,14 +102,13 @@ RunOutcome GameRun::finish(int nextLevelNumber)
 {
     Level *level = m_level;
     const qreal time = runTime();
-    const qreal oldBest = level->bestTime();
-    const int oldStatus = level->status();
+    const std::optional<qreal> oldBest = RunOutcome::previousTime(level->bestTime());
     if (RunOutcome::isNewRecord(time, oldBest)) {
         level->setBestTime(time, true);
         m_resultsPending = true;
     }
-    const RunOutcome outcome = RunOutcome::finished(
-        time, oldBest, oldStatus, level->status(), level->medalForTime(time), nextLevelNumber);
+    const RunOutcome outcome = RunOutcome::finished(level->levelNumber(), time, oldBest, level->status(),
+        level->bestTime(), level->medalForTime(time), nextLevelNumber);
     m_runEnd = ReplayFile::Outcome::Finished;
     m_runIsBest = outcome.newRecord;
     return outcome;
@@ -118,7 +117,8 @@ RunOutcome GameRun::finish(int nextLevelNumber)
 RunOutcome GameRun::fail(int nextLevelNumber)
 {
     m_runEnd = ReplayFile::Outcome::Failed;
-    return RunOutcome::failed(m_level->status(), nextLevelNumber);
+    return RunOutcome::failedRun(
+        m_level->levelNumber(), m_level->bestTime(), m_level->status(), nextLevelNumber);
 }
 
 QString GameRun::saveResults(bool *failed)

@@ -437,7 +437,8 @@ void MyGame::checkLevelFinished()
         return;
     pause(true);
     const RunOutcome outcome = m_run->finish(levelManager()->nextLevelNumber());
-    CrowdReactions::play(m_soundManager, CrowdReactions::atFinish(outcome.newRecord, outcome.medal));
+    CrowdReactions::play(
+        m_soundManager, CrowdReactions::atFinish(outcome.newRecord, levelStatusCode(outcome.medal)));
     showRunOutcome(outcome);
 }
 

@@ -96,7 +96,8 @@ void WatchSession::runEnded()
     const bool record
         = m_origin == Origin::MainMenu || (m_origin == Origin::LevelCompleted && m_run->isBest());
     const qreal time = SimulationStep::runTimeForSteps(file.steps);
-    CrowdReactions::play(m_soundManager, CrowdReactions::atFinish(record, level->medalForTime(time)));
+    CrowdReactions::play(
+        m_soundManager, CrowdReactions::atFinish(record, levelStatusCode(level->medalForTime(time))));
 }
 
 bool WatchSession::watchFile(const QString &path, QString *error)

@@ -219,10 +219,3 @@ void GroundItem::updateFromBody()
     applyBodyPose(this);
     applyBodyPose(&m_polygon);
 }
-
-int GroundItem::physicsItemType() const
-{
-    if (typeId() == 0)
-        return KindTerrain;
-    return m_foreground ? KindStaticFront : KindStatic;
-}

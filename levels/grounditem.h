@@ -67,7 +67,10 @@ public:
     void setCollisionType(int type) override;
     void setLayers(unsigned int mask) override;
     void updateFromBody() override;
-    int physicsItemType() const override;
+    enum { Type = GroundType };
+    int type() const override { return Type; }
+    // Terrain, as opposed to a level's static object.
+    bool isTerrain() const { return typeId() == 0; }
 
 private:
     void init(double lineWidth);

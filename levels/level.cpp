@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "level.h"
 
+#include "grounditem.h"
 #include "physics/densepixmap.h"
 #include "physics/physics.h"
 #include "physics/physicsconventions.h"
@@ -43,15 +44,9 @@ void Level::setBestTime(double time, bool updateStatus)
         m_status = medalForTime(time);
 }
 
-int Level::medalForTime(double time) const
+LevelStatus Level::medalForTime(double time) const
 {
-    if (time <= m_goldTime)
-        return 1;
-    if (time <= m_silverTime)
-        return 2;
-    if (time <= m_bronzeTime)
-        return 3;
-    return 4;
+    return ::medalForTime(time, m_goldTime, m_silverTime, m_bronzeTime);
 }
 
 void Level::addPhysicsItem(PhysicsItem *item)
@@ -59,7 +54,8 @@ void Level::addPhysicsItem(PhysicsItem *item)
     m_physicsItems.append(item);
     m_scene->addItem(item);
     item->updateFromBody();
-    if (item->physicsItemType() == PhysicsItem::KindTerrain) {
+    const GroundItem *ground = qgraphicsitem_cast<const GroundItem *>(item);
+    if (ground && ground->isTerrain()) {
         item->setCollisionType(CollisionTerrain);
         item->setGroup(int(PhysicsGroup::Terrain));
         item->setLayers(unsigned(PhysicsLayers::Terrain));
@@ -67,7 +63,7 @@ void Level::addPhysicsItem(PhysicsItem *item)
         item->setCollisionType(CollisionObject);
         item->setLayers(unsigned(PhysicsLayers::Objects));
         item->setGroup(int(PhysicsGroup::None));
-        if (item->physicsItemType() == PhysicsItem::KindStaticFront)
+        if (ground && ground->isForeground())
             item->setZValue(kForegroundObjectZ);
     }
 }
@@ -76,7 +72,8 @@ double Level::groundMaxX() const
 {
     double maxX = 0.0;
     for (const PhysicsItem *item : m_physicsItems) {
-        if (item->physicsItemType() == PhysicsItem::KindTerrain) {
+        const GroundItem *ground = qgraphicsitem_cast<const GroundItem *>(item);
+        if (ground && ground->isTerrain()) {
             const QRectF r = item->boundingRect();
             maxX = std::max(maxX, r.x() + r.width());
         }

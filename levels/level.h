@@ -2,6 +2,8 @@
 #ifndef LEVEL_H
 #define LEVEL_H
 
+#include "levelstatus.h"
+
 #include <QObject>
 #include <QPointF>
 #include <QVector>
@@ -39,8 +41,8 @@ public:
     // a long-lived or imported results file may lie beyond 32 bits.
     qint64 levelResultId() const { return m_levelResultId; }
     void setLevelResultId(qint64 id) { m_levelResultId = id; }
-    int status() const { return m_status; }
-    void setStatus(int status) { m_status = status; }
+    LevelStatus status() const { return m_status; }
+    void setStatus(LevelStatus status) { m_status = status; }
     double sceneMinY() const { return m_sceneMinY; }
     void setSceneMinY(double y) { m_sceneMinY = y; }
     double sceneMaxY() const { return m_sceneMaxY; }
@@ -58,8 +60,8 @@ public:
     void setFinishLine(double x, double y);
     // Stores a best time (seconds); with updateStatus the status follows it.
     void setBestTime(double time, bool updateStatus);
-    // 1 gold, 2 silver, 3 bronze, 4 no medal; the limits are inclusive.
-    int medalForTime(double time) const;
+    // The medal of a finishing time against this level's target times.
+    LevelStatus medalForTime(double time) const;
 
     // Takes the item into the level and the scene and gives it the collision
     // set-up of its kind (terrain or loaded object).
@@ -93,7 +95,7 @@ private:
     double m_silverTime = 0.0;
     double m_bronzeTime = 0.0;
     qint64 m_levelResultId = 0;
-    int m_status = 0;
+    LevelStatus m_status = LevelStatus::NotFinished;
     double m_bestTime = 0.0;
     bool m_playable = false;
     double m_sceneMaxY = 0.0;

@@ -119,20 +119,20 @@ bool LevelBuilder::build(
         const bool hasResult = !resultId.isNull();
         level->setLevelResultId(hasResult ? resultId.toLongLong() : -1);
         level->setBestTime(hasResult ? real(row, "besttime") : 0.0, false);
-        level->setStatus(hasResult ? row.value(QStringLiteral("status")).toInt() : 0);
+        level->setStatus(levelStatusFromCode(hasResult ? row.value(QStringLiteral("status")).toInt() : 0));
     } else {
         const std::optional<ResultsStore::Stored> result = m_results->known(levelId);
         level->setLevelResultId(result ? result->rowId : -1);
         level->setBestTime(result ? result->bestTime : 0.0, false);
-        level->setStatus(result ? result->status : 0);
+        level->setStatus(levelStatusFromCode(result ? result->status : 0));
     }
 
     const QVector<PhysicsItem *> items
         = PhysicsItemHelper::loadPhysicsItems(m_db, physics, levelId, packs.ground(levelPackNumber));
     const QString surface = packs.surface(levelPackNumber);
     for (PhysicsItem *item : items) {
-        if (item->physicsItemType() == PhysicsItem::KindTerrain)
-            static_cast<GroundItem *>(item)->setSurface(surface);
+        if (GroundItem *ground = qgraphicsitem_cast<GroundItem *>(item); ground && ground->isTerrain())
+            ground->setSurface(surface);
         level->addPhysicsItem(item);
     }
     // Placing static objects moved their outlines away from the origin.

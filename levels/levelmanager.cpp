@@ -20,9 +20,6 @@
 #include <QSqlQuery>
 
 namespace {
-// The statuses that count as completed with a medal (gold, silver, bronze).
-constexpr int kFirstMedalStatus = 1;
-constexpr int kLastMedalStatus = 3;
 
 QString nativeAbsolute(const QString &fileName)
 {
@@ -111,7 +108,7 @@ int LevelManager::nextLevelNumber()
 int LevelManager::frontierLevel(int levelPackNumber)
 {
     for (const LevelInfo &info : levelInfos(levelPackNumber)) {
-        if (info.status() < kFirstMedalStatus || info.status() > kLastMedalStatus)
+        if (!hasMedal(info.status()))
             return info.levelNumber();
     }
     return 0;
@@ -125,14 +122,14 @@ bool LevelManager::saveLevelResult(Level *level)
         qDebug("LevelManager::saveLevelResult - the level is not playable, nothing stored");
         return savePendingWrites();
     }
-    m_results->queue(level->levelId(), level->status(), level->bestTime());
+    m_results->queue(level->levelId(), levelStatusCode(level->status()), level->bestTime());
     const bool saved = savePendingWrites();
     if (saved || !m_results->isPending(level->levelId())) {
         const ResultsStore::Stored stored = m_results->lastStored(level->levelId());
         level->setLevelResultId(stored.rowId);
         if (stored.bestTime > 0.0 && stored.bestTime < level->bestTime()) {
             level->setBestTime(stored.bestTime, false);
-            level->setStatus(stored.status);
+            level->setStatus(levelStatusFromCode(stored.status));
         }
     }
     return saved;

@@ -149,7 +149,7 @@ QVector<LevelInfo> ResultsStore::levelInfos(int levelPackNumber, const QSet<int>
         QVector<LevelInfo> infos;
         for (const auto &[number, id] : packLevels(levelPackNumber)) {
             if (!leftOut.contains(id))
-                infos.append(LevelInfo(number, m_known.value(id).status));
+                infos.append(LevelInfo(number, levelStatusFromCode(m_known.value(id).status)));
         }
         return infos;
     }
@@ -172,7 +172,8 @@ QVector<LevelInfo> ResultsStore::levelInfos(int levelPackNumber, const QSet<int>
     QVector<LevelInfo> infos;
     while (query.next()) {
         if (!leftOut.contains(query.value(id).toInt()))
-            infos.append(LevelInfo(query.value(number).toInt(), query.value(status).toInt()));
+            infos.append(
+                LevelInfo(query.value(number).toInt(), levelStatusFromCode(query.value(status).toInt())));
     }
     return infos;
 }

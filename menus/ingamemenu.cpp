@@ -87,45 +87,51 @@ void InGameMenu::showMenu()
 
 void InGameMenu::showAgain()
 {
-    m_pendingAction = NoAction;
+    m_pendingAction = Action::None;
     slideIn();
+}
+
+void InGameMenu::slideOut(Action action)
+{
+    m_pendingAction = action;
+    MenuWidget::slideOut();
 }
 
 void InGameMenu::hideMenu()
 {
-    slideOut(BackInGameAction);
+    slideOut(Action::BackInGame);
 }
 
 void InGameMenu::hideAndReset()
 {
-    slideOut(ResetAction);
+    slideOut(Action::Reset);
 }
 
 void InGameMenu::exitAction()
 {
-    slideOut(ExitAction);
+    slideOut(Action::Exit);
 }
 
 void InGameMenu::resetAction()
 {
-    slideOut(ResetAction);
+    slideOut(Action::Reset);
 }
 
 void InGameMenu::settingsAction()
 {
-    slideOut(SettingsAction);
+    slideOut(Action::Settings);
 }
 
 void InGameMenu::menuAction()
 {
-    slideOut(MainMenuAction);
+    slideOut(Action::MainMenu);
 }
 
 void InGameMenu::keyPressEvent(QKeyEvent *e)
 {
     // Back from the pause panel leads to the main menu, not into the run.
     if (isBackKey(e->key())) {
-        slideOut(MainMenuAction);
+        slideOut(Action::MainMenu);
         return;
     }
     MenuWidget::keyPressEvent(e);
@@ -135,22 +141,22 @@ void InGameMenu::hideMenuFinished()
 {
     setVisible(false);
     switch (m_pendingAction) {
-    case ResetAction:
+    case Action::Reset:
         emit reset();
         break;
-    case MainMenuAction:
+    case Action::MainMenu:
         emit mainmenu();
         break;
-    case BackInGameAction:
+    case Action::BackInGame:
         emit backInGame();
         break;
-    case ExitAction:
+    case Action::Exit:
         emit exit();
         break;
-    case SettingsAction:
+    case Action::Settings:
         emit settingsRequested();
         break;
-    default:
+    case Action::None:
         break;
     }
 }

@@ -15,14 +15,7 @@ class InGameMenu : public MenuWidget
     Q_OBJECT
 public:
     // What the slide-out ends in.
-    enum Action {
-        NoAction = 0,
-        ResetAction = 1,
-        MainMenuAction = 2,
-        BackInGameAction = 3,
-        ExitAction = 4,
-        SettingsAction = 5
-    };
+    enum class Action { None, Reset, MainMenu, BackInGame, Exit, Settings };
 
     // windowSize: the window the layout is made for (the game's window at
     // start; updateScreenPosition() follows later resizes).
@@ -65,6 +58,9 @@ private slots:
     void hideMenuFinished();
 
 private:
+    void slideOut(Action action);
+
+    Action m_pendingAction = Action::None;
     ButtonPixmap *m_back = nullptr;
     ButtonPixmap *m_settings = nullptr;
     ButtonPixmap *m_ghost = nullptr;

@@ -52,8 +52,6 @@ constexpr int kNamePixelSize = 15;
 constexpr int kNextMedalPixelSize = 12;
 const QColor kNameColour(42, 34, 48);
 const QColor kNextMedalColour(110, 70, 20);
-
-enum Status { NotFinished = 0, Gold = 1, Silver = 2, Bronze = 3, NoMedal = 4 };
 } // namespace
 
 LevelCompletedMenu::LevelCompletedMenu(const QSize &windowSize, QWidget *parent)
@@ -110,13 +108,13 @@ LevelCompletedMenu::LevelCompletedMenu(const QSize &windowSize, QWidget *parent)
 }
 
 void LevelCompletedMenu::setRunDetails(
-    const QString &levelName, qreal runTime, int nextMedal, qreal nextMedalTime)
+    const QString &levelName, qreal runTime, std::optional<LevelStatus> nextMedal, qreal nextMedalTime)
 {
     m_levelName = levelName;
     m_runTime->setValue(runTime);
     if (runTime <= 0)
         m_runTime->setDash();
-    const QString medal = medalName(nextMedal);
+    const QString medal = nextMedal ? medalName(*nextMedal) : QString();
     m_nextMedalText = medal.isEmpty() || nextMedalTime <= 0
         ? QString()
         : tr("Next: %1 in %2").arg(medal, formatRunTime(nextMedalTime));
@@ -128,29 +126,22 @@ void LevelCompletedMenu::showAgain()
     slideIn();
 }
 
-void LevelCompletedMenu::showMenu(int levelNumber, qreal bestTime, int showTimeDiff, qreal timeDiff,
-    bool isNewRecord, int status, bool nextLevelAvailable)
+void LevelCompletedMenu::showMenu(const RunOutcome &outcome)
 {
-    showMenu(levelNumber, bestTime, showTimeDiff, timeDiff, isNewRecord, status, nextLevelAvailable, false);
-}
+    m_levelNumber = outcome.levelNumber;
+    m_lastLevelOfLevelpack = outcome.lastLevelOfPack;
+    m_isNewRecord = outcome.newRecord;
+    m_status = outcome.medal;
+    m_next->setEnabled(outcome.nextLevelAvailable);
 
-void LevelCompletedMenu::showMenu(int levelNumber, qreal bestTime, int showTimeDiff, qreal timeDiff,
-    bool isNewRecord, int status, bool nextLevelAvailable, bool lastLevelOfLevelpack)
-{
-    m_levelNumber = levelNumber;
-    m_lastLevelOfLevelpack = lastLevelOfLevelpack;
-    m_isNewRecord = isNewRecord;
-    m_status = status;
-    m_next->setEnabled(nextLevelAvailable);
-
-    m_bestTime->setValue(bestTime);
-    if (bestTime == 0)
+    m_bestTime->setValue(outcome.bestTime.value_or(0.0));
+    if (!outcome.bestTime)
         m_bestTime->setDash();
-    m_levelNumberDisplay->setValue(levelNumber);
-    if (showTimeDiff == 1) {
-        m_timeDiff->setValue(timeDiff);
+    m_levelNumberDisplay->setValue(outcome.levelNumber);
+    if (outcome.timeDiff && !outcome.failed) {
+        m_timeDiff->setValue(*outcome.timeDiff);
         m_timeDiff->setVisible(true);
-    } else if (showTimeDiff == -1 && bestTime != 0) {
+    } else if (outcome.failed && outcome.bestTime) {
         m_timeDiff->setDash();
     } else {
         m_timeDiff->setVisible(false);
@@ -159,61 +150,67 @@ void LevelCompletedMenu::showMenu(int levelNumber, qreal bestTime, int showTimeD
     slideIn();
 }
 
+void LevelCompletedMenu::slideOut(Action action)
+{
+    m_pendingAction = action;
+    MenuWidget::slideOut();
+}
+
 void LevelCompletedMenu::hideMenu()
 {
-    slideOut(NoAction);
+    slideOut(Action::None);
 }
 
 void LevelCompletedMenu::hideAndReset()
 {
-    slideOut(ResetAction);
+    slideOut(Action::Reset);
 }
 
 void LevelCompletedMenu::resetAction()
 {
-    slideOut(ResetAction);
+    slideOut(Action::Reset);
 }
 
 void LevelCompletedMenu::menuAction()
 {
-    slideOut(MainMenuAction);
+    slideOut(Action::MainMenu);
 }
 
 void LevelCompletedMenu::nextLevelAction()
 {
-    slideOut(NextLevelAction);
+    slideOut(Action::NextLevel);
 }
 
 void LevelCompletedMenu::exitAction()
 {
-    slideOut(ExitAction);
+    slideOut(Action::Exit);
 }
 
 void LevelCompletedMenu::watchAction()
 {
-    slideOut(WatchAction);
+    slideOut(Action::Watch);
 }
 
 void LevelCompletedMenu::hideMenuFinished()
 {
     setVisible(false);
     switch (m_pendingAction) {
-    case ResetAction:
+    case Action::Reset:
         emit reset();
         break;
-    case MainMenuAction:
+    case Action::MainMenu:
         emit mainmenu();
         break;
-    case NextLevelAction:
+    case Action::NextLevel:
         emit nextLevel();
         break;
-    case ExitAction:
+    case Action::Exit:
         emit exit();
         break;
-    case WatchAction:
+    case Action::Watch:
         emit watch();
         break;
-    default:
+    case Action::None:
         break;
     }
 }
@@ -221,14 +218,14 @@ void LevelCompletedMenu::hideMenuFinished()
 const QPixmap *LevelCompletedMenu::statusPixmap() const
 {
     switch (m_status) {
-    case NotFinished:
-    case NoMedal:
+    case LevelStatus::NotFinished:
+    case LevelStatus::NoMedal:
         return &m_failed;
-    case Gold:
+    case LevelStatus::Gold:
         return &m_gold;
-    case Silver:
+    case LevelStatus::Silver:
         return &m_silver;
-    case Bronze:
+    case LevelStatus::Bronze:
         return &m_bronze;
     default:
         return nullptr;

@@ -3,8 +3,10 @@
 #define LEVELCOMPLETEDMENU_H
 
 #include "menuwidget.h"
+#include "world/runoutcome.h"
 
 #include <QPixmap>
+#include <optional>
 
 class ButtonPixmap;
 class NumberDisplay;
@@ -18,14 +20,8 @@ class LevelCompletedMenu : public MenuWidget
 {
     Q_OBJECT
 public:
-    enum Action {
-        NoAction = 0,
-        ResetAction = 1,
-        MainMenuAction = 2,
-        NextLevelAction = 3,
-        ExitAction = 4,
-        WatchAction = 5,
-    };
+    // What the slide-out ends in.
+    enum class Action { None, Reset, MainMenu, NextLevel, Exit, Watch };
 
     // windowSize: the window the layout is made for (the game's window at
     // start; updateScreenPosition() follows later resizes).
@@ -33,8 +29,8 @@ public:
 
     void paint(QPainter *painter) override;
 
-    // The medal picture drawn for a result status (0 and 4: failed, 1 gold,
-    // 2 silver, 3 bronze); null for any other status.
+    // The medal picture drawn for the run's medal (the failed mark for
+    // NotFinished and NoMedal); null for a code outside the statuses.
     const QPixmap *statusPixmap() const;
 
     ButtonPixmap *nextButton() const { return m_next; }
@@ -53,8 +49,9 @@ public:
 
     // What the next showMenu() shows beside the numbers: the level's name,
     // the run's time (0 for a run that did not finish: a dash) and the next
-    // better medal (1 gold, 2 silver, 3 bronze; 0 none) with its time.
-    void setRunDetails(const QString &levelName, qreal runTime, int nextMedal, qreal nextMedalTime);
+    // better medal, if any, with its time.
+    void setRunDetails(
+        const QString &levelName, qreal runTime, std::optional<LevelStatus> nextMedal, qreal nextMedalTime);
 
 signals:
     void reset();
@@ -66,12 +63,9 @@ signals:
     void watch();
 
 public slots:
-    // showTimeDiff: 1 shows timeDiff with its sign, -1 shows a dash (when
-    // there is a best time), anything else hides the difference.
-    void showMenu(int levelNumber, qreal bestTime, int showTimeDiff, qreal timeDiff, bool isNewRecord,
-        int status, bool nextLevelAvailable, bool lastLevelOfLevelpack);
-    void showMenu(int levelNumber, qreal bestTime, int showTimeDiff, qreal timeDiff, bool isNewRecord,
-        int status, bool nextLevelAvailable);
+    // The difference shows with its sign where the outcome has one; a
+    // failed run shows a dash there when the level has a best time.
+    void showMenu(const RunOutcome &outcome);
     void hideMenu();
     void hideAndReset();
     // Slides in again as it was shown last, the focus on the watch button
@@ -93,6 +87,7 @@ private slots:
     void hideMenuFinished();
 
 private:
+    void slideOut(Action action);
     QPixmap m_star;
     QPixmap m_gold;
     QPixmap m_silver;
@@ -100,7 +95,8 @@ private:
     QPixmap m_failed;
     bool m_isNewRecord = false;
     int m_levelNumber = 0;
-    int m_status = 0;
+    LevelStatus m_status = LevelStatus::NotFinished;
+    Action m_pendingAction = Action::None;
     ButtonPixmap *m_next;
     ButtonPixmap *m_reset;
     ButtonPixmap *m_menu;

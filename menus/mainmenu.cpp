@@ -37,12 +37,6 @@ constexpr int kCaptionPixelSize = 14;
 const QColor kCaptionColour(42, 34, 48);
 const QColor kCaptionLevelColour(110, 70, 20);
 
-// Level grid: 54 x 54 buttons, 75 apart, six to a row.
-constexpr qreal kLevelButtonSize = 54;
-constexpr qreal kGridLeft = 25;
-constexpr qreal kColumnStep = 75;
-constexpr qreal kGridRight = 464;
-
 constexpr qreal kPackButtonSize = 80;
 constexpr qreal kPack2PictureSize = 64;
 constexpr qreal kPack1X = 142.5;
@@ -64,19 +58,6 @@ constexpr qreal kExitX = kSoundsX + kButtonSpacing;
 constexpr qreal kCurrentLevelStartX = kLeftMargin + kButtonSpacing;
 // The current-level picture sits a little left of its slot.
 constexpr qreal kCurrentLevelNudge = 2;
-
-// Watch buttons on the top-left corner of a level's tile (offset from the
-// tile's corner, size), with ids after the level numbers.
-constexpr qreal kWatchSize = 24;
-constexpr qreal kWatchDX = -7;
-constexpr qreal kWatchDY = -4;
-constexpr int kWatchIdBase = 1000;
-
-// Level numbers over the level buttons: top offset from the picture's corner.
-constexpr qreal kNumberY = 18;
-constexpr int kMaxLevelNumber = 99;
-
-enum Status { Gold = 1, Silver = 2, Bronze = 3 };
 
 QString image(const char *name)
 {
@@ -102,17 +83,17 @@ MainMenu::MainMenu(LevelManager *levelManager, bool soundsEnabled, const QSize &
     }
     placeAtVisibleY(screen);
 
-    createLevelButtons(small ? kSmallGridTop : kGridTop, small ? kSmallRowStep : kRowStep);
-
-    ButtonPixmap *pack1 = addButton(image("levelpack1_off.png"), image("levelpack1_on.png"), kPack1X, kPackY,
-        kPackButtonSize, kPackButtonSize, -1);
-    ButtonPixmap *pack2 = addButton(image("levelpack2_off.png"), image("levelpack2_on.png"), kPack2X, kPackY,
-        kPack2PictureSize, kPack2PictureSize, -2);
-    pack2->setHitArea(0, 0, kPackButtonSize, kPackButtonSize);
-    m_levelPackButtons = {pack1, pack2};
-    for (ButtonPixmap *pack : std::as_const(m_levelPackButtons))
-        connect(pack, &ButtonPixmap::released, this, &MainMenu::levelPackButtonPressed);
-
+    const auto add = [this](const QString &off, const QString &on, qreal x, qreal y, qreal w, qreal h) {
+        return addButton(off, on, x, y, w, h);
+    };
+    m_grid = std::make_unique<LevelTileGrid>(add, m_levelManager ? m_levelManager->levelsPerPack() : 0,
+        small ? kSmallGridTop : kGridTop, small ? kSmallRowStep : kRowStep);
+    for (const LevelTileGrid::Tile &tile : m_grid->tiles()) {
+        const int level = tile.levelNumber;
+        connect(tile.button, &ButtonPixmap::released, this, [this, level] { selectLevel(level); });
+        connect(tile.watch, &ButtonPixmap::released, this, [this, level] { watchLevel(level); });
+    }
+    createPackButtons();
     createBottomRow(soundsEnabled);
     // Hovering a level button names the level in the caption.
     setMouseTracking(true);
@@ -134,44 +115,31 @@ MainMenu::~MainMenu()
     delete m_helpMenu;
 }
 
-void MainMenu::createLevelButtons(qreal gridTop, qreal rowStep)
+void MainMenu::createPackButtons()
 {
-    const int count = m_levelManager ? m_levelManager->levelsPerPack() : 0;
-    qreal x = kGridLeft;
-    qreal y = gridTop;
-    for (int n = 1; n <= count; ++n) {
-        ButtonPixmap *button = addButton(image("menu_notavailable.png"), image("menu_notavailable.png"), x, y,
-            kLevelButtonSize, kLevelButtonSize, n);
-        connect(button, &ButtonPixmap::released, this, &MainMenu::buttonPressed);
-        m_levelButtons.append(button);
-        x += kColumnStep;
-        if (x > kGridRight) {
-            x = kGridLeft;
-            y += rowStep;
-        }
-    }
-    // After every tile, so that they are painted over them.
-    for (ButtonPixmap *tile : std::as_const(m_levelButtons)) {
-        ButtonPixmap *watch
-            = addButton(image("watchbadge_off.png"), image("watchbadge_on.png"), tile->x() + kWatchDX,
-                tile->y() + kWatchDY, kWatchSize, kWatchSize, kWatchIdBase + tile->buttonId());
-        watch->setVisible(false);
-        connect(watch, &ButtonPixmap::released, this, &MainMenu::watchPressed);
-        m_watchButtons.append(watch);
+    ButtonPixmap *pack1 = addButton(image("levelpack1_off.png"), image("levelpack1_on.png"), kPack1X, kPackY,
+        kPackButtonSize, kPackButtonSize);
+    ButtonPixmap *pack2 = addButton(image("levelpack2_off.png"), image("levelpack2_on.png"), kPack2X, kPackY,
+        kPack2PictureSize, kPack2PictureSize);
+    pack2->setHitArea(0, 0, kPackButtonSize, kPackButtonSize);
+    m_levelPackButtons = {pack1, pack2};
+    for (int i = 0; i < m_levelPackButtons.size(); ++i) {
+        const int pack = i + 1;
+        connect(
+            m_levelPackButtons[i], &ButtonPixmap::released, this, [this, pack] { selectLevelPack(pack); });
     }
 }
 
-ButtonPixmap *MainMenu::watchButton(int levelNumber) const
+void MainMenu::watchLevel(int levelNumber)
 {
-    if (levelNumber < 1 || levelNumber > m_watchButtons.size())
-        return nullptr;
-    return m_watchButtons.at(levelNumber - 1);
+    m_watchLevel = levelNumber;
+    slideOut(Action::Watch);
 }
 
-void MainMenu::watchPressed(int buttonId)
+void MainMenu::slideOut(Action action)
 {
-    m_watchLevel = buttonId - kWatchIdBase;
-    slideOut(WatchAction);
+    m_pendingAction = action;
+    MenuWidget::slideOut();
 }
 
 void MainMenu::createBottomRow(bool soundsEnabled)
@@ -208,13 +176,6 @@ void MainMenu::createBottomRow(bool soundsEnabled)
     connect(m_soundsOff, &ButtonPixmap::released, this, &MainMenu::soundsAction);
 }
 
-ButtonPixmap *MainMenu::levelButton(int levelNumber) const
-{
-    if (levelNumber < 1 || levelNumber > m_levelButtons.size())
-        return nullptr;
-    return m_levelButtons.at(levelNumber - 1);
-}
-
 void MainMenu::updateScreenPosition(const QRect &screen)
 {
     if (m_helpMenu)
@@ -233,7 +194,7 @@ bool MainMenu::subMenusHidden() const
 
 bool MainMenu::helpPending() const
 {
-    return m_pendingAction == HelpReturningAction || m_pendingAction == HelpOnlyAction;
+    return m_pendingAction == Action::HelpReturning || m_pendingAction == Action::HelpOnly;
 }
 
 void MainMenu::showMenu()
@@ -243,15 +204,14 @@ void MainMenu::showMenu()
 
 void MainMenu::showMenu(Level *level)
 {
-    m_pendingAction = NoAction;
+    m_pendingAction = Action::None;
     if (level) {
         m_levelPackNumber = level->levelPackNumber();
         m_levelNumber = level->levelNumber();
     }
-    for (ButtonPixmap *button : buttons()) {
-        if (button->buttonId() != 0)
-            button->setVisible(false);
-    }
+    m_grid->hideAll();
+    for (ButtonPixmap *pack : std::as_const(m_levelPackButtons))
+        pack->setVisible(false);
     if (m_levelPackNumber == 0)
         showLevelPackView();
     else
@@ -269,7 +229,7 @@ void MainMenu::showMenu(Level *level)
 
 void MainMenu::showAgain()
 {
-    m_pendingAction = NoAction;
+    m_pendingAction = Action::None;
     slideIn();
 }
 
@@ -300,41 +260,12 @@ void MainMenu::showLevelView(bool openedFromLevel)
     setBackground(QStringLiteral(":images/mainmenu.png"));
 
     const int frontier = m_levelManager->frontierLevel(m_levelPackNumber);
-    for (const LevelInfo &info : m_levelManager->levelInfos(m_levelPackNumber)) {
-        ButtonPixmap *button = levelButton(info.levelNumber());
-        if (!button) {
-            qDebug("MainMenu::showLevelView - no button for level %d of levelpack %d", info.levelNumber(),
-                m_levelPackNumber);
-            continue;
-        }
-        QString off = image("menu_notavailable.png");
-        QString on = off;
-        bool enabled = false;
-        if (info.levelNumber() == frontier) {
-            off = image("menu_green_off.png");
-            on = image("menu_green_on.png");
-            enabled = true;
-            m_levelNumber = frontier;
-        } else if (info.status() == Gold || info.status() == Silver || info.status() == Bronze) {
-            const char *medal = info.status() == Gold ? "gold"
-                : info.status() == Silver             ? "silver"
-                                                      : "bronze";
-            off = image("menu_") + QLatin1String(medal) + QStringLiteral("_off.png");
-            on = image("menu_") + QLatin1String(medal) + QStringLiteral("_on.png");
-            enabled = true;
-        }
-        button->setVisible(true);
-        if (enabled) {
-            button->setOffPixmap(off);
-            button->setOnPixmap(on);
-            button->setEnabled(true);
-        } else {
-            button->setEnabled(false);
-            button->setDisabledPixmap(off);
-        }
-        if (ButtonPixmap *watch = watchButton(info.levelNumber()))
-            watch->setVisible(m_bestRunCheck && m_bestRunCheck(m_levelPackNumber, info.levelNumber()));
-    }
+    const QVector<LevelInfo> infos = m_levelManager->levelInfos(m_levelPackNumber);
+    m_grid->dress(infos, frontier,
+        [this](int level) { return m_bestRunCheck && m_bestRunCheck(m_levelPackNumber, level); });
+    if (frontier >= 1 && levelButton(frontier))
+        m_levelNumber = frontier;
+    takeCaptionSnapshot();
 
     const bool current = openedFromLevel && m_levelNumber >= 1;
     m_currentLevel->setVisible(current);
@@ -353,18 +284,19 @@ void MainMenu::showLevelView(bool openedFromLevel)
         m_currentLevel->setPos(x - kCurrentLevelNudge, kBottomRowY);
 }
 
-QVector<NumberDisplay::Glyph> MainMenu::levelNumberGlyphs(int number, qreal x, qreal y)
+void MainMenu::takeCaptionSnapshot()
 {
-    if (number < 1)
-        return {};
-    if (number > kMaxLevelNumber) {
-        qDebug("invalid number: %d", number);
-        number = kMaxLevelNumber;
+    m_captions.clear();
+    QVector<int> levels;
+    for (const LevelTileGrid::Tile &tile : m_grid->tiles())
+        levels.append(tile.levelNumber);
+    if (m_levelNumber >= 1 && !levels.contains(m_levelNumber))
+        levels.append(m_levelNumber);
+    for (int level : std::as_const(levels)) {
+        m_captions.insert(level,
+            {m_levelManager->levelName(m_levelPackNumber, level),
+                m_levelManager->bestTime(m_levelPackNumber, level)});
     }
-    const QVector<int> digits = number < 10 ? QVector<int> {number} : QVector<int> {number / 10, number % 10};
-    // Centred on the button by the digits' ink.
-    const int width = NumberDisplay::inkWidth(digits);
-    return NumberDisplay::setGlyphs(digits, int(x + (kLevelButtonSize - width) / 2.0), int(y + kNumberY));
 }
 
 int MainMenu::captionLevel() const
@@ -372,11 +304,9 @@ int MainMenu::captionLevel() const
     if (m_hoveredLevel > 0)
         return m_hoveredLevel;
     // The level in the ring, while keys or a pad choose.
-    ButtonPixmap *focused = focusRingShown() ? focusedButton() : nullptr;
-    if (focused && m_levelButtons.contains(focused))
-        return focused->buttonId();
-    if (focused && m_watchButtons.contains(focused))
-        return focused->buttonId() - kWatchIdBase;
+    const ButtonPixmap *focused = focusRingShown() ? focusedButton() : nullptr;
+    if (const int level = m_grid->levelOf(focused))
+        return level;
     return m_levelNumber;
 }
 
@@ -385,8 +315,9 @@ QString MainMenu::levelCaption() const
     const int number = captionLevel();
     if (!m_levelView || number < 1 || !m_levelManager)
         return QString();
-    const QString name = m_levelManager->levelName(m_levelPackNumber, number);
-    const QString best = formatRunTime(m_levelManager->bestTime(m_levelPackNumber, number));
+    const LevelCaption caption = m_captions.value(number);
+    const QString &name = caption.name;
+    const QString best = formatRunTime(caption.bestTime);
     return name.isEmpty() ? tr("%1 - best %2").arg(number).arg(best)
                           : tr("%1 %2 - best %3").arg(number).arg(name, best);
 }
@@ -405,15 +336,7 @@ void MainMenu::paintCaption(QPainter *painter) const
 
 void MainMenu::mouseMoveEvent(QMouseEvent *e)
 {
-    int hovered = 0;
-    for (const ButtonPixmap *button : std::as_const(m_levelButtons)) {
-        if (button->isVisible() && button->contains(e->position()))
-            hovered = button->buttonId();
-    }
-    for (const ButtonPixmap *button : std::as_const(m_watchButtons)) {
-        if (button->isVisible() && button->contains(e->position()))
-            hovered = button->buttonId() - kWatchIdBase;
-    }
+    const int hovered = m_grid->levelAt(e->position());
     if (hovered != m_hoveredLevel) {
         m_hoveredLevel = hovered;
         update();
@@ -424,15 +347,13 @@ void MainMenu::mouseMoveEvent(QMouseEvent *e)
 void MainMenu::mousePressEvent(QMouseEvent *e)
 {
     const QPointF p = e->position() / panelScale();
-    for (ButtonPixmap *watch : std::as_const(m_watchButtons)) {
-        if (watch->isActive() && watch->contains(p)) {
-            setFocusRingShown(false);
-            watch->setPressed(true);
-            focusButton(watch);
-            update();
-            e->accept();
-            return;
-        }
+    if (ButtonPixmap *watch = m_grid->watchAt(p)) {
+        setFocusRingShown(false);
+        watch->setPressed(true);
+        focusButton(watch);
+        update();
+        e->accept();
+        return;
     }
     MenuWidget::mousePressEvent(e);
 }
@@ -444,10 +365,11 @@ void MainMenu::paint(QPainter *painter)
         paintCaption(painter);
     for (const ButtonPixmap *button : buttons()) {
         button->paint(painter);
-        if (!button->isVisible() || button->buttonId() <= 0 || button->buttonId() >= kWatchIdBase)
+        const int level = button->isVisible() ? m_grid->tileLevelOf(button) : 0;
+        if (level == 0)
             continue;
         for (const NumberDisplay::Glyph &glyph :
-            levelNumberGlyphs(button->buttonId(), button->x(), button->y()))
+            LevelTileGrid::levelNumberGlyphs(level, button->x(), button->y()))
             painter->drawPixmap(glyph.pos, m_digits, NumberDisplay::glyphSourceRect(glyph.index));
     }
 }
@@ -460,28 +382,28 @@ void MainMenu::hideMenu()
 
 void MainMenu::hideAndResetCurrentLevel()
 {
-    slideOut(CurrentLevelAction);
+    slideOut(Action::CurrentLevel);
     if (m_helpMenu && !m_helpMenu->isHidden())
         m_helpMenu->setVisible(false);
 }
 
-void MainMenu::buttonPressed(int buttonId)
+void MainMenu::selectLevel(int levelNumber)
 {
-    if (buttonId < 1)
+    if (levelNumber < 1)
         return;
-    m_levelNumber = buttonId;
-    slideOut(LevelSelectedAction);
+    m_levelNumber = levelNumber;
+    slideOut(Action::LevelSelected);
 }
 
-void MainMenu::levelPackButtonPressed(int buttonId)
+void MainMenu::selectLevelPack(int packNumber)
 {
-    if (buttonId >= 0) {
-        qDebug("Invalid levelpack id: %d", buttonId);
+    if (packNumber < 1 || packNumber > m_levelPackButtons.size()) {
+        qDebug("Invalid levelpack number: %d", packNumber);
         fatalError(QStringLiteral("invalid levelpack"));
     }
-    m_levelPackNumber = -buttonId;
+    m_levelPackNumber = packNumber;
     m_levelNumber = 0;
-    slideOut(LevelPackAction);
+    slideOut(Action::LevelPack);
 }
 
 void MainMenu::showHelp()
@@ -491,7 +413,7 @@ void MainMenu::showHelp()
 
 void MainMenu::showHelp(bool returnToMenu)
 {
-    slideOut(returnToMenu ? HelpReturningAction : HelpOnlyAction);
+    slideOut(returnToMenu ? Action::HelpReturning : Action::HelpOnly);
 }
 
 void MainMenu::hideHelp()
@@ -502,32 +424,32 @@ void MainMenu::hideHelp()
 
 void MainMenu::exitAction()
 {
-    slideOut(ExitAction);
+    slideOut(Action::Exit);
 }
 
 void MainMenu::nextLevelAction()
 {
-    slideOut(LevelSelectedAction);
+    slideOut(Action::LevelSelected);
 }
 
 void MainMenu::currentLevelAction()
 {
-    slideOut(CurrentLevelAction);
+    slideOut(Action::CurrentLevel);
 }
 
 void MainMenu::infoAction()
 {
-    slideOut(InfoAction);
+    slideOut(Action::Info);
 }
 
 void MainMenu::aboutClicked()
 {
-    slideOut(AboutAction);
+    slideOut(Action::About);
 }
 
 void MainMenu::settingsAction()
 {
-    slideOut(SettingsAction);
+    slideOut(Action::Settings);
 }
 
 void MainMenu::helpAction()
@@ -539,9 +461,9 @@ void MainMenu::backAction()
 {
     if (m_levelPackNumber != 0) {
         m_levelPackNumber = 0;
-        slideOut(BackToPacksAction);
+        slideOut(Action::BackToPacks);
     } else {
-        slideOut(ExitAction);
+        slideOut(Action::Exit);
     }
 }
 
@@ -556,14 +478,14 @@ void MainMenu::soundsAction()
 
 void MainMenu::infoFinished()
 {
-    m_pendingAction = NoAction;
+    m_pendingAction = Action::None;
     slideIn();
 }
 
 void MainMenu::helpFinished()
 {
-    const bool returnToMenu = m_pendingAction == HelpReturningAction;
-    m_pendingAction = NoAction;
+    const bool returnToMenu = m_pendingAction == Action::HelpReturning;
+    m_pendingAction = Action::None;
     if (returnToMenu)
         slideIn();
     else
@@ -583,38 +505,38 @@ void MainMenu::hideMenuFinished()
 {
     setVisible(false);
     switch (m_pendingAction) {
-    case ExitAction:
+    case Action::Exit:
         emit exit();
         break;
-    case LevelSelectedAction:
+    case Action::LevelSelected:
         emit levelSelected(m_levelPackNumber, m_levelNumber);
         break;
-    case WatchAction:
+    case Action::Watch:
         emit watchRequested(m_levelPackNumber, m_watchLevel);
         break;
-    case CurrentLevelAction:
+    case Action::CurrentLevel:
         emit currentLevel();
         break;
-    case InfoAction:
-    case AboutAction:
+    case Action::Info:
+    case Action::About:
         if (m_infoMenu) {
-            m_infoMenu->setView(m_pendingAction == AboutAction ? InfoMenu::AboutView : InfoMenu::InfoView);
+            m_infoMenu->setView(m_pendingAction == Action::About ? InfoMenu::AboutView : InfoMenu::InfoView);
             m_infoMenu->showMenu();
         }
         break;
-    case HelpReturningAction:
-    case HelpOnlyAction:
+    case Action::HelpReturning:
+    case Action::HelpOnly:
         if (m_helpMenu)
             m_helpMenu->showMenu();
         break;
-    case SettingsAction:
+    case Action::Settings:
         emit settingsRequested();
         break;
-    case LevelPackAction:
-    case BackToPacksAction:
+    case Action::LevelPack:
+    case Action::BackToPacks:
         showMenu(nullptr);
         break;
-    default:
+    case Action::None:
         emit backInGame();
         break;
     }

@@ -2,13 +2,15 @@
 #ifndef MAINMENU_H
 #define MAINMENU_H
 
+#include "leveltilegrid.h"
 #include "menuwidget.h"
-#include "numberdisplay.h"
 
+#include <QHash>
 #include <QPixmap>
 #include <QPointer>
 #include <QVector>
 #include <functional>
+#include <memory>
 
 class ButtonPixmap;
 class HelpMenu;
@@ -28,19 +30,19 @@ class MainMenu : public MenuWidget
     Q_OBJECT
 public:
     // What the slide-out ends in.
-    enum Action {
-        NoAction = 0,
-        ExitAction = 2,
-        LevelSelectedAction = 3,
-        CurrentLevelAction = 4,
-        InfoAction = 5,
-        HelpReturningAction = 6, // help, then this menu again
-        HelpOnlyAction = 7, // help, then helpDone()
-        LevelPackAction = 8, // into the level view of the chosen pack
-        BackToPacksAction = 9, // back to the level-pack view
-        SettingsAction = 10, // settingsRequested(); showAgain() brings it back
-        WatchAction = 11, // watchRequested() for the level of the watch button
-        AboutAction = 12, // the info panel's about view
+    enum class Action {
+        None, // backInGame()
+        Exit,
+        LevelSelected,
+        CurrentLevel,
+        Info,
+        HelpReturning, // help, then this menu again
+        HelpOnly, // help, then helpDone()
+        LevelPack, // into the level view of the chosen pack
+        BackToPacks, // back to the level-pack view
+        Settings, // settingsRequested(); showAgain() brings it back
+        Watch, // watchRequested() for the level of the watch button
+        About, // the info panel's about view
     };
 
     // levelManager gives the levels of a pack; not owned. The info and help
@@ -63,14 +65,14 @@ public:
     int levelPackNumber() const { return m_levelPackNumber; }
     int levelNumber() const { return m_levelNumber; }
     bool isLevelView() const { return m_levelView; }
-    int pendingAction() const { return m_pendingAction; }
+    Action pendingAction() const { return m_pendingAction; }
     InfoMenu *infoMenu() const { return m_infoMenu; }
     HelpMenu *helpMenu() const { return m_helpMenu; }
     // Level button n (1-based), or null.
-    ButtonPixmap *levelButton(int levelNumber) const;
+    ButtonPixmap *levelButton(int levelNumber) const { return m_grid->tileButton(levelNumber); }
     // The watch button on level n's tile (1-based), or null; shown where
     // the check below says the level has a best run.
-    ButtonPixmap *watchButton(int levelNumber) const;
+    ButtonPixmap *watchButton(int levelNumber) const { return m_grid->watchButton(levelNumber); }
     // Whether a level (pack, number) has a best run to watch; none by default.
     void setBestRunCheck(std::function<bool(int, int)> check) { m_bestRunCheck = std::move(check); }
     const QList<ButtonPixmap *> &levelPackButtons() const { return m_levelPackButtons; }
@@ -87,14 +89,12 @@ public:
     // The pack's name and the caption of the level the pointer rests on (or
     // else the one in the focus ring while keys choose, or else the one the
     // menu offers: frontier or current), "7 Ball pit -
-    // best 12.3 s"; both shown over the grid in the level view.
+    // best 12.3 s"; both shown over the grid in the level view. Names and
+    // best times are read once as the level view opens, never while
+    // painting.
     QString packName() const { return m_packName; }
     QString levelCaption() const;
     int captionLevel() const;
-
-    // Where the digits of a level number go over a button whose picture's
-    // top-left corner is at (x, y).
-    static QVector<NumberDisplay::Glyph> levelNumberGlyphs(int number, qreal x, qreal y);
 
 signals:
     void exit();
@@ -120,9 +120,11 @@ public slots:
     // Back into the run; only while the back button is offered.
     void hideMenu();
     void hideAndResetCurrentLevel();
-    void buttonPressed(int buttonId);
-    void watchPressed(int buttonId);
-    void levelPackButtonPressed(int buttonId);
+    // A level's tile (levels from 1; others are ignored).
+    void selectLevel(int levelNumber);
+    void watchLevel(int levelNumber);
+    // A pack's button (packs from 1; any other number is a fatal error).
+    void selectLevelPack(int packNumber);
     // returnToMenu: show this menu again after the help, else helpDone().
     void showHelp(bool returnToMenu);
     void showHelp();
@@ -150,15 +152,25 @@ private slots:
     void hideMenuFinished();
 
 private:
-    void createLevelButtons(qreal gridTop, qreal rowStep);
+    // What the caption says of a level: read as the level view opens.
+    struct LevelCaption
+    {
+        QString name;
+        double bestTime = 0.0;
+    };
+
+    void slideOut(Action action);
+    void createPackButtons();
     void createBottomRow(bool soundsEnabled);
+    void takeCaptionSnapshot();
     void showLevelPackView();
     void showLevelView(bool openedFromLevel);
     void paintCaption(QPainter *painter) const;
 
     QPixmap m_digits;
-    QVector<ButtonPixmap *> m_levelButtons;
-    QVector<ButtonPixmap *> m_watchButtons;
+    Action m_pendingAction = Action::None;
+    std::unique_ptr<LevelTileGrid> m_grid;
+    QHash<int, LevelCaption> m_captions;
     std::function<bool(int, int)> m_bestRunCheck;
     int m_watchLevel = 0;
     ButtonPixmap *m_back = nullptr;

@@ -31,14 +31,14 @@ QString formatRunTime(double seconds)
         .arg(rest % kTenthsPerSecond);
 }
 
-QString medalName(int status)
+QString medalName(LevelStatus status)
 {
     switch (status) {
-    case 1:
+    case LevelStatus::Gold:
         return QStringLiteral("Gold");
-    case 2:
+    case LevelStatus::Silver:
         return QStringLiteral("Silver");
-    case 3:
+    case LevelStatus::Bronze:
         return QStringLiteral("Bronze");
     default:
         return QString();

@@ -2,6 +2,8 @@
 #ifndef MENUTEXT_H
 #define MENUTEXT_H
 
+#include "levels/levelstatus.h"
+
 #include <QFont>
 #include <QString>
 
@@ -15,7 +17,7 @@ QFont menuFont(int pixelSize, bool bold);
 // the results store 0 for "no time yet".
 QString formatRunTime(double seconds);
 
-// The medal names by level status code (1 gold, 2 silver, 3 bronze).
-QString medalName(int status);
+// The medal names (empty for a status without a medal).
+QString medalName(LevelStatus status);
 
 #endif

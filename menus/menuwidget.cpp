@@ -271,7 +271,6 @@ void MenuWidget::setUpSliding(int showMs, int hideMs)
     });
 
     setVisible(false);
-    m_pendingAction = 0;
     setFocusPolicy(Qt::StrongFocus);
 }
 
@@ -287,9 +286,8 @@ void MenuWidget::slideIn()
     setFocus(Qt::OtherFocusReason);
 }
 
-void MenuWidget::slideOut(int pendingAction)
+void MenuWidget::slideOut()
 {
-    m_pendingAction = pendingAction;
     m_hideAnimation->start();
 }
 

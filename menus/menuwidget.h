@@ -28,9 +28,9 @@ class QPropertyAnimation;
 // never focused. The ring is drawn once keys or a pad are used
 // and until the mouse is pressed again, on every panel alike.
 //
-// Menu actions are deferred: an action stores a code in m_pendingAction and
-// starts the slide-out; the subclass emits the matching signal when the
-// slide-out has finished.
+// Menu actions are deferred: a subclass keeps its own typed action, stores
+// it and calls slideOut(); it emits the matching signal when the slide-out
+// has finished.
 class MenuWidget : public QWidget
 {
     Q_OBJECT
@@ -128,14 +128,14 @@ protected:
     void placeAtVisibleY(const QRect &screen);
     // Creates the show (m_hiddenY -> m_visibleY, OutBack) and hide
     // (m_visibleY -> m_hiddenY, InCubic) animations (durations in ms), then
-    // leaves the menu hidden, with no pending action, taking keyboard focus
-    // by click or tab.
+    // leaves the menu hidden, taking keyboard focus by click or tab.
     void setUpSliding(int showMs, int hideMs);
     // Slide in: show, animate, take the keyboard.
     void slideIn();
-    // Store what to do once slid out and start sliding out. The menu stays
-    // interactive meanwhile; a later action replaces the pending one.
-    void slideOut(int pendingAction);
+    // Starts sliding out, once the subclass has stored what to do then. The
+    // menu stays interactive meanwhile; a later action replaces the pending
+    // one.
+    void slideOut();
     // Escape and the media "previous" key: a menu's way back.
     static bool isBackKey(int key);
 
@@ -145,7 +145,6 @@ protected:
     int m_visibleY = 0;
     QPropertyAnimation *m_showAnimation = nullptr;
     QPropertyAnimation *m_hideAnimation = nullptr;
-    int m_pendingAction = 0;
 
 private:
     bool isHiddenPanel() const;

@@ -38,7 +38,7 @@ void SubMenu::showMenu()
 
 void SubMenu::hideMenu()
 {
-    slideOut(0);
+    slideOut();
 }
 
 void SubMenu::hideMenuFinished()

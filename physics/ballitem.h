@@ -38,7 +38,8 @@ public:
 
     PhysicsItem *clone() const override;
     void updateFromBody() override;
-    int physicsItemType() const override { return KindBall; }
+    enum { Type = BallType };
+    int type() const override { return Type; }
     void advance(int phase) override;
     QRectF boundingRect() const override;
     void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;

@@ -32,7 +32,8 @@ public:
     // Once per step: counts the lifetime down and, without a body, moves the
     // particle by one step of gravity.
     void updateFromBody() override;
-    int physicsItemType() const override { return KindParticle; }
+    enum { Type = ParticleType };
+    int type() const override { return Type; }
 
     QRectF boundingRect() const override;
     void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;

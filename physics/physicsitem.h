@@ -12,17 +12,17 @@
 class PhysicsItem : public QGraphicsItem
 {
 public:
-    // Kind codes reported by physicsItemType().
-    enum Kind {
-        KindBall = 0,
-        KindBox = 1,
-        KindStatic = 2,
-        KindStaticFront = 3,
-        KindTerrain = 4,
-        KindSegment = 5,
-        KindBike = 6,
-        KindRagdoll = 7,
-        KindParticle = 8,
+    // QGraphicsItem::type() of each kind of physics item (its class's
+    // Type), for qgraphicsitem_cast; the kinds of higher layers are listed
+    // here too so that no two share a value.
+    enum ItemType {
+        BallType = UserType + 1,
+        BoxType,
+        GroundType,
+        SegmentType,
+        BikeType,
+        RagdollType,
+        ParticleType,
     };
 
     explicit PhysicsItem(PhysicsItem *ownerItem = nullptr);
@@ -67,7 +67,8 @@ public:
     virtual void setInitialAngle(qreal degrees);
     virtual void storeInitial();
     virtual void updateFromBody() = 0;
-    virtual int physicsItemType() const = 0;
+    // Every physics item names its kind (one of ItemType).
+    int type() const override = 0;
     virtual cpBody *body() const { return m_body; }
 
     qreal maxAngularVelocity() const { return m_maxAngularVelocity; }

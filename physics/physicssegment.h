@@ -28,7 +28,8 @@ public:
     void setBy(qreal by);
 
     void updateFromBody() override { }
-    int physicsItemType() const override { return KindSegment; }
+    enum { Type = SegmentType };
+    int type() const override { return Type; }
     QRectF boundingRect() const override;
     void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;
 

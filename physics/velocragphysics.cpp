@@ -10,6 +10,7 @@
 #include <QDebug>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 // Total contact impulse per mud emission, and the emission count range.
@@ -170,4 +171,25 @@ void VelocragPhysics::registerHandlers(cpSpace *space, CollisionListener *listen
         handler->postSolveFunc = pair.func;
         handler->userData = listener;
     }
+}
+
+void VelocragPhysics::unregisterHandlers(cpSpace *space, CollisionListener *listener)
+{
+    const std::pair<CollisionType, CollisionType> pairs[]
+        = {{CollisionTerrain, CollisionWheel}, {CollisionTerrain, CollisionFrame},
+            {CollisionTerrain, CollisionHead}, {CollisionObject, CollisionHead}};
+    for (const auto &[a, b] : pairs) {
+        cpCollisionHandler *handler = cpSpaceAddCollisionHandler(space, a, b);
+        if (handler->userData == listener)
+            handler->userData = nullptr;
+    }
+}
+
+void VelocragPhysics::freeShape(cpSpace *space, cpShape *&shape)
+{
+    if (!shape)
+        return;
+    cpSpaceRemoveShape(space, shape);
+    cpShapeFree(shape);
+    shape = nullptr;
 }

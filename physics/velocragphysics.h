@@ -28,6 +28,11 @@ public:
 
     // Registers the three callbacks for the four pairs with the listener as data.
     static void registerHandlers(cpSpace *space, CollisionListener *listener);
+    // Clears the listener from those pairs (where it is still the one
+    // registered), so that no callback reaches it once it is gone.
+    static void unregisterHandlers(cpSpace *space, CollisionListener *listener);
+    // Takes a shape out of the space and frees it; null stays null.
+    static void freeShape(cpSpace *space, cpShape *&shape);
 };
 
 #endif

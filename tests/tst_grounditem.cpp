@@ -65,7 +65,8 @@ private slots:
         QCOMPARE(QPointF(last->bx(), last->by()), QPointF(0, 0));
         QCOMPARE(item->endPoint(), closingVertex ? QPointF(0, 0) : QPointF(0, 50));
         QCOMPARE(item->polygonItem().polygon().size(), outlinePoints);
-        QCOMPARE(item->physicsItemType(), int(PhysicsItem::KindTerrain));
+        QCOMPARE(qgraphicsitem_cast<GroundItem *>(static_cast<QGraphicsItem *>(item.data())), item.data());
+        QVERIFY(item->isTerrain());
         // The segments hang on the item's own static body.
         QCOMPARE(cpShapeGetBody(last->physicsShape()), item->body());
         QCOMPARE(cpBodyGetType(item->body()), CP_BODY_TYPE_STATIC);
@@ -229,10 +230,12 @@ private slots:
         Physics physics(450);
         GroundItem item(&physics, 0, 0, 0.0, QString(), QString());
         item.setTypeId(12);
-        QCOMPARE(item.physicsItemType(), int(PhysicsItem::KindStatic));
+        QVERIFY(!item.isTerrain());
+        QVERIFY(!item.isForeground());
         item.setForeground();
         QVERIFY(item.isForeground());
-        QCOMPARE(item.physicsItemType(), int(PhysicsItem::KindStaticFront));
+        QVERIFY(!item.isTerrain());
+        QVERIFY(item.isForeground());
     }
 
     // Without an outline a static object is only its picture: no segments,

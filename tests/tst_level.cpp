@@ -61,21 +61,21 @@ class TestLevel : public QObject
 {
     Q_OBJECT
 private slots:
-    void medalBoundaries_data()
+    // The level's own target times decide (the inclusive limits are
+    // tst_levelstatus's).
+    void medalByTheLevelsTargets_data()
     {
         QTest::addColumn<double>("time");
-        QTest::addColumn<int>("medal");
-        QTest::newRow("faster than gold") << 5.0 << 1;
-        QTest::newRow("equal to gold") << 10.0 << 1;
-        QTest::newRow("just above gold") << 10.1 << 2;
-        QTest::newRow("equal to silver") << 20.0 << 2;
-        QTest::newRow("equal to bronze") << 30.0 << 3;
-        QTest::newRow("0.1 above bronze") << 30.1 << 4;
+        QTest::addColumn<LevelStatus>("medal");
+        QTest::newRow("gold") << 5.0 << LevelStatus::Gold;
+        QTest::newRow("silver") << 15.0 << LevelStatus::Silver;
+        QTest::newRow("bronze") << 25.0 << LevelStatus::Bronze;
+        QTest::newRow("no medal") << 35.0 << LevelStatus::NoMedal;
     }
-    void medalBoundaries()
+    void medalByTheLevelsTargets()
     {
         QFETCH(double, time);
-        QFETCH(int, medal);
+        QFETCH(LevelStatus, medal);
         QGraphicsScene scene;
         Level level(nullptr, &scene);
         level.setGoldTime(10);
@@ -92,10 +92,10 @@ private slots:
         QGraphicsScene scene;
         Level level(nullptr, &scene);
         level.setGoldTime(10);
-        level.setStatus(3);
+        level.setStatus(LevelStatus::Bronze);
         level.setBestTime(4.0, false);
         QCOMPARE(level.bestTime(), 4.0);
-        QCOMPARE(level.status(), 3);
+        QCOMPARE(level.status(), LevelStatus::Bronze);
     }
 
     void finishPictureStandsOnTheLine()

@@ -59,7 +59,7 @@ QString describe(const Level &level)
         .arg(level.sceneMinY())
         .arg(level.sceneMaxY())
         .arg(level.levelResultId())
-        .arg(level.status())
+        .arg(levelStatusCode(level.status()))
         .arg(level.bestTime())
         .arg(level.physicsItems().size());
 }

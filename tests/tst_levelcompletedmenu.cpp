@@ -23,10 +23,27 @@ private:
 
     QList<int> counts() const { return m_signals->counts(); }
     QList<int> only(const QString &signal) const { return m_signals->only(signal); }
+    // An outcome as the panel is shown it: best 0 is none, diffMode 1 shows
+    // the difference, -1 is a failed run, 0 a first finish.
+    static RunOutcome outcome(int level, qreal best, int diffMode, qreal diff, bool record, int status,
+        bool nextAvailable, bool lastOfPack = false)
+    {
+        RunOutcome o;
+        o.levelNumber = level;
+        o.bestTime = RunOutcome::previousTime(best);
+        o.failed = diffMode == -1;
+        if (diffMode == 1)
+            o.timeDiff = diff;
+        o.newRecord = record;
+        o.medal = levelStatusFromCode(status);
+        o.nextLevelAvailable = nextAvailable;
+        o.lastLevelOfPack = lastOfPack;
+        return o;
+    }
     // A finished run with a time of 42.5 s on level 3.
     void showRun(bool nextAvailable = true, bool lastOfPack = false)
     {
-        m_menu->showMenu(3, 42.5, 1, -1.5, true, 1, nextAvailable, lastOfPack);
+        m_menu->showMenu(outcome(3, 42.5, 1, -1.5, true, 1, nextAvailable, lastOfPack));
         finishShow(m_menu);
     }
 
@@ -72,7 +89,7 @@ private slots:
     void showFinishedSignal()
     {
         QSignalSpy finished(m_menu, &LevelCompletedMenu::showMenuFinished);
-        m_menu->showMenu(1, 10.0, 0, 0.0, false, 1, true);
+        m_menu->showMenu(outcome(1, 10.0, 0, 0.0, false, 1, true));
         QVERIFY(!m_menu->isHidden());
         QCOMPARE(finished.count(), 0);
         finishShow(m_menu);
@@ -82,40 +99,40 @@ private slots:
 
     void numbers()
     {
-        m_menu->showMenu(12, 75.3, 1, -1.25, true, 2, true);
+        m_menu->showMenu(outcome(12, 75.3, 1, -1.25, true, 2, true));
         QCOMPARE(m_menu->levelNumberDisplay()->text(), QString("12"));
         QCOMPARE(m_menu->bestTimeDisplay()->text(), QString("1:15.3"));
         QCOMPARE(m_menu->timeDiffDisplay()->text(), QString("-1.2"));
         QVERIFY(m_menu->timeDiffDisplay()->isVisible());
         QVERIFY(m_menu->isNewRecord());
 
-        m_menu->showMenu(12, 75.3, 1, 1.5, false, 2, true);
+        m_menu->showMenu(outcome(12, 75.3, 1, 1.5, false, 2, true));
         QCOMPARE(m_menu->timeDiffDisplay()->text(), QString("+1.5"));
     }
 
     // The level's name, the run's own time and the medal to aim for next.
     void runDetails()
     {
-        m_menu->setRunDetails("Rolling hills", 14.3, 2, 12.0);
-        m_menu->showMenu(3, 13.0, 1, 1.2, false, 3, true);
+        m_menu->setRunDetails("Rolling hills", 14.3, LevelStatus::Silver, 12.0);
+        m_menu->showMenu(outcome(3, 13.0, 1, 1.2, false, 3, true));
         QCOMPARE(m_menu->levelName(), QString("Rolling hills"));
         QCOMPARE(m_menu->runTimeDisplay()->text(), QString("14.3"));
         QCOMPARE(m_menu->bestTimeDisplay()->text(), QString("13.0"));
         QCOMPARE(m_menu->nextMedalText(), QString("Next: Silver in 12.0 s"));
 
         // A crash: no run time; gold held, so nothing better to name.
-        m_menu->setRunDetails("Rolling hills", 0.0, 0, 0.0);
-        m_menu->showMenu(3, 13.0, -1, 0.0, false, 1, true);
+        m_menu->setRunDetails("Rolling hills", 0.0, std::nullopt, 0.0);
+        m_menu->showMenu(outcome(3, 13.0, -1, 0.0, false, 1, true));
         QCOMPARE(m_menu->runTimeDisplay()->text(), QString("-"));
         QVERIFY(m_menu->nextMedalText().isEmpty());
 
         // Drawn: the name line is not empty paper.
-        m_menu->setRunDetails("WWWWWWWWWW", 75.0, 1, 70.0);
+        m_menu->setRunDetails("WWWWWWWWWW", 75.0, LevelStatus::Gold, 70.0);
         QImage withName(m_menu->size(), QImage::Format_ARGB32);
         QPainter painter(&withName);
         m_menu->paint(&painter);
         painter.end();
-        m_menu->setRunDetails(QString(), 75.0, 1, 70.0);
+        m_menu->setRunDetails(QString(), 75.0, LevelStatus::Gold, 70.0);
         QImage without(m_menu->size(), QImage::Format_ARGB32);
         painter.begin(&without);
         m_menu->paint(&painter);
@@ -125,35 +142,35 @@ private slots:
 
     void noBestTimeShowsDash()
     {
-        m_menu->showMenu(4, 0.0, 0, 0.0, false, 0, false);
+        m_menu->showMenu(outcome(4, 0.0, 0, 0.0, false, 0, false));
         QCOMPARE(m_menu->bestTimeDisplay()->text(), QString("-"));
         // The same zero again still shows the dash.
-        m_menu->showMenu(4, 0.0, 0, 0.0, false, 0, false);
+        m_menu->showMenu(outcome(4, 0.0, 0, 0.0, false, 0, false));
         QCOMPARE(m_menu->bestTimeDisplay()->text(), QString("-"));
     }
 
     void timeDifferenceModes()
     {
         NumberDisplay *diff = m_menu->timeDiffDisplay();
-        m_menu->showMenu(1, 30.0, 0, 2.0, false, 1, true);
+        m_menu->showMenu(outcome(1, 30.0, 0, 2.0, false, 1, true));
         QVERIFY(!diff->isVisible());
 
-        m_menu->showMenu(1, 30.0, 1, -0.8, false, 1, true);
+        m_menu->showMenu(outcome(1, 30.0, 1, -0.8, false, 1, true));
         QVERIFY(diff->isVisible());
         QCOMPARE(diff->text(), QString("-0.8"));
 
         // -1 with a best time: a dash, visibility as it was.
-        m_menu->showMenu(1, 30.0, -1, 5.0, false, 4, true);
+        m_menu->showMenu(outcome(1, 30.0, -1, 5.0, false, 4, true));
         QVERIFY(diff->isVisible());
         QCOMPARE(diff->text(), QString("-"));
 
         // -1 without a best time hides the difference.
-        m_menu->showMenu(1, 0.0, -1, 5.0, false, 0, true);
+        m_menu->showMenu(outcome(1, 0.0, -1, 5.0, false, 0, true));
         QVERIFY(!diff->isVisible());
 
         // A tie with the earlier best after a dash still shows +0.0.
-        m_menu->showMenu(1, 30.0, -1, 0.0, false, 4, true);
-        m_menu->showMenu(1, 30.0, 1, 0.0, false, 1, true);
+        m_menu->showMenu(outcome(1, 30.0, -1, 0.0, false, 4, true));
+        m_menu->showMenu(outcome(1, 30.0, 1, 0.0, false, 1, true));
         QCOMPARE(diff->text(), QString("+0.0"));
     }
 
@@ -174,7 +191,7 @@ private slots:
     {
         QFETCH(int, status);
         QFETCH(QString, picture);
-        m_menu->showMenu(1, 30.0, 0, 0.0, false, status, true);
+        m_menu->showMenu(outcome(1, 30.0, 0, 0.0, false, status, true));
         const QPixmap *shown = m_menu->statusPixmap();
         if (picture.isEmpty()) {
             QVERIFY(!shown);

@@ -8,6 +8,7 @@
 #include "levels/levelinfo.h"
 #include "levels/levelmanager.h"
 #include "physics/ballitem.h"
+#include "physics/boxitem.h"
 #include "physics/physics.h"
 #include "physics/physicssegment.h"
 #include "testsupport.h"
@@ -22,6 +23,17 @@
 #include <memory>
 
 namespace {
+// What a level item is, as the loader made it.
+QString kindOf(const PhysicsItem *item)
+{
+    if (const GroundItem *ground = qgraphicsitem_cast<const GroundItem *>(item))
+        return ground->isTerrain() ? "terrain" : ground->isForeground() ? "front" : "static";
+    if (qgraphicsitem_cast<const BallItem *>(item))
+        return "ball";
+    if (qgraphicsitem_cast<const BoxItem *>(item))
+        return "box";
+    return "other";
+}
 constexpr int kTestPack = 90;
 
 // A game folder with a copy of a level database, made the working directory
@@ -120,10 +132,10 @@ private slots:
         QCOMPARE(level->levelResultId(), -1);
         QCOMPARE(level->bestTime(), 0.0);
         // Terrain first, then the objects in their rows' order.
-        QVector<int> kinds;
+        QStringList kinds;
         for (const PhysicsItem *item : level->physicsItems())
-            kinds.append(item->physicsItemType());
-        QCOMPARE(kinds, (QVector<int> {4, 4, 0, 1, 2, 3, 3}));
+            kinds.append(kindOf(item));
+        QCOMPARE(kinds, (QStringList {"terrain", "terrain", "ball", "box", "static", "front", "front"}));
         auto *first = static_cast<GroundItem *>(level->physicsItems()[0]);
         auto *second = static_cast<GroundItem *>(level->physicsItems()[1]);
         QCOMPARE(first->segments().size(), 4); // closed by the loader
@@ -215,7 +227,7 @@ private slots:
         game.manager->saveLevelResult(level);
         level = game.manager->LoadLevel(kTestPack, 2);
         level->setBestTime(100, true); // slower than bronze: no medal
-        QCOMPARE(level->status(), 4);
+        QCOMPARE(level->status(), LevelStatus::NoMedal);
         game.manager->saveLevelResult(level);
         // Statuses 1, 4, 0: status 4 does not count as completed.
         QCOMPARE(game.manager->frontierLevel(kTestPack), 2);
@@ -246,8 +258,8 @@ private slots:
         Level *level = restarted.manager->LoadLevel(kTestPack, 4);
         QCOMPARE(level->levelResultId(), resultId);
         QCOMPARE(level->bestTime(), 9.5);
-        QCOMPARE(level->status(), 1);
-        QCOMPARE(restarted.manager->levelInfos(kTestPack).last().status(), 1);
+        QCOMPARE(level->status(), LevelStatus::Gold);
+        QCOMPARE(restarted.manager->levelInfos(kTestPack).last().status(), LevelStatus::Gold);
     }
 
     // Another copy of the game on the same data folder stores a better time
@@ -296,7 +308,7 @@ private slots:
             QVariantList {storedStatus});
         // The game shows what is stored.
         QCOMPARE(level->bestTime(), stored);
-        QCOMPARE(level->status(), storedStatus);
+        QCOMPARE(levelStatusCode(level->status()), storedStatus);
         QVERIFY(level->levelResultId() > 0);
     }
 
@@ -630,7 +642,7 @@ private slots:
         Level *level = game.manager->LoadLevel(1, 1);
         QCOMPARE(level->levelId(), 1001);
         QVERIFY(!level->physicsItems().isEmpty());
-        QCOMPARE(level->physicsItems().first()->physicsItemType(), 4);
+        QCOMPARE(kindOf(level->physicsItems().first()), QString("terrain"));
         QVERIFY(level->finishLineX() >= 2000);
         QVERIFY(level->groundMaxX() > level->finishLineX());
         QCOMPARE(game.manager->nextLevelNumber(), 2);

@@ -83,8 +83,8 @@ private slots:
         QCOMPARE(formatRunTime(59.96), QString("1:00.0"));
         QCOMPARE(formatRunTime(125.4), QString("2:05.4"));
         QCOMPARE(formatRunTime(std::numeric_limits<double>::quiet_NaN()), QString("-"));
-        QCOMPARE(medalName(2), QString("Silver"));
-        QVERIFY(medalName(4).isEmpty());
+        QCOMPARE(medalName(LevelStatus::Silver), QString("Silver"));
+        QVERIFY(medalName(LevelStatus::NoMedal).isEmpty());
     }
 };
 

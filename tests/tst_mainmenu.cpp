@@ -15,6 +15,7 @@
 #include "testsupport.h"
 
 #include <QDesktopServices>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -523,7 +524,7 @@ private slots:
         finishHide(info);
         QVERIFY(!m_menu->isHidden());
         QVERIFY(m_menu->subMenusHidden());
-        QCOMPARE(m_menu->pendingAction(), 0);
+        QCOMPARE(m_menu->pendingAction(), MainMenu::Action::None);
         QCOMPARE(m_view->focusWidget(), m_menu);
     }
 
@@ -569,7 +570,7 @@ private slots:
         finishHide(info);
         QVERIFY(!m_menu->isHidden());
         QVERIFY(m_menu->subMenusHidden());
-        QCOMPARE(m_menu->pendingAction(), 0);
+        QCOMPARE(m_menu->pendingAction(), MainMenu::Action::None);
 
         // The info button opens the info view again, not the about view.
         finishShow(m_menu);
@@ -579,11 +580,11 @@ private slots:
         QCOMPARE(info->view(), InfoMenu::InfoView);
     }
 
-    void ignoredLevelIds()
+    void ignoredLevelNumbers()
     {
         open();
-        m_menu->buttonPressed(0);
-        m_menu->buttonPressed(-2);
+        m_menu->selectLevel(0);
+        m_menu->selectLevel(-2);
         QVERIFY(!isHiding(m_menu));
     }
 
@@ -611,24 +612,58 @@ private slots:
         QCOMPARE(m_menu->captionLevel(), 4);
     }
 
+    // Names and best times are read as the level view opens: a name changed
+    // in levels.db meanwhile shows only once the view opens again.
+    void captionReadAsTheViewOpens()
+    {
+        openPack(1);
+        QCOMPARE(m_menu->levelCaption(), QString("4 Every loader path - best 34.0 s"));
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "renamed");
+            db.setDatabaseName(m_fixture.path() + "/levels.db");
+            QVERIFY(db.open());
+            QSqlQuery q(db);
+            QVERIFY(
+                q.exec("UPDATE level SET name = 'Renamed' WHERE levelpack_number = 1 AND level_number = 4"));
+        }
+        QSqlDatabase::removeDatabase("renamed");
+        const auto restoreName = qScopeGuard([this] {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "restored");
+            db.setDatabaseName(m_fixture.path() + "/levels.db");
+            if (db.open())
+                QSqlQuery(db).exec("UPDATE level SET name = 'Every loader path' WHERE levelpack_number = 1 "
+                                   "AND level_number = 4");
+            db.close();
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase("restored");
+        });
+        QImage frame(m_menu->size(), QImage::Format_ARGB32);
+        QPainter painter(&frame);
+        m_menu->paint(&painter);
+        painter.end();
+        QCOMPARE(m_menu->levelCaption(), QString("4 Every loader path - best 34.0 s"));
+        m_menu->showMenu();
+        QCOMPARE(m_menu->levelCaption(), QString("4 Renamed - best 34.0 s"));
+    }
+
     // Level numbers sit inside their 54 x 54 buttons, digits 16 x 16.
     void levelNumbersOnButtons()
     {
         using Glyphs = QVector<NumberDisplay::Glyph>;
-        QCOMPARE(MainMenu::levelNumberGlyphs(5, 25, 12).size(), 1);
-        QCOMPARE(MainMenu::levelNumberGlyphs(5, 25, 12).first().pos.y(), 30);
-        const Glyphs twelve = MainMenu::levelNumberGlyphs(12, 100, 77);
+        QCOMPARE(LevelTileGrid::levelNumberGlyphs(5, 25, 12).size(), 1);
+        QCOMPARE(LevelTileGrid::levelNumberGlyphs(5, 25, 12).first().pos.y(), 30);
+        const Glyphs twelve = LevelTileGrid::levelNumberGlyphs(12, 100, 77);
         QCOMPARE(twelve.size(), 2);
         QCOMPARE(twelve[0].index, 1);
         QCOMPARE(twelve[1].index, 2);
         QCOMPARE(twelve[1].pos.y(), 95);
         // Two digits stand closer than a digit's 16 pixel cell: one number.
         for (int n : {10, 11, 12, 17, 21, 24}) {
-            const Glyphs g = MainMenu::levelNumberGlyphs(n, 100, 77);
+            const Glyphs g = LevelTileGrid::levelNumberGlyphs(n, 100, 77);
             QVERIFY2(g[1].pos.x() - g[0].pos.x() < 16, qPrintable(QString::number(n)));
         }
         QTest::ignoreMessage(QtDebugMsg, "invalid number: 120");
-        const Glyphs tooBig = MainMenu::levelNumberGlyphs(120, 0, 0);
+        const Glyphs tooBig = LevelTileGrid::levelNumberGlyphs(120, 0, 0);
         QCOMPARE(tooBig.size(), 2);
         QCOMPARE(tooBig[0].index, 9);
         QCOMPARE(tooBig[1].index, 9);
@@ -636,7 +671,8 @@ private slots:
         for (int n = 1; n <= 24; ++n) {
             const ButtonPixmap *button = m_menu->levelButton(n);
             const QRectF picture(button->x(), button->y(), 54, 54);
-            for (const NumberDisplay::Glyph &glyph : MainMenu::levelNumberGlyphs(n, button->x(), button->y()))
+            for (const NumberDisplay::Glyph &glyph :
+                LevelTileGrid::levelNumberGlyphs(n, button->x(), button->y()))
                 QVERIFY(picture.contains(QRectF(glyph.pos, QSizeF(16, 16))));
         }
     }
@@ -715,7 +751,8 @@ private slots:
             = TestSupport::runProcess(QCoreApplication::applicationFilePath(), {"--invalid-levelpack"});
         QVERIFY(!result.crashed);
         QCOMPARE(result.exitCode, 1);
-        QVERIFY2(result.standardError.contains("Invalid levelpack id: 1"), qPrintable(result.standardError));
+        QVERIFY2(
+            result.standardError.contains("Invalid levelpack number: 3"), qPrintable(result.standardError));
         QVERIFY(result.standardError.contains("invalid levelpack"));
     }
 };
@@ -725,7 +762,7 @@ int main(int argc, char **argv)
     if (argc > 1 && qstrcmp(argv[1], "--invalid-levelpack") == 0) {
         QApplication app(argc, argv);
         MainMenu menu(nullptr, true, gameWindowRect().size());
-        menu.levelPackButtonPressed(1);
+        menu.selectLevelPack(3);
         return 0;
     }
     QApplication app(argc, argv);

@@ -187,10 +187,10 @@ private slots:
 
         // Pack 1, then level 1, through the menu itself.
         finishShow(g->mainMenu());
-        g->mainMenu()->levelPackButtonPressed(-1);
+        g->mainMenu()->selectLevelPack(1);
         finishHide(g->mainMenu());
         finishShow(g->mainMenu());
-        g->mainMenu()->buttonPressed(1);
+        g->mainMenu()->selectLevel(1);
         finishHide(g->mainMenu());
         QVERIFY(g->currentLevel());
         QCOMPARE(g->currentLevel()->levelNumber(), 1);
@@ -379,7 +379,7 @@ private slots:
         QVERIFY(g->levelCompletedMenu()->isVisible());
         QVERIFY(!g->levelCompletedMenu()->isNewRecord());
         QVERIFY(!g->resultsPending());
-        QCOMPARE(g->currentLevel()->status(), 1);
+        QCOMPARE(g->currentLevel()->status(), LevelStatus::Gold);
         QCOMPARE(g->levelCompletedMenu()->timeDiffDisplay()->text(), QString("+0.0"));
         QCOMPARE(r.sound->cheers, 1); // a gold run
     }
@@ -408,7 +408,7 @@ private slots:
         // The stored best (31 s) beaten, still without a medal.
         finishAfter(r, 30 * kStepsPerSecond + 30);
         QVERIFY(g->levelCompletedMenu()->isNewRecord());
-        QCOMPARE(g->currentLevel()->status(), 4);
+        QCOMPARE(g->currentLevel()->status(), LevelStatus::NoMedal);
         QVERIFY(!g->levelCompletedMenu()->nextButton()->isEnabled());
     }
 

@@ -39,7 +39,7 @@ void TestParticleSystemItem::bodilessParticleFliesBallistic()
     QVERIFY(std::fabs(p.bodyX() - (10 + 100 * dt)) < 1e-12);
     QVERIFY(std::fabs(p.bodyY() - (20 + 450 * dt * dt)) < 1e-12);
     QVERIFY(std::fabs(p.bodyY() - 20 - 0.166) < 0.001);
-    QCOMPARE(p.physicsItemType(), 8);
+    QCOMPARE(qgraphicsitem_cast<ParticleItem *>(static_cast<QGraphicsItem *>(&p)), &p);
 }
 
 void TestParticleSystemItem::lifetimeCountsDown()

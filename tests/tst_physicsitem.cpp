@@ -30,7 +30,7 @@ public:
         }
     }
     void updateFromBody() override { }
-    int physicsItemType() const override { return KindBall; }
+    int type() const override { return BallType; }
     QRectF boundingRect() const override { return QRectF(); }
     void paint(QPainter *, const QStyleOptionGraphicsItem *, QWidget *) override { }
 };

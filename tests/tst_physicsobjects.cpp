@@ -37,7 +37,7 @@ private slots:
         Physics physics(450);
         BallItem ball(&physics, 20, 3, nullptr, 0, QString());
         QCOMPARE(ball.radius(), 20.0);
-        QCOMPARE(ball.physicsItemType(), int(PhysicsItem::KindBall));
+        QCOMPARE(qgraphicsitem_cast<BallItem *>(static_cast<QGraphicsItem *>(&ball)), &ball);
         QCOMPARE(cpBodyGetMass(ball.body()), 3.0);
         QCOMPARE(cpBodyGetMoment(ball.body()), cpMomentForCircle(3, 0, 20, cpvzero));
         QCOMPARE(cpCircleShapeGetRadius(ball.physicsShape()), 20.0);
@@ -153,7 +153,8 @@ private slots:
     {
         Physics physics(450);
         BoxItem box(&physics, 60, 20, 5);
-        QCOMPARE(box.physicsItemType(), int(PhysicsItem::KindBox));
+        QCOMPARE(qgraphicsitem_cast<BoxItem *>(static_cast<QGraphicsItem *>(&box)), &box);
+        QVERIFY(!qgraphicsitem_cast<BallItem *>(static_cast<QGraphicsItem *>(&box)));
         QCOMPARE(cpBodyGetMass(box.body()), 5.0);
         QCOMPARE(cpBodyGetMoment(box.body()), cpMomentForBox(5, 60, 20));
         QCOMPARE(box.friction(), 1.0);
@@ -214,7 +215,7 @@ private slots:
             QVERIFY(!segment.body());
             QVERIFY(segment.isStatic());
             QCOMPARE(cpShapeGetBody(segment.physicsShape()), cpSpaceGetStaticBody(physics.space()));
-            QCOMPARE(segment.physicsItemType(), int(PhysicsItem::KindSegment));
+            QCOMPARE(qgraphicsitem_cast<PhysicsSegment *>(static_cast<QGraphicsItem *>(&segment)), &segment);
             QCOMPARE(cpShapeGetElasticity(segment.physicsShape()), 1.0);
             QCOMPARE(cpShapeGetFriction(segment.physicsShape()), 1.0);
             QCOMPARE(cpSegmentShapeGetRadius(segment.physicsShape()), 1.0);

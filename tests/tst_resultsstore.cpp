@@ -72,7 +72,7 @@ private slots:
         QVector<int> statuses;
         for (const LevelInfo &info : store.levelInfos(kTestPack, {90002, 90003})) {
             numbers.append(info.levelNumber());
-            statuses.append(info.status());
+            statuses.append(levelStatusCode(info.status()));
         }
         QCOMPARE(numbers, (QVector<int> {1, 2, 4}));
         QCOMPARE(statuses, (QVector<int> {1, 0, 0}));

@@ -47,7 +47,7 @@ void TestRiderRagdollItem::startsWithTheBikesPoseAndMotion()
     bed.bike->releaseRagdoll();
     RiderRagdollItem *ragdoll = bed.bike->ragdoll();
     QVERIFY(ragdoll);
-    QCOMPARE(ragdoll->physicsItemType(), 7);
+    QCOMPARE(qgraphicsitem_cast<RiderRagdollItem *>(static_cast<QGraphicsItem *>(ragdoll)), ragdoll);
     // Level bike, tilt 0: A = 0.2 degrees; torso 21 up, thigh 5 down.
     QVERIFY(std::fabs(ragdoll->bodyAngle() - 0.2) < 1e-9);
     const double phi = degToRad(0.2 - 90.0);

@@ -6,6 +6,8 @@
 
 #include <QtTest>
 
+using S = LevelStatus;
+
 class TestRunOutcome : public QObject
 {
     Q_OBJECT
@@ -13,37 +15,47 @@ class TestRunOutcome : public QObject
 private slots:
     void records()
     {
-        QVERIFY(RunOutcome::isNewRecord(30.0, 0.0));
+        QVERIFY(RunOutcome::isNewRecord(30.0, std::nullopt));
         QVERIFY(RunOutcome::isNewRecord(29.9, 30.0));
         QVERIFY(!RunOutcome::isNewRecord(30.0, 30.0));
         QVERIFY(!RunOutcome::isNewRecord(30.1, 30.0));
     }
 
+    // results.db keeps 0 for "no time yet".
+    void storedZeroIsNoPreviousTime()
+    {
+        QVERIFY(!RunOutcome::previousTime(0.0));
+        QCOMPARE(RunOutcome::previousTime(12.5), std::optional<qreal>(12.5));
+    }
+
     void firstFinish()
     {
-        // Never finished before (status 0): a record, no difference shown.
-        const RunOutcome o = RunOutcome::finished(12.5, 0.0, 0, 2, 2, 5);
+        // Never finished before: a record, no difference shown.
+        const RunOutcome o = RunOutcome::finished(2, 12.5, std::nullopt, S::Silver, 12.5, S::Silver, 5);
         QVERIFY(o.newRecord);
-        QCOMPARE(o.showTimeDiff, 0);
-        QCOMPARE(o.medal, 2);
+        QVERIFY(!o.failed);
+        QVERIFY(!o.timeDiff);
+        QCOMPARE(o.levelNumber, 2);
+        QCOMPARE(o.bestTime, std::optional<qreal>(12.5));
+        QCOMPARE(o.medal, S::Silver);
         QVERIFY(o.nextLevelAvailable);
         QVERIFY(!o.lastLevelOfPack);
     }
 
     void slowerRunOnAGoldLevel()
     {
-        const RunOutcome o = RunOutcome::finished(14.0, 10.0, 1, 1, 4, 7);
+        const RunOutcome o = RunOutcome::finished(6, 14.0, 10.0, S::Gold, 10.0, S::NoMedal, 7);
         QVERIFY(!o.newRecord);
-        QCOMPARE(o.showTimeDiff, 1);
-        QCOMPARE(o.timeDiff, 4.0);
-        QCOMPARE(o.medal, 4);
+        QCOMPARE(o.timeDiff, std::optional<qreal>(4.0));
+        QCOMPARE(o.bestTime, std::optional<qreal>(10.0));
+        QCOMPARE(o.medal, S::NoMedal);
         // The level's own gold opens the next one, whatever this run earned.
         QVERIFY(o.nextLevelAvailable);
     }
 
     void noMedalBestOffersNothing()
     {
-        const RunOutcome o = RunOutcome::finished(50.0, 0.0, 0, 4, 4, 3);
+        const RunOutcome o = RunOutcome::finished(2, 50.0, std::nullopt, S::NoMedal, 50.0, S::NoMedal, 3);
         QVERIFY(o.newRecord);
         QVERIFY(!o.nextLevelAvailable);
         QVERIFY(!o.lastLevelOfPack);
@@ -51,39 +63,43 @@ private slots:
 
     void equalTimeIsNoRecord()
     {
-        const RunOutcome o = RunOutcome::finished(20.0, 20.0, 3, 3, 3, 9);
+        const RunOutcome o = RunOutcome::finished(8, 20.0, 20.0, S::Bronze, 20.0, S::Bronze, 9);
         QVERIFY(!o.newRecord);
-        QCOMPARE(o.timeDiff, 0.0);
-        QCOMPARE(o.showTimeDiff, 1);
+        QCOMPARE(o.timeDiff, std::optional<qreal>(0.0));
     }
 
     void lastLevelOfPack()
     {
-        const RunOutcome o = RunOutcome::finished(20.0, 25.0, 2, 1, 1, 0);
+        const RunOutcome o = RunOutcome::finished(24, 20.0, 25.0, S::Gold, 20.0, S::Gold, 0);
         QVERIFY(o.newRecord);
+        QCOMPARE(o.timeDiff, std::optional<qreal>(-5.0));
         QVERIFY(o.lastLevelOfPack);
         QVERIFY(!o.nextLevelAvailable);
     }
 
     void failedRun_data()
     {
-        QTest::addColumn<int>("status");
+        QTest::addColumn<LevelStatus>("status");
+        QTest::addColumn<qreal>("best");
         QTest::addColumn<int>("next");
         QTest::addColumn<bool>("offered");
-        QTest::newRow("never finished") << 0 << 4 << false;
-        QTest::newRow("gold") << 1 << 4 << true;
-        QTest::newRow("bronze") << 3 << 4 << true;
-        QTest::newRow("no medal") << 4 << 4 << false;
-        QTest::newRow("gold, last level") << 1 << 0 << false;
+        QTest::newRow("never finished") << S::NotFinished << 0.0 << 4 << false;
+        QTest::newRow("gold") << S::Gold << 9.0 << 4 << true;
+        QTest::newRow("bronze") << S::Bronze << 30.0 << 4 << true;
+        QTest::newRow("no medal") << S::NoMedal << 60.0 << 4 << false;
+        QTest::newRow("gold, last level") << S::Gold << 9.0 << 0 << false;
     }
     void failedRun()
     {
-        QFETCH(int, status);
+        QFETCH(LevelStatus, status);
+        QFETCH(qreal, best);
         QFETCH(int, next);
         QFETCH(bool, offered);
-        const RunOutcome o = RunOutcome::failed(status, next);
-        QCOMPARE(o.showTimeDiff, -1);
-        QCOMPARE(o.medal, 4);
+        const RunOutcome o = RunOutcome::failedRun(3, best, status, next);
+        QVERIFY(o.failed);
+        QVERIFY(!o.timeDiff);
+        QCOMPARE(o.bestTime, RunOutcome::previousTime(best));
+        QCOMPARE(o.medal, S::NoMedal);
         QVERIFY(!o.newRecord);
         QVERIFY(!o.lastLevelOfPack);
         QCOMPARE(o.nextLevelAvailable, offered);

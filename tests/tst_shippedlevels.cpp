@@ -8,6 +8,7 @@
 #include "goldenride.h"
 #include "testsupport.h"
 
+#include "levels/grounditem.h"
 #include "levels/level.h"
 #include "levels/levelmanager.h"
 #include "physics/physics.h"
@@ -28,7 +29,6 @@
 namespace {
 constexpr int kPacks[] = {1, 2};
 constexpr int kLevelsPerPack = 24;
-constexpr int kTerrainKind = 4;
 // The bike's wheels hang about 45 units below its start position: the
 // terrain must be below that, and not too far (the bike drops onto it).
 constexpr double kMinStartClearance = 30.0;
@@ -39,6 +39,12 @@ constexpr int kReplayStride = 6;
 #else
 constexpr int kReplayStride = 1;
 #endif
+
+bool isTerrain(const PhysicsItem *item)
+{
+    const GroundItem *ground = qgraphicsitem_cast<const GroundItem *>(item);
+    return ground && ground->isTerrain();
+}
 
 QString levelsDb()
 {
@@ -174,7 +180,7 @@ private slots:
         QCOMPARE(l->levelPackNumber(), pack);
         QCOMPARE(l->levelNumber(), level);
         QVERIFY(!l->physicsItems().isEmpty());
-        QCOMPARE(l->physicsItems().first()->physicsItemType(), kTerrainKind);
+        QVERIFY(isTerrain(l->physicsItems().first()));
         // The scene is as wide as the terrain; the finish stands inside it.
         const double width = l->groundMaxX();
         QVERIFY(l->finishLineX() > l->bikeStartPos().x());
@@ -201,7 +207,7 @@ private slots:
         // its lowest never shows the background beneath the ground.
         qreal earthBottom = -std::numeric_limits<qreal>::infinity();
         for (PhysicsItem *item : l->physicsItems()) {
-            if (item->physicsItemType() == kTerrainKind)
+            if (isTerrain(item))
                 earthBottom = std::max(earthBottom, item->sceneBoundingRect().bottom());
         }
         QVERIFY2(earthBottom >= l->sceneMaxY(),

@@ -7,12 +7,16 @@
 #include "physics/physicsconventions.h"
 #include "physics/velocragphysics.h"
 #include "sound/soundmanager.h"
+#include "vehicle/biketuning.h"
+#include "vehicle/leankick.h"
 #include "vehicle/riderragdollitem.h"
 
 #include <QGraphicsScene>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+
+using namespace BikeTuning;
 
 namespace {
 // Graphics stacking: wheels below the bike, the invisible rider mass above.
@@ -26,72 +30,6 @@ constexpr qreal kBoundsMarginY = 60.0;
 constexpr int kParticleCapacity = 40;
 constexpr int kParticleCapacityMultiStep = 35;
 
-// Frame: mass, and the box the moment of inertia is computed for (times
-// the frame rectangle).
-constexpr qreal kFrameMass = 13.0;
-constexpr qreal kFrameMomentScale = 1.1;
-const cpVect kMainFrameVerts[] = {{-42.7, -6.5}, {-42.7, -1.5}, {38, -1.5}, {38, -6.5}};
-constexpr qreal kMainFrameElasticity = 0.25;
-constexpr qreal kMainFrameFriction = 1.0;
-const cpVect kSecondFrameVerts[] = {{-43, 1.5}, {-43, 6.5}, {36, 6.5}, {36, 1.5}};
-constexpr float kSecondFrameElasticity = 0.3f;
-constexpr float kSecondFrameFriction = 0.9f;
-constexpr qreal kHeadRadius = 12.0;
-const cpVect kHeadOffset = {-5, -45};
-constexpr float kHeadElasticity = 0.2f;
-constexpr float kHeadFriction = 0.9f;
-constexpr qreal kKneeRadius = 4.0;
-const cpVect kKneeOffset = {18, -11};
-constexpr qreal kKneeElasticity = 0.2;
-constexpr qreal kKneeFriction = 0.8;
-
-// Wheels (radius in units, mass, angular velocity limit in rad/s).
-constexpr qreal kWheelRadius = 20.0;
-constexpr qreal kWheelMass = 2.1;
-constexpr qreal kWheelMaxAngularVelocity = 120.0;
-constexpr qreal kFrontWheelElasticity = 0.0;
-constexpr qreal kFrontWheelFriction = 0.96;
-constexpr qreal kRearWheelElasticity = 0.05;
-constexpr qreal kRearWheelFriction = 1.15;
-const char *const kWheelSprite = BikePainter::kWheelPicture;
-
-// Suspension grooves in frame coordinates; the joint uses the groove from
-// a fraction of the way along it, and setBodyPos puts the wheel at 80 %.
-const cpVect kFrontGrooveA = {24, 4};
-const cpVect kFrontGrooveB = {36, 25};
-const cpVect kRearGrooveA = {-32, 8};
-const cpVect kRearGrooveB = {-32, 26};
-constexpr qreal kFrontGrooveStart = 0.05;
-constexpr qreal kRearGrooveStart = 0.1;
-constexpr qreal kPlacementAlongGroove = 0.8;
-// Springs: rest length (units), stiffness, damping.
-constexpr qreal kWheelSpringRest = 24.0;
-constexpr qreal kFrontSpringStiffness = 3132.0;
-const qreal kFrontSpringDamping = std::nextafter(70.8, 71.0);
-constexpr qreal kRearSpringStiffness = 2940.0;
-constexpr qreal kRearSpringDamping = 80.4;
-// Joints correct this fraction of their error per step.
-constexpr qreal kJointBiasPerStep = 0.1;
-constexpr qreal kRiderGrooveBiasPerStep = 0.35;
-
-// Rider mass on its own sprung slide.
-constexpr qreal kRiderMassRadius = 7.5;
-constexpr qreal kRiderMassMass = 11.0;
-constexpr qreal kRiderMassFriction = 0.6;
-constexpr qreal kRiderMassElasticity = 0.39;
-const cpVect kRiderGrooveInitialA = {-2, 10};
-const cpVect kRiderGrooveInitialB = {-3, -15};
-constexpr qreal kRiderSpringRest = 26.5;
-constexpr qreal kRiderSpringStiffness = 550.0;
-constexpr qreal kRiderSpringDamping = 37.4;
-// The slide's ends move with the tilt: A = (-22.5 t, 10), B = (-30.5 t, -15);
-// the spring's frame anchor = (22.5 t, 10).
-constexpr qreal kRiderGrooveTiltA = -22.5;
-constexpr qreal kRiderGrooveTiltB = -30.5;
-constexpr qreal kRiderSpringTilt = 22.5;
-constexpr qreal kRiderGrooveLowY = 10.0;
-constexpr qreal kRiderGrooveHighY = -15.0;
-
 // Control.
 constexpr qreal kDriveHeadroom = 2.0; // rad/s below the limit where drive stops
 constexpr float kShakeBase = 2.0f;
@@ -102,45 +40,16 @@ constexpr qreal kTiltLeanDegrees = -58.0; // lean angle per unit tilt from the b
 constexpr qreal kTiltReturnLeanDegrees = -50.0; // while the tilt springs back
 constexpr float kTiltReturnPerStep = 0.1f;
 constexpr int kNoKickSteps = 9;
-constexpr float kKickMinLeanChange = 0.3f;
-constexpr float kKickLeanThreshold = 3.5f;
-constexpr qreal kKickBaseGain = -3.0;
-constexpr qreal kKickBaseLimit = 45.0;
-constexpr qreal kKickGain = 95.0;
-constexpr qreal kKickLimit = 700.0;
-constexpr float kKickSameDirectionFactor = 0.38f;
-constexpr qreal kKickLeanDivisor = 80.0;
-constexpr qreal kKickImpulse = -30.0;
-
 // Sound.
 constexpr qreal kMinSlidingSpeed = 1.0;
 constexpr qreal kSlidingSpeedScale = 200.0;
 
-// Crash detection: changes of the frame's velocity over three steps.
-constexpr qreal kHardHitVx = 240.0;
-constexpr qreal kHardHitVy = 401.25;
-constexpr qreal kHardHitW = 8.25;
-constexpr qreal kCrashVx = 320.0;
-constexpr qreal kCrashVy = 535.0;
-constexpr int kCrashW = 11;
-// Lying on the ground: +12 per step with frame contact, -1 without.
-constexpr int kGroundContactGain = 12;
-constexpr int kGroundContactLimit = 1080;
 // Steps after the crash until the run is given up.
 constexpr int kCrashSteps = 225;
 
 cpVect alongGroove(cpVect a, cpVect b, qreal fraction)
 {
     return cpvadd(a, cpvmult(cpvsub(b, a), fraction));
-}
-
-void freeShape(cpSpace *space, cpShape *&shape)
-{
-    if (!shape)
-        return;
-    cpSpaceRemoveShape(space, shape);
-    cpShapeFree(shape);
-    shape = nullptr;
 }
 } // namespace
 
@@ -185,19 +94,7 @@ BikeItem::BikeItem(
 BikeItem::~BikeItem()
 {
     // The handlers hold the bike as its CollisionListener.
-    void *listener = static_cast<CollisionListener *>(this);
-    const cpCollisionType headPartners[] = {CollisionTerrain, CollisionObject};
-    const cpCollisionType terrainPartners[] = {CollisionWheel, CollisionFrame};
-    for (cpCollisionType b : terrainPartners) {
-        cpCollisionHandler *h = cpSpaceAddCollisionHandler(m_space, CollisionTerrain, b);
-        if (h->userData == listener)
-            h->userData = nullptr;
-    }
-    for (cpCollisionType a : headPartners) {
-        cpCollisionHandler *h = cpSpaceAddCollisionHandler(m_space, a, CollisionHead);
-        if (h->userData == listener)
-            h->userData = nullptr;
-    }
+    VelocragPhysics::unregisterHandlers(m_space, static_cast<CollisionListener *>(this));
 
     destroyRagdoll();
     removeJoints();
@@ -211,10 +108,8 @@ BikeItem::~BikeItem()
         m_particles->setBeforeDestroy(nullptr);
         delete m_particles;
     }
-    freeShape(m_space, m_headShape);
-    freeShape(m_space, m_kneeShape);
-    freeShape(m_space, m_secondFrameShape);
-    freeShape(m_space, m_shape);
+    for (cpShape **shape : {&m_headShape, &m_kneeShape, &m_secondFrameShape, &m_shape})
+        VelocragPhysics::freeShape(m_space, *shape);
     cpSpaceRemoveBody(m_space, m_body);
     cpBodyFree(m_body);
     m_body = nullptr;
@@ -355,18 +250,6 @@ void BikeItem::forgetPart(BallItem *part)
         m_riderMass = nullptr;
 }
 
-BallItem *BikeItem::frontWheel() const
-{
-    return m_frontWheel;
-}
-BallItem *BikeItem::rearWheel() const
-{
-    return m_rearWheel;
-}
-BallItem *BikeItem::riderMass() const
-{
-    return m_riderMass;
-}
 RiderRagdollItem *BikeItem::ragdoll() const
 {
     return m_ragdoll;
@@ -431,9 +314,7 @@ void BikeItem::resetToInitial()
         m_particles->killAll();
     m_throttle = 0.0;
     m_chassisGroundContact = false;
-    m_groundContactCounter = 0;
-    m_speedHistory.fill(cpvzero);
-    m_angularSpeedHistory.fill(0.0);
+    m_crashWatch.reset();
 }
 
 QRectF BikeItem::boundingRect() const
@@ -506,27 +387,10 @@ void BikeItem::setRiderTilt(qreal tilt, qreal leanAngle, bool kick)
 // follows the change of lean angle since the last call.
 void BikeItem::kickFrame(qreal leanAngle)
 {
-    const qreal d = m_previousLeanAngle - leanAngle;
-    const qreal minChange = kKickMinLeanChange;
-    const qreal threshold = kKickLeanThreshold;
-    if (std::fabs(d) < minChange && std::fabs(leanAngle) <= threshold)
+    const std::optional<qreal> impulse = LeanKick::impulse(m_previousLeanAngle, leanAngle, m_tiltButtonsUsed);
+    if (!impulse)
         return;
-
-    qreal base = 0.0;
-    if (!m_tiltButtonsUsed && std::fabs(leanAngle) > threshold) {
-        if (leanAngle > threshold && d <= 0)
-            base = std::clamp(kKickBaseGain * (leanAngle - threshold), -kKickBaseLimit, kKickBaseLimit);
-        else if (leanAngle < -threshold && d >= 0)
-            base = std::clamp(kKickBaseGain * (leanAngle + threshold), -kKickBaseLimit, kKickBaseLimit);
-    }
-    qreal x = std::clamp(base + kKickGain * d, -kKickLimit, kKickLimit);
-    const qreal sameDirection = kKickSameDirectionFactor;
-    if (leanAngle > 0)
-        x *= d > 0 ? sameDirection : 1.0 + leanAngle / kKickLeanDivisor;
-    else if (leanAngle < 0)
-        x *= d < 0 ? sameDirection : 1.0 - leanAngle / kKickLeanDivisor;
-
-    const qreal w = cpBodyGetAngularVelocity(m_body) + kKickImpulse * x / cpBodyGetMoment(m_body);
+    const qreal w = cpBodyGetAngularVelocity(m_body) + *impulse / cpBodyGetMoment(m_body);
     cpBodySetAngularVelocity(m_body, w);
 }
 
@@ -629,32 +493,19 @@ void BikeItem::updateFromBody()
 
 void BikeItem::detectCrash()
 {
-    std::rotate(m_speedHistory.rbegin(), m_speedHistory.rbegin() + 1, m_speedHistory.rend());
-    std::rotate(
-        m_angularSpeedHistory.rbegin(), m_angularSpeedHistory.rbegin() + 1, m_angularSpeedHistory.rend());
-    m_speedHistory[0] = cpBodyGetVelocity(m_body);
-    m_angularSpeedHistory[0] = cpBodyGetAngularVelocity(m_body);
-
-    const qreal dvx = std::fabs(m_speedHistory[0].x - m_speedHistory[3].x);
-    const qreal dvy = std::fabs(m_speedHistory[0].y - m_speedHistory[3].y);
-    // The angular change counts in whole radians per second.
-    const qreal dw = std::fabs(std::trunc(m_angularSpeedHistory[0] - m_angularSpeedHistory[3]));
-    if (dvx > kHardHitVx || dvy > kHardHitVy || dw > kHardHitW)
-        emit hardCollisionDetected(dvx, dvy, dw);
-    if (dvx > kCrashVx || dvy > kCrashVy || dw > kCrashW)
+    const CrashWatch::Hit hit
+        = m_crashWatch.observe(cpBodyGetVelocity(m_body), cpBodyGetAngularVelocity(m_body));
+    if (hit.hard)
+        emit hardCollisionDetected(hit.dvx, hit.dvy, hit.dw);
+    if (hit.crash)
         releaseRagdoll();
 }
 
 void BikeItem::groundContactBookkeeping()
 {
-    if (m_chassisGroundContact) {
-        m_groundContactCounter += kGroundContactGain;
-        if (m_groundContactCounter > kGroundContactLimit) {
-            emit permanentlyGroundHitted();
-            m_groundContactCounter = 0;
-        }
-    } else if (m_groundContactCounter > 0) {
-        --m_groundContactCounter;
+    if (m_crashWatch.countGroundContact(m_chassisGroundContact)) {
+        emit permanentlyGroundHitted();
+        m_crashWatch.restartGroundContact();
     }
 }
 

@@ -2,17 +2,18 @@
 #ifndef BIKEITEM_H
 #define BIKEITEM_H
 
+#include "physics/ballitem.h"
 #include "physics/collisionlistener.h"
 #include "physics/physicsitem.h"
 #include "physics/physicsrandom.h"
 #include "vehicle/bikepainter.h"
+#include "vehicle/crashwatch.h"
 #include "vehicle/partitem.h"
 
 #include <QGraphicsRectItem>
 #include <QObject>
 #include <array>
 
-class BallItem;
 class ParticleSystemItem;
 class Physics;
 class QGraphicsScene;
@@ -61,9 +62,10 @@ public:
     void playGroundHitSound(qreal volume) override;
     void noteSlidingSpeed(qreal speed) override;
     void setChassisGroundContact(bool contact) override;
-    BallItem *frontWheel() const override;
-    virtual BallItem *rearWheel() const;
-    int physicsItemType() const override { return KindBike; }
+    BallItem *frontWheel() const override { return m_frontWheel; }
+    virtual BallItem *rearWheel() const { return m_rearWheel; }
+    enum { Type = BikeType };
+    int type() const override { return Type; }
     virtual bool hasRagdoll() const { return m_ragdoll != nullptr; }
     void crash() override;
     // Throws the rider off. Inside a physics step the ragdoll is built at
@@ -75,7 +77,7 @@ public:
     void advance(int phase) override;
 
     // Read-outs for the game, the tools and the tests.
-    BallItem *riderMass() const;
+    BallItem *riderMass() const { return m_riderMass; }
     RiderRagdollItem *ragdoll() const;
     ParticleSystemItem *particleSystem() const;
     PhysicsRandom &random() override { return m_random; }
@@ -86,7 +88,7 @@ public:
     bool isMotorAdded() const { return m_motorAdded; }
     int stepCounter() const { return m_stepCounter; }
     int crashCounter() const { return m_crashCounter; }
-    int groundContactCounter() const { return m_groundContactCounter; }
+    int groundContactCounter() const { return m_crashWatch.groundContactCounter(); }
     float engineShake() const { return m_engineShake; }
     qreal wheelMaxAngularVelocity() const { return m_wheelMaxAngularVelocity; }
     cpShape *headShape() const { return m_headShape; }
@@ -144,15 +146,12 @@ private:
     float m_shakeDirection = 1.0f;
     qreal m_maxSlidingSpeed = 0.0;
     bool m_chassisGroundContact = false;
-    int m_groundContactCounter = 0;
     int m_crashCounter = 0;
     bool m_active = true;
     bool m_ragdollPending = false;
     PartItem<RiderRagdollItem> *m_ragdoll = nullptr;
     PartItem<ParticleSystemItem> *m_particles = nullptr;
-    // Newest first: frame velocity and angular velocity of the last 4 steps.
-    std::array<cpVect, 4> m_speedHistory {};
-    std::array<qreal, 4> m_angularSpeedHistory {};
+    CrashWatch m_crashWatch;
     PhysicsRandom m_random;
     BikePainter m_painter;
 };

@@ -25,7 +25,8 @@ public:
     ~RiderRagdollItem() override;
 
     void updateFromBody() override;
-    int physicsItemType() const override { return KindRagdoll; }
+    enum { Type = RagdollType };
+    int type() const override { return Type; }
     void advance(int phase) override;
     QRectF boundingRect() const override;
     void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;

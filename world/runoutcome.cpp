@@ -1,34 +1,35 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "runoutcome.h"
 
-namespace {
-constexpr int kNeverFinished = 0;
-constexpr int kGold = 1;
-constexpr int kBronze = 3;
-constexpr int kNoMedal = 4;
-constexpr int kShowDiff = 1;
-constexpr int kFirstFinish = 0;
-constexpr int kFailedRun = -1;
-} // namespace
+std::optional<qreal> RunOutcome::previousTime(qreal storedBest)
+{
+    if (storedBest == 0.0)
+        return std::nullopt;
+    return storedBest;
+}
 
-RunOutcome RunOutcome::finished(
-    qreal time, qreal oldBest, int oldStatus, int statusAfter, int medal, int nextLevelNumber)
+RunOutcome RunOutcome::finished(int levelNumber, qreal time, std::optional<qreal> previousBest,
+    LevelStatus statusAfter, qreal bestAfter, LevelStatus medal, int nextLevelNumber)
 {
     RunOutcome outcome;
-    outcome.showTimeDiff = oldStatus != kNeverFinished ? kShowDiff : kFirstFinish;
-    outcome.timeDiff = time - oldBest;
-    outcome.newRecord = isNewRecord(time, oldBest);
+    outcome.levelNumber = levelNumber;
+    outcome.bestTime = previousTime(bestAfter);
+    if (previousBest)
+        outcome.timeDiff = time - *previousBest;
+    outcome.newRecord = isNewRecord(time, previousBest);
     outcome.medal = medal;
     outcome.lastLevelOfPack = nextLevelNumber == 0;
-    outcome.nextLevelAvailable = nextLevelNumber != 0 && statusAfter != kNoMedal;
+    outcome.nextLevelAvailable = nextLevelNumber != 0 && statusAfter != LevelStatus::NoMedal;
     return outcome;
 }
 
-RunOutcome RunOutcome::failed(int status, int nextLevelNumber)
+RunOutcome RunOutcome::failedRun(int levelNumber, qreal storedBest, LevelStatus status, int nextLevelNumber)
 {
     RunOutcome outcome;
-    outcome.showTimeDiff = kFailedRun;
-    outcome.medal = kNoMedal;
-    outcome.nextLevelAvailable = nextLevelNumber != 0 && status >= kGold && status <= kBronze;
+    outcome.levelNumber = levelNumber;
+    outcome.bestTime = previousTime(storedBest);
+    outcome.failed = true;
+    outcome.medal = LevelStatus::NoMedal;
+    outcome.nextLevelAvailable = nextLevelNumber != 0 && hasMedal(status);
     return outcome;
 }

@@ -80,7 +80,7 @@ int main(int argc, char **argv)
             QThread::sleep(1);
     }
     if (command == QLatin1String("read-best")) {
-        std::printf("best=%g status=%d id=%lld\n", level->bestTime(), level->status(),
+        std::printf("best=%g status=%d id=%lld\n", level->bestTime(), levelStatusCode(level->status()),
             qlonglong(level->levelResultId()));
         return 0;
     }

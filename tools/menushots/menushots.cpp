@@ -165,18 +165,36 @@ void shootSubMenus(QWidget *view, Shooter &shooter)
     shooter.shoot(view, &help, QStringLiteral("help"));
 }
 
+// An outcome to show: best 0 is none, diffMode 1 shows the difference, -1
+// is a failed run, 0 a first finish.
+RunOutcome outcome(int level, qreal best, int diffMode, qreal diff, bool record, int status,
+    bool nextAvailable, bool lastOfPack = false)
+{
+    RunOutcome o;
+    o.levelNumber = level;
+    o.bestTime = RunOutcome::previousTime(best);
+    o.failed = diffMode == -1;
+    if (diffMode == 1)
+        o.timeDiff = diff;
+    o.newRecord = record;
+    o.medal = levelStatusFromCode(status);
+    o.nextLevelAvailable = nextAvailable;
+    o.lastLevelOfPack = lastOfPack;
+    return o;
+}
+
 void shootLevelCompletedMenu(QWidget *view, Shooter &shooter)
 {
     LevelCompletedMenu menu(gameWindowRect().size(), view);
-    menu.showMenu(7, 75.3, 1, -1.4, true, 1, true);
+    menu.showMenu(outcome(7, 75.3, 1, -1.4, true, 1, true));
     shooter.shoot(view, &menu, QStringLiteral("levelcompleted-record-gold"));
-    menu.showMenu(12, 48.2, 1, 2.6, false, 3, true);
+    menu.showMenu(outcome(12, 48.2, 1, 2.6, false, 3, true));
     shooter.shoot(view, &menu, QStringLiteral("levelcompleted-slower-bronze"));
-    menu.showMenu(23, 125.0, -1, 0.0, false, 2, false, true);
+    menu.showMenu(outcome(23, 125.0, -1, 0.0, false, 2, false, true));
     shooter.shoot(view, &menu, QStringLiteral("levelcompleted-last-silver"));
-    menu.showMenu(4, 0.0, 0, 0.0, false, 0, false);
+    menu.showMenu(outcome(4, 0.0, 0, 0.0, false, 0, false));
     shooter.shoot(view, &menu, QStringLiteral("levelcompleted-failed"));
-    menu.showMenu(24, 9999.9, 1, -999.9, true, 4, true);
+    menu.showMenu(outcome(24, 9999.9, 1, -999.9, true, 4, true));
     shooter.shoot(view, &menu, QStringLiteral("levelcompleted-long-nomedal"));
 }
 
@@ -206,7 +224,7 @@ bool shootMainMenu(QWidget *view, Shooter &shooter)
     menu.showMenu();
     shooter.shoot(view, &menu, QStringLiteral("mainmenu-packs"));
 
-    menu.levelPackButtonPressed(-1);
+    menu.selectLevelPack(1);
     passMainMenuAction(&menu);
     shooter.shoot(view, &menu, QStringLiteral("mainmenu-pack1-frontier"));
 
