@@ -4,12 +4,12 @@
 
 #include "app/gamefonts.h"
 #include "app/gamewindow.h"
+#include "base/datapaths.h"
+#include "base/fatalerror.h"
 #include "game/gameview.h"
 #include "game/mygame.h"
 #include "game/myscene.h"
 #include "ge/audioout.h"
-#include "levels/datapaths.h"
-#include "physics/fatalerror.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

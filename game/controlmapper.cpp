@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "controlmapper.h"
 
-#include "game/gamepadinput.h"
+#include "input/gamepadinput.h"
 #include "vehicle/bikeitem.h"
 
 namespace {

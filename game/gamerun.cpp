@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "gamerun.h"
 
+#include "base/datapaths.h"
 #include "game/ghostrider.h"
-#include "levels/datapaths.h"
 #include "levels/level.h"
 #include "levels/levelmanager.h"
 #include "physics/physicsconventions.h"

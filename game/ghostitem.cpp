@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ghostitem.h"
 
+#include "base/densepixmap.h"
 #include "physics/ballitem.h"
-#include "physics/densepixmap.h"
 #include "physics/physics.h"
 
 #include <QFont>

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "mygame.h"
 
-#include "game/gamepadinput.h"
+#include "base/datapaths.h"
 #include "game/gameview.h"
 #include "game/ghostrider.h"
 #include "game/myscene.h"
 #include "game/replaywatch.h"
-#include "levels/datapaths.h"
+#include "input/gamepadinput.h"
 #include "levels/level.h"
 #include "levels/levelmanager.h"
 #include "levels/resultssalvage.h"

@@ -11,7 +11,7 @@
 #include "game/replaywatchoverlay.h"
 #include "game/screenflow.h"
 #include "game/watchsession.h"
-#include "menus/keybindings.h"
+#include "input/keybindings.h"
 #include "replays/replayfile.h"
 
 #include <QObject>

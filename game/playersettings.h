@@ -3,7 +3,7 @@
 #define PLAYERSETTINGS_H
 
 #include "game/ghostrider.h"
-#include "menus/keybindings.h"
+#include "input/keybindings.h"
 
 #include <QtGlobal>
 #include <optional>

@@ -2,7 +2,7 @@
 #include "replaywatch.h"
 
 #include "game/replaywatchoverlay.h"
-#include "menus/keybindings.h"
+#include "input/keybindings.h"
 #include "physics/physicsconventions.h"
 #include "replays/replayplayback.h"
 #include "sound/soundmanager.h"

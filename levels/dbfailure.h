@@ -2,7 +2,7 @@
 #ifndef DBFAILURE_H
 #define DBFAILURE_H
 
-#include "physics/fatalerror.h"
+#include "base/fatalerror.h"
 
 #include <QDebug>
 #include <QSqlError>

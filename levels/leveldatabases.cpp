@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "leveldatabases.h"
 
-#include "datapaths.h"
+#include "base/datapaths.h"
+#include "base/fatalerror.h"
 #include "dbfailure.h"
-#include "physics/fatalerror.h"
 #include "resultssalvage.h"
 #include "resultsschema.h"
 

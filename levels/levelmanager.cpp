@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "levelmanager.h"
 
-#include "datapaths.h"
+#include "base/datapaths.h"
+#include "base/fatalerror.h"
+#include "base/pixmapshare.h"
 #include "level.h"
 #include "leveladmission.h"
 #include "levelbuilder.h"
 #include "levellimits.h"
 #include "packtable.h"
-#include "physics/fatalerror.h"
-#include "physics/pixmapshare.h"
 #include "resultsstore.h"
 #include "settingsstore.h"
 

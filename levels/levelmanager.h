@@ -2,9 +2,9 @@
 #ifndef LEVELMANAGER_H
 #define LEVELMANAGER_H
 
+#include "base/pixmapshare.h"
 #include "leveldatabases.h"
 #include "levelinfo.h"
-#include "physics/pixmapshare.h"
 
 #include <QHash>
 #include <QSet>

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "outlinereader.h"
 
+#include "base/fatalerror.h"
 #include "dbfailure.h"
 #include "grounditem.h"
 #include "levellimits.h"
-#include "physics/fatalerror.h"
 
 #include <QDebug>
 #include <QSqlError>

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "physicsitemhelper.h"
 
+#include "base/fatalerror.h"
 #include "dbfailure.h"
 #include "grounditem.h"
 #include "levellimits.h"
 #include "outlinereader.h"
 #include "physics/ballitem.h"
 #include "physics/boxitem.h"
-#include "physics/fatalerror.h"
 
 #include <QDebug>
 #include <QHash>

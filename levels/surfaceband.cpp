@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "surfaceband.h"
 
-#include "physics/densepixmap.h"
+#include "base/densepixmap.h"
 
 #include <QPainter>
 #include <QVector2D>

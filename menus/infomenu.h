@@ -2,7 +2,7 @@
 #ifndef INFOMENU_H
 #define INFOMENU_H
 
-#include "keybindings.h"
+#include "input/keybindings.h"
 #include "submenu.h"
 
 #include <QFont>

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "levelcompletedmenu.h"
 
+#include "base/densepixmap.h"
 #include "buttonpixmap.h"
 #include "menutext.h"
 #include "numberdisplay.h"
-#include "physics/densepixmap.h"
 
 #include <QKeyEvent>
 #include <QPainter>

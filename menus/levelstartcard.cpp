@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "levelstartcard.h"
 
+#include "base/densepixmap.h"
 #include "cardstyle.h"
 #include "menutext.h"
-#include "physics/densepixmap.h"
 
 #include <QPainter>
 #include <QPainterPath>

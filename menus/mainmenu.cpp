@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "mainmenu.h"
 
+#include "base/fatalerror.h"
 #include "buttonpixmap.h"
 #include "helpmenu.h"
 #include "infomenu.h"
 #include "levels/level.h"
 #include "levels/levelmanager.h"
 #include "menutext.h"
-#include "physics/fatalerror.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "menuwidget.h"
 
+#include "base/densepixmap.h"
 #include "buttonpixmap.h"
 #include "menufocus.h"
-#include "physics/densepixmap.h"
 
 #include <QCoreApplication>
 #include <QDebug>

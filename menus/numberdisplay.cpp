@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "numberdisplay.h"
 
-#include "physics/densepixmap.h"
+#include "base/densepixmap.h"
 
 #include <QDebug>
 #include <QImage>

@@ -2,7 +2,7 @@
 #ifndef SETTINGSMENU_H
 #define SETTINGSMENU_H
 
-#include "keybindings.h"
+#include "input/keybindings.h"
 #include "submenu.h"
 
 #include <QFont>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ballitem.h"
 
-#include "densepixmap.h"
+#include "base/densepixmap.h"
 #include "physics.h"
 #include "physicsconventions.h"
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "boxitem.h"
 
-#include "densepixmap.h"
-#include "fatalerror.h"
+#include "base/densepixmap.h"
+#include "base/fatalerror.h"
 #include "physics.h"
 
 #include <QBrush>

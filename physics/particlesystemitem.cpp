@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "particlesystemitem.h"
 
-#include "densepixmap.h"
+#include "base/densepixmap.h"
 #include "particleitem.h"
 #include "physicsconventions.h"
 #include "physicsrandom.h"

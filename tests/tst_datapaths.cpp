@@ -4,7 +4,7 @@
 // attached from the data folder, and a clear message naming every path tried
 // when the levels cannot be found.
 
-#include "levels/datapaths.h"
+#include "base/datapaths.h"
 #include "levels/level.h"
 #include "levels/levelmanager.h"
 #include "physics/physics.h"

@@ -4,13 +4,13 @@
 // and the background draw from the @2x pictures, which have twice the
 // pixels each way and the same size on screen.
 
+#include "base/densepixmap.h"
 #include "game/parallaxbackground.h"
 #include "levels/surfaceband.h"
 #include "menus/buttonpixmap.h"
 #include "menus/menuwidget.h"
 #include "menus/numberdisplay.h"
 #include "physics/ballitem.h"
-#include "physics/densepixmap.h"
 #include "physics/physics.h"
 #include "testsupport.h"
 #include "vehicle/bikepainter.h"

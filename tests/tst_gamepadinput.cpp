@@ -3,7 +3,7 @@
 // the trigger threshold, the stick's dead zone, Start and Back, unplugging
 // while inputs are held and several pads at once.
 
-#include "game/gamepadinput.h"
+#include "input/gamepadinput.h"
 #include "virtualpad.h"
 
 #include <QSignalSpy>

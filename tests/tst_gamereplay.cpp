@@ -6,10 +6,10 @@
 // same finish. A best-run file that is no regular file never holds up the
 // level's start, and what saves cut short left is cleared at the start.
 
+#include "base/datapaths.h"
 #include "game/ghostrider.h"
 #include "gametesting.h"
 #include "goldenride.h"
-#include "levels/datapaths.h"
 #include "levels/level.h"
 #include "levels/resultssalvage.h"
 #include "physics/physics.h"

@@ -3,8 +3,8 @@
 // in-game menu by keys and by a pad, applied to the sound, the window and
 // the keys of the ride, kept in results.db across starts, and damaged stored
 // values falling back to the defaults.
-#include "game/gamepadinput.h"
 #include "gametesting.h"
+#include "input/gamepadinput.h"
 #include "levels/levelmanager.h"
 #include "menus/buttonpixmap.h"
 #include "menus/infomenu.h"

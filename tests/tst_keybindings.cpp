@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The riding actions' keys: defaults, giving a key to an action (taken from
 // the action that held it), the stored text and damaged stored texts.
-#include "menus/keybindings.h"
+#include "input/keybindings.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

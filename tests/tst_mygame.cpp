@@ -4,11 +4,11 @@
 // activation, exit, the camera's zoom and shake, the zoom kept across starts
 // and a gamepad riding.
 
-#include "game/gamepadinput.h"
 #include "game/replaywatch.h"
 #include "game/replaywatchoverlay.h"
 #include "gametesting.h"
 #include "ge/audiomixer.h"
+#include "input/gamepadinput.h"
 #include "levels/level.h"
 #include "levels/levelmanager.h"
 #include "menus/buttonpixmap.h"

@@ -3,8 +3,8 @@
 // share, the resources' pictures carried into the next share and nothing
 // else, the outermost of nested shares in charge.
 
-#include "physics/densepixmap.h"
-#include "physics/pixmapshare.h"
+#include "base/densepixmap.h"
+#include "base/pixmapshare.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

@@ -2,10 +2,10 @@
 // The info and help panels opened from the main menu.
 
 #include "app/gamewindow.h"
+#include "input/keybindings.h"
 #include "menus/buttonpixmap.h"
 #include "menus/helpmenu.h"
 #include "menus/infomenu.h"
-#include "menus/keybindings.h"
 #include "menus/menutext.h"
 #include "menutesting.h"
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "bikepainter.h"
 
-#include "physics/densepixmap.h"
+#include "base/densepixmap.h"
 
 #include <QLineF>
 #include <QPainter>

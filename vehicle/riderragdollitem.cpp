@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "riderragdollitem.h"
 
+#include "base/densepixmap.h"
 #include "physics/boxitem.h"
-#include "physics/densepixmap.h"
 #include "physics/physics.h"
 #include "physics/physicsconventions.h"
 #include "vehicle/bikeitem.h"

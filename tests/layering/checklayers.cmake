@@ -2,8 +2,9 @@
 # Fails when a source folder includes a header of its own layer's peers or
 # of a higher layer. Run as a script:
 #   cmake -DROOT=<source tree> -P checklayers.cmake
-# A folder may include its own headers and those of folders with a lower
-# rank only (the layers of the top-level CMakeLists.txt, with the order
+# base/ (the fatal stop, data folders, pictures) and input/ (keys, pads)
+# stand below every other layer. A folder may include its own headers and
+# those of folders with a lower rank only (the layers of the top-level CMakeLists.txt, with the order
 # inside the simulation layer: physics below levels and vehicle, both below
 # world, replays on top; menus below the game's controller and view;
 # resources, linked by the executable alone, on top of all).
@@ -13,6 +14,8 @@
 # folder must be given its place here.
 set(outside_layers tests tools)
 set(layer_ranks
+  base 0
+  input 0
   ge 1
   sound 2
   physics 3
