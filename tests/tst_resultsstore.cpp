@@ -3,6 +3,7 @@
 // stored best is never made worse, and the level lists leave out what they
 // are told to.
 
+#include "databasesfolder.h"
 #include "levels/leveldatabases.h"
 #include "levels/resultsstore.h"
 #include "testsupport.h"
@@ -17,22 +18,7 @@
 namespace {
 constexpr int kTestPack = 90;
 
-struct Folder
-{
-    Folder()
-    {
-        QFile::copy(TestSupport::binaryDir() + "/testlevels.db", dir.filePath("levels.db"));
-        previous = QDir::currentPath();
-        QDir::setCurrent(dir.path());
-        databases.open();
-    }
-    ~Folder() { QDir::setCurrent(previous); }
-    QString results() const { return dir.filePath("results.db"); }
-
-    QTemporaryDir dir;
-    QString previous;
-    LevelDatabases databases {QDir::toNativeSeparators(dir.filePath("results.db"))};
-};
+using Folder = DatabasesFolder;
 } // namespace
 
 class TestResultsStore : public QObject

@@ -2,6 +2,7 @@
 // SettingsStore: queued settings read back before they are stored, and
 // persist once stored; a setting never made reads as null.
 
+#include "databasesfolder.h"
 #include "levels/leveldatabases.h"
 #include "levels/settingsstore.h"
 #include "testsupport.h"
@@ -14,22 +15,7 @@
 #include <QtTest>
 
 namespace {
-struct Folder
-{
-    Folder()
-    {
-        QFile::copy(TestSupport::binaryDir() + "/testlevels.db", dir.filePath("levels.db"));
-        previous = QDir::currentPath();
-        QDir::setCurrent(dir.path());
-        databases.open();
-    }
-    ~Folder() { QDir::setCurrent(previous); }
-    QString results() const { return dir.filePath("results.db"); }
-
-    QTemporaryDir dir;
-    QString previous;
-    LevelDatabases databases {QDir::toNativeSeparators(dir.filePath("results.db"))};
-};
+using Folder = DatabasesFolder;
 } // namespace
 
 class TestSettingsStore : public QObject
